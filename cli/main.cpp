@@ -1,0 +1,52 @@
+// orvek-cli: the headless face of the Orvek library for batch work and scripting.
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+
+namespace {
+
+void PrintUsage(FILE* out) {
+  std::fprintf(out, "usage: orvek-cli VERB [options]\n\nverbs:\n");
+  for (const auto& [name, verb] : orvek::cli::Verbs()) {
+    std::fprintf(out, "  %s\n", verb.usage.c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  const std::string verbName = argv[1];
+  if (verbName == "--help" || verbName == "-h" || verbName == "help") {
+    PrintUsage(stdout);
+    return 0;
+  }
+  auto& verbs = orvek::cli::Verbs();
+  auto it = verbs.find(verbName);
+  if (it == verbs.end()) {
+    std::fprintf(stderr, "orvek-cli: unknown verb '%s'\n", verbName.c_str());
+    PrintUsage(stderr);
+    return 2;
+  }
+  std::vector<std::string> args(argv + 2, argv + argc);
+  try {
+    return it->second.run(args);
+  } catch (const orvek::cli::UsageError& e) {
+    std::fprintf(stderr, "orvek-cli %s: %s\nusage: orvek-cli %s\n", verbName.c_str(), e.what(),
+                 it->second.usage.c_str());
+    return 2;
+  } catch (const orvek::cli::CommandError& e) {
+    std::fprintf(stderr, "orvek-cli %s: %s\n", verbName.c_str(), e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "orvek-cli %s: %s\n", verbName.c_str(), e.what());
+    return 1;
+  }
+}

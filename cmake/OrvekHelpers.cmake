@@ -1,0 +1,30 @@
+# orvek_library(NAME DEPS...): a static library from every .cpp of the current folder.
+function(orvek_library name)
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${_sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# orvek_add_test(NAME SOURCES src... LIBS lib... LABELS label...)
+function(orvek_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} orvek_testsupport GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${T_LABELS}"
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVEK_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORVEK_REALDATA=${PROJECT_SOURCE_DIR}/../shared/realdata;ORVEK_BUILD_DIR=${PROJECT_BINARY_DIR}")
+endfunction()
+
+# Adds every immediate sub-folder that holds a CMakeLists.txt.
+function(orvek_add_subfolders)
+  file(GLOB _children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _children)
+  foreach(_child ${_children})
+    if(IS_DIRECTORY ${_child} AND EXISTS ${_child}/CMakeLists.txt)
+      add_subdirectory(${_child})
+    endif()
+  endforeach()
+endfunction()
