@@ -1,0 +1,30 @@
+#pragma once
+// How long library loops report progress and learn that the user pressed STOP.
+// The GUI implements it to show the frame, repaint and read its STOP flag; the command
+// line implements it to print nothing (or a counter) and never stop.
+
+#include <string>
+
+namespace orvek {
+
+class OTrame;
+
+class SeriesObserver {
+public:
+  virtual ~SeriesObserver() = default;
+  /// A frame of a series loop was loaded (index from 0 among the loop's items, count items).
+  /// Return false to stop the loop (the STOP button), where the loop honours it.
+  virtual bool FrameLoaded(int index, int count, const OTrame& frame) { return true; }
+  /// A progress text for long work without frames ("12/340").
+  virtual bool Progress(int done, int total) { return true; }
+  /// A file of the series could not be read or written; the loop goes on.
+  virtual void Warning(const std::string& text) {}
+};
+
+/// An observer that never stops and reports nothing.
+inline SeriesObserver& SilentObserver() {
+  static SeriesObserver silent;
+  return silent;
+}
+
+}  // namespace orvek
