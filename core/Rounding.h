@@ -31,7 +31,8 @@ std::string FormatFixed(double x, int decimals);
 /// Shortest text that reads back as the same double ("%.17g" style, trimmed), for JSON.
 std::string FormatRoundTrip(double x);
 
-/// Parses a number written with "." (a "," is accepted as the decimal separator too).
+/// Parses a number written with "." as decimal separator (an optional sign, digits, an
+/// optional exponent); the program's own texts and files never use another separator.
 /// Leading and trailing blanks are allowed; anything else makes it fail.
 bool ParseNumber(const std::string& text, Extended& out);
 bool ParseInt(const std::string& text, int64_t& out);
