@@ -1,6 +1,12 @@
 # orvek_library(NAME DEPS...): a static library from every .cpp of the current folder.
 function(orvek_library name)
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT _sources)
+    # A module with nothing in it yet still links.
+    set(_empty ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${_empty} "namespace orvek {}\n")
+    set(_sources ${_empty})
+  endif()
   add_library(${name} STATIC ${_sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARGN})

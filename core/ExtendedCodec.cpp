@@ -1,0 +1,115 @@
+#include "core/ExtendedCodec.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace orvek {
+
+namespace {
+
+// The host's long double is the x87 extended type itself, stored little-endian: the
+// 10 bytes can be copied as they are.
+constexpr bool kHostIsX87 = std::numeric_limits<long double>::digits == 64 &&
+                            std::numeric_limits<long double>::max_exponent == 16384 &&
+                            sizeof(long double) >= 10 && std::endian::native == std::endian::little;
+
+constexpr int kBias = 16383;
+constexpr int kDenormalShift = 16445;  // value = significand * 2^-16445 when the exponent is 0
+
+uint64_t ReadU64(const uint8_t* in) {
+  uint64_t v = 0;
+  for (int i = 7; i >= 0; --i) v = (v << 8) | in[i];
+  return v;
+}
+
+void WriteU64(uint64_t v, uint8_t* out) {
+  for (int i = 0; i < 8; ++i) {
+    out[i] = static_cast<uint8_t>(v & 0xFF);
+    v >>= 8;
+  }
+}
+
+}  // namespace
+
+void EncodeExtendedPortable(Extended v, uint8_t* out) {
+  const bool negative = std::signbit(v);
+  uint64_t significand = 0;
+  int exponent = 0;
+  if (std::isnan(v)) {
+    exponent = 0x7FFF;
+    significand = 0xC000000000000000ULL;
+  } else if (std::isinf(v)) {
+    exponent = 0x7FFF;
+    significand = 0x8000000000000000ULL;
+  } else if (v != 0) {
+    const long double a = std::fabs(v);
+    int e = 0;
+    const long double m = std::frexp(a, &e);  // a = m * 2^e, 0.5 <= m < 1
+    exponent = e + kBias - 1;
+    if (exponent >= 1 && exponent < 0x7FFF) {
+      significand = static_cast<uint64_t>(std::nearbyint(std::ldexp(m, 64)));
+    } else if (exponent >= 0x7FFF) {
+      exponent = 0x7FFF;  // beyond the extended range (wider hosts only): infinity
+      significand = 0x8000000000000000ULL;
+    } else {
+      exponent = 0;
+      significand = static_cast<uint64_t>(std::nearbyint(std::ldexp(a, kDenormalShift)));
+    }
+  }
+  WriteU64(significand, out);
+  const unsigned top = (negative ? 0x8000u : 0u) | static_cast<unsigned>(exponent);
+  out[8] = static_cast<uint8_t>(top & 0xFF);
+  out[9] = static_cast<uint8_t>(top >> 8);
+}
+
+Extended DecodeExtendedPortable(const uint8_t* in) {
+  const uint64_t significand = ReadU64(in);
+  const unsigned top = static_cast<unsigned>(in[8]) | (static_cast<unsigned>(in[9]) << 8);
+  const bool negative = (top & 0x8000u) != 0;
+  const int exponent = static_cast<int>(top & 0x7FFFu);
+  long double value = 0;
+  if (exponent == 0x7FFF) {
+    value = (significand << 1) == 0 ? std::numeric_limits<long double>::infinity()
+                                    : std::numeric_limits<long double>::quiet_NaN();
+  } else if (exponent == 0) {
+    value = std::ldexp(static_cast<long double>(significand), -kDenormalShift);
+  } else {
+    value = std::ldexp(static_cast<long double>(significand), exponent - kBias - 63);
+  }
+  return negative ? -value : value;
+}
+
+void EncodeExtended(Extended v, uint8_t* out) {
+  if constexpr (kHostIsX87) {
+    std::memcpy(out, &v, kExtendedBytes);
+  } else {
+    EncodeExtendedPortable(v, out);
+  }
+}
+
+Extended DecodeExtended(const uint8_t* in) {
+  if constexpr (kHostIsX87) {
+    const int exponent = (in[8] | (in[9] << 8)) & 0x7FFF;
+    // Unnormals (integer bit clear with a non-zero exponent) are invalid operands for the
+    // x87 unit; read them by their arithmetic value instead.
+    if (exponent != 0 && exponent != 0x7FFF && (in[7] & 0x80) == 0)
+      return DecodeExtendedPortable(in);
+    long double v = 0;
+    std::memcpy(&v, in, kExtendedBytes);
+    return v;
+  } else {
+    return DecodeExtendedPortable(in);
+  }
+}
+
+void EncodeExtendedArray(const Extended* values, int64_t count, uint8_t* out) {
+  for (int64_t i = 0; i < count; ++i) EncodeExtended(values[i], out + i * kExtendedBytes);
+}
+
+void DecodeExtendedArray(const uint8_t* in, int64_t count, Extended* values) {
+  for (int64_t i = 0; i < count; ++i) values[i] = DecodeExtended(in + i * kExtendedBytes);
+}
+
+}  // namespace orvek

@@ -1,0 +1,248 @@
+// FITS reading (8, 16, 32-bit integers, 32 and 64-bit floats; the first plane of the
+// primary image) and writing (16-bit samples).
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "core/OTrame.h"
+#include "core/Rounding.h"
+#include "core/Utils.h"
+
+namespace orvek {
+
+namespace {
+
+constexpr size_t kCard = 80;
+constexpr size_t kBlock = 2880;
+
+std::string Prefix(const std::string& s, size_t n) { return s.substr(0, std::min(n, s.size())); }
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+uint64_t BigEndian64(const uint8_t* p) {
+  return (uint64_t{BigEndian32(p)} << 32) | BigEndian32(p + 4);
+}
+
+// A FITS real may use "D" for its exponent.
+bool ParseFitsReal(std::string text, Extended& out) {
+  for (char& c : text) {
+    if (c == 'D' || c == 'd') c = 'E';
+  }
+  return ParseNumber(text, out);
+}
+
+std::string Card(const std::string& keywordField, const std::string& value) {
+  std::string card = keywordField;
+  card += std::string(30 - keywordField.size() - value.size(), ' ');
+  card += value;
+  card += std::string(kCard - card.size(), ' ');
+  return card;
+}
+
+}  // namespace
+
+std::string StripComment(const std::string& card) {
+  const auto slash = card.find('/');
+  return slash == std::string::npos ? card : card.substr(0, slash);
+}
+
+Status OTrame::ReadFits(const std::string& name, const FitsOptions& fits, Raster* surface) {
+  std::vector<unsigned char> bytes;
+  std::string error;
+  if (!ReadWholeFile(name, bytes, error)) return Status::Error(name + ": " + error);
+  Status s = ParseFits(bytes.data(), bytes.size(), name, fits);
+  if (s && surface != nullptr) *surface = Raster(m_width, m_height);
+  return s;
+}
+
+Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& name,
+                         const FitsOptions& fits) {
+  int64_t width = -1;
+  int64_t height = -1;
+  int64_t bits = 0;
+  Extended offset = 0;
+  Extended scale = 1;
+  std::string header;
+  int64_t endCard = -1;
+
+  const auto readInteger = [&](const std::string& text, const char* key, int64_t& out) {
+    if (!ParseInt(Trim(text.substr(9)), out))
+      return Status::Error(name + ": " + key + " is not an integer (\"" + Trim(text.substr(9)) +
+                           "\")");
+    return Status::Ok();
+  };
+
+  for (size_t i = 0; (i + 1) * kCard <= size; ++i) {
+    std::string text = StripComment(std::string(reinterpret_cast<const char*>(data) + i * kCard,
+                                                kCard));
+    const std::string key = Prefix(text, 9);
+    if (Prefix(text, 5) == "NAXIS") {
+      if (key == "NAXIS1  =") {
+        if (Status s = readInteger(text, "NAXIS1", width); !s) return s;
+      } else if (key == "NAXIS2  =") {
+        if (Status s = readInteger(text, "NAXIS2", height); !s) return s;
+      }
+    }
+    if (key == "BZERO   =" && !ParseFitsReal(Trim(text.substr(9)), offset))
+      return Status::Error(name + ": BZERO is not a number (\"" + Trim(text.substr(9)) + "\")");
+    if (key == "BSCALE  =" && !ParseFitsReal(Trim(text.substr(9)), scale))
+      return Status::Error(name + ": BSCALE is not a number (\"" + Trim(text.substr(9)) + "\")");
+    if (key == "BITPIX  =") {
+      if (Status s = readInteger(text, "BITPIX", bits); !s) return s;
+    }
+    if (Prefix(text, 8) == "END     ") text = "END";
+    header += text;
+    header += "\r\n";
+    if (Trim(text) == "END") {
+      endCard = static_cast<int64_t>(i);
+      break;
+    }
+  }
+  HeaderText = header;
+
+  if (endCard < 0)
+    return Status::Error(name + ": not a FITS image: no END card in the " +
+                         std::to_string(size / kCard) + " header cards of the file");
+  if (width < 0 || height < 0)
+    return Status::Error(name + ": the primary header has no " +
+                         std::string(width < 0 ? "NAXIS1" : "NAXIS2") +
+                         " card: no image in the primary HDU (multi-extension, table or "
+                         "compressed FITS files are not supported)");
+  if (width == 0 || height == 0)
+    return Status::Error(name + ": the primary image is empty (NAXIS1 = " + std::to_string(width) +
+                         ", NAXIS2 = " + std::to_string(height) + ")");
+  if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+    return Status::Error(name + ": image of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels is too large");
+
+  int bytesPerSample = 2;
+  switch (bits) {
+    case 8: bytesPerSample = 1; break;
+    case 16: bytesPerSample = 2; break;
+    case 32: bytesPerSample = 4; break;
+    case -32: bytesPerSample = 4; break;
+    case -64: bytesPerSample = 8; break;
+    case 0: bytesPerSample = 2; break;  // no BITPIX card: read as 16-bit samples
+    default:
+      return Status::Error(name + ": BITPIX = " + std::to_string(bits) +
+                           " is not supported (8, 16, 32, -32 and -64 are)");
+  }
+
+  const uint64_t dataStart = (static_cast<uint64_t>(endCard) / 36 + 1) * kBlock;
+  const uint64_t needed = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) *
+                          static_cast<uint64_t>(bytesPerSample);
+  const uint64_t available = size > dataStart ? size - dataStart : 0;
+  if (available < needed)
+    return Status::Error(name + ": NAXIS1 x NAXIS2 = " + std::to_string(width) + " x " +
+                         std::to_string(height) + " samples need " + std::to_string(needed) +
+                         " bytes of data but the file holds " + std::to_string(available));
+
+  Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  MaxValue = -10000000.0L;
+  MinValue = std::numeric_limits<Extended>::max();
+  const uint8_t* p = data + dataStart;
+  const int32_t W = m_width;
+  const int32_t H = m_height;
+  for (int32_t r = 0; r < H; ++r) {
+    const int32_t y = fits.swapVert ? LastY - r : r;
+    const bool interiorRow = y > 0 && y < LastY;
+    for (int32_t c = 0; c < W; ++c, p += bytesPerSample) {
+      const int32_t x = fits.swapHoriz ? LastX - c : c;
+      Extended v = 0;
+      switch (bits) {
+        case 8:
+          v = p[0];  // bytes are stored as they are, without scale or offset
+          break;
+        case 32:
+          v = static_cast<Extended>(static_cast<int32_t>(BigEndian32(p))) * scale + offset;
+          break;
+        case -32: {
+          const uint32_t u = BigEndian32(p);
+          float f = 0;
+          std::memcpy(&f, &u, 4);
+          const Extended sample = std::isfinite(f) ? static_cast<Extended>(f) : 0;
+          v = scale * sample + offset;
+          break;
+        }
+        case -64: {
+          const uint64_t u = BigEndian64(p);
+          double d = 0;
+          std::memcpy(&d, &u, 8);
+          const Extended sample = std::isfinite(d) ? static_cast<Extended>(d) : 0;
+          v = scale * sample + offset;
+          break;
+        }
+        default: {
+          const auto s16 = static_cast<int16_t>((p[0] << 8) | p[1]);
+          v = static_cast<Extended>(s16) * scale + offset;
+          break;
+        }
+      }
+      Px(x, y) = v;
+      if (v > MaxValue && interiorRow && x > 0 && x < LastX) MaxValue = v;
+      if (v < MinValue) MinValue = v;
+    }
+  }
+  // A FITS frame never holds negative values: the whole frame is shifted up.
+  if (MinValue < 0) {
+    const Extended shift = MinValue;
+    for (Extended& v : m_pixels) v -= shift;
+    MaxValue -= shift;
+    MinValue = 0;
+  }
+  FormatText = "Format FIT";
+  return Status::Ok();
+}
+
+Status OTrame::SaveFits(const std::string& name, int mode, Extended low, Extended high) const {
+  if (Empty()) return Status::Error(name + ": no image to save");
+  std::string header;
+  header += Card("SIMPLE  =", "T");
+  header += Card("BITPIX  =", "16");
+  header += Card("NAXIS   =", "2");
+  header += Card("NAXIS1  =", std::to_string(m_width));
+  header += Card("NAXIS2  =", std::to_string(m_height));
+  header += "END";
+  header += std::string(kBlock - header.size(), ' ');
+
+  Extended s = 1;
+  if (mode == 0) {
+    Extended range = std::fabs(high - low);
+    if (range == 0) range = 1;
+    s = 32767.0L / range;
+  } else if (mode == 1) {
+    s = MaxValue > 32767 ? 32767.0L / MaxValue : 1;
+  }
+
+  const size_t dataBytes = static_cast<size_t>(m_width) * m_height * 2;
+  size_t total = kBlock + dataBytes;
+  total = (total + kBlock - 1) / kBlock * kBlock;  // whole 2880-byte records, as FITS requires
+  std::vector<uint8_t> out(total, 0);
+  std::memcpy(out.data(), header.data(), kBlock);
+  uint8_t* p = out.data() + kBlock;
+  for (int32_t y = 0; y <= LastY; ++y) {
+    for (int32_t x = 0; x <= LastX; ++x, p += 2) {
+      const Extended v = Px(x, y);
+      int64_t u = 0;
+      if (mode == 0) {
+        u = Nearest((v - low) * s);
+        if (v >= high) u = 32767;
+        if (v <= low) u = 0;
+      } else {
+        u = Nearest(v * s);
+      }
+      const int64_t hb = u / 256;  // towards zero
+      const int64_t first = hb & 0xFF;
+      p[0] = static_cast<uint8_t>(first);
+      // The second byte is the low 8 bits of u - 256 * first, which are those of u itself.
+      p[1] = static_cast<uint8_t>(static_cast<uint64_t>(u) & 0xFF);
+    }
+  }
+  std::string error;
+  if (!WriteWholeFile(name, out.data(), out.size(), error)) return Status::Error(name + ": " + error);
+  return Status::Ok();
+}
+
+}  // namespace orvek

@@ -1,0 +1,244 @@
+#include "core/OTrame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/Rounding.h"
+#include "core/Utils.h"
+
+namespace orvek {
+
+namespace {
+
+constexpr Extended kLargestExtended = std::numeric_limits<Extended>::max();
+constexpr Extended kFarAway = 2147483647.0L;
+
+// Sort keys that put NaN after every number, so that sorting never misbehaves.
+bool GreaterNanLast(Extended a, Extended b) {
+  if (std::isnan(a)) return false;
+  if (std::isnan(b)) return true;
+  return a > b;
+}
+bool LessNanLast(Extended a, Extended b) {
+  if (std::isnan(a)) return false;
+  if (std::isnan(b)) return true;
+  return a < b;
+}
+
+struct ClippedRect {
+  Extended x1, y1, x2, y2, cx, cy;
+};
+
+ClippedRect Clip(const rStarPos& c1, const rStarPos& c2, int32_t lastX, int32_t lastY) {
+  ClippedRect r;
+  r.x1 = std::max(c1.X, Extended{0});
+  r.y1 = std::max(c1.Y, Extended{0});
+  r.x2 = std::min(c2.X, static_cast<Extended>(lastX));
+  r.y2 = std::min(c2.Y, static_cast<Extended>(lastY));
+  r.cx = r.x1 + (r.x2 - r.x1) / 2;
+  r.cy = r.y1 + (r.y2 - r.y1) / 2;
+  return r;
+}
+
+}  // namespace
+
+std::string UpperExtension(const std::string& path) {
+  const std::string name = FileNameOf(path);
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string{} : ToUpper(name.substr(dot));
+}
+
+bool IsOrvExtension(const std::string& upperExt) { return upperExt.compare(0, 4, ".ORV") == 0; }
+
+void OTrame::Allocate(int32_t width, int32_t height) {
+  m_width = std::max(width, 0);
+  m_height = std::max(height, 0);
+  m_pixels.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
+  m_pixels.shrink_to_fit();
+  LastX = m_width > 0 ? m_width - 1 : 0;
+  LastY = m_height > 0 ? m_height - 1 : 0;
+}
+
+LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const FitsOptions& fits,
+                            Raster* surface) {
+  LoadResult result;
+  HeaderText.clear();
+  FileName = name;
+  const std::string ext = UpperExtension(name);
+  Status read;
+  if (ext == ".BMP") {
+    read = ReadBmp(name, surface);
+  } else if (ext == ".FIT" || ext == ".FITS" || ext == ".FTS") {
+    read = ReadFits(name, fits, surface);
+  } else if (IsOrvExtension(ext)) {
+    read = ReadOrv(name, surface);
+  } else {
+    result.status = LoadStatus::UnknownExtension;
+    return result;
+  }
+  if (!read) {
+    result.status = LoadStatus::Error;
+    result.message = read.message;
+    Allocate(0, 0);
+    return result;
+  }
+  if (bias != nullptr && !bias->Empty() && bias->LastX == LastX && bias->LastY == LastY &&
+      !IsOrvExtension(ext)) {
+    ApplyBias(*bias);
+    result.biasApplied = true;
+  }
+  ComputeStats();
+  FindStar(Point(0, 0), Point(LastX, LastY), Star);
+  return result;
+}
+
+void OTrame::ApplyBias(const OTrame& bias) {
+  MaxValue = 0;
+  MinValue = kLargestExtended;
+  const size_t n = m_pixels.size();
+  const Extended* b = bias.m_pixels.data();
+  for (size_t i = 0; i < n; ++i) {
+    Extended v = m_pixels[i] - b[i];
+    if (!(v >= 0)) v = 0;  // negative results, and NaN, become 0
+    m_pixels[i] = v;
+    MaxValue = std::max(MaxValue, v);
+    MinValue = std::min(MinValue, v);
+  }
+}
+
+Extended OTrame::GetPixel(int64_t x, int64_t y) const {
+  if (Empty() || x < 0 || y < 0 || x > LastX || y > LastY) return 0;
+  return Px(static_cast<int32_t>(x), static_cast<int32_t>(y));
+}
+
+void OTrame::SetPixel(int64_t x, int64_t y, Extended value) {
+  if (Empty() || x < 1 || y < 1 || x > LastX || y > LastY) return;
+  Px(static_cast<int32_t>(x), static_cast<int32_t>(y)) = value;
+}
+
+void OTrame::MaxInRect(const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) const {
+  const ClippedRect r = Clip(corner1, corner2, LastX, LastY);
+  result.Value = -1.0L;
+  result.X = 0;
+  result.Y = 0;
+  if (Empty()) return;
+  Extended best = kFarAway;
+  const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
+  const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
+  for (int64_t i = i1; i <= i2; ++i) {
+    const Extended* col = Column(static_cast<int32_t>(i));
+    for (int64_t j = j1; j <= j2; ++j) {
+      const Extended v = col[j];
+      if (!(v >= result.Value)) continue;
+      const Extended d = std::sqrt((i - r.cx) * (i - r.cx) + (j - r.cy) * (j - r.cy));
+      if (v > result.Value || d < best) {
+        result.X = static_cast<Extended>(i);
+        result.Y = static_cast<Extended>(j);
+        result.Value = v;
+        best = d;
+      }
+    }
+  }
+}
+
+void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) const {
+  const ClippedRect r = Clip(corner1, corner2, LastX, LastY);
+  result.Value = -1.0L;
+  result.X = 0;
+  result.Y = 0;
+  result.Count = 0;
+  if (Empty()) return;
+  Extended best = kFarAway;
+  const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
+  const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
+  constexpr Extended kDiagonal = 0.8L;
+  for (int64_t i = i1; i <= i2; ++i) {
+    const bool interiorColumn = i > 0 && i < LastX;
+    const Extended* left = interiorColumn ? Column(static_cast<int32_t>(i - 1)) : nullptr;
+    const Extended* col = Column(static_cast<int32_t>(i));
+    const Extended* right = interiorColumn ? Column(static_cast<int32_t>(i + 1)) : nullptr;
+    for (int64_t j = j1; j <= j2; ++j) {
+      Extended score = 0;
+      int32_t count = 1;
+      if (interiorColumn && j > 0 && j < LastY) {
+        const Extended c = col[j];
+        // Side neighbours count fully, diagonal ones at 0.8; a neighbour brighter than the
+        // centre does not count, so a lone hot pixel scores no more than its background.
+        const Extended sides[4] = {col[j - 1], col[j + 1], left[j], right[j]};
+        for (Extended v : sides) {
+          if (v <= c) {
+            score += v;
+            ++count;
+          }
+        }
+        const Extended diagonals[4] = {left[j - 1], left[j + 1], right[j - 1], right[j + 1]};
+        for (Extended v : diagonals) {
+          if (v <= c) {
+            score += kDiagonal * v;
+            ++count;
+          }
+        }
+      }
+      if (!(score >= result.Value)) continue;
+      const Extended d = std::sqrt((i - r.cx) * (i - r.cx) + (j - r.cy) * (j - r.cy));
+      if (score > result.Value || d < best) {
+        result.X = static_cast<Extended>(i);
+        result.Y = static_cast<Extended>(j);
+        result.Value = score;
+        result.Count = count;
+        best = d;
+      }
+    }
+  }
+}
+
+void OTrame::ComputeStats() {
+  if (Empty()) {
+    Median = Mean = Sigma = 0;
+    return;
+  }
+  std::vector<Extended> s;
+  s.reserve(static_cast<size_t>(LastX) + LastY + 2);
+  const int32_t midRow = static_cast<int32_t>(Nearest(static_cast<Extended>(LastY) / 2));
+  const int32_t midCol = static_cast<int32_t>(Nearest(static_cast<Extended>(LastX) / 2));
+  for (int32_t x = 0; x <= LastX; ++x) s.push_back(Px(x, midRow));
+  for (int32_t y = 0; y <= LastY; ++y) s.push_back(Px(midCol, y));
+  // Descending order; only the values at fixed ranks are used, so any correct sort serves.
+  std::sort(s.begin(), s.end(), GreaterNanLast);
+  const int64_t h = static_cast<int64_t>(s.size()) - 1;
+  Median = s[static_cast<size_t>(Nearest(static_cast<Extended>(h) / 2))];
+  const int64_t i0 = Nearest(static_cast<Extended>(h) * 0.1L);
+  const int64_t i1 = Nearest(static_cast<Extended>(h) * 0.97L);
+  const int64_t m = i1 - i0 + 1;
+  Extended sum = 0;
+  for (int64_t i = i0; i <= i1; ++i) sum += s[static_cast<size_t>(i)];
+  Mean = sum / m;
+  Extended squares = 0;
+  for (int64_t i = i0; i <= i1; ++i) {
+    const Extended d = Mean - s[static_cast<size_t>(i)];
+    squares += d * d;
+  }
+  Sigma = std::sqrt(squares / (m + 1));  // divisor m + 1, as the statistics always had
+}
+
+Extended OTrame::Percentile(int p) const {
+  if (Empty()) return 0;
+  std::vector<Extended> s(m_pixels);
+  const int64_t h = static_cast<int64_t>(s.size()) - 1;
+  int64_t index = Nearest(static_cast<Extended>(static_cast<int64_t>(p) * h) / 100);
+  index = std::clamp<int64_t>(index, 0, h);
+  std::nth_element(s.begin(), s.begin() + index, s.end(), LessNanLast);
+  return s[static_cast<size_t>(index)];
+}
+
+OTrame& OTrame::ClearPixels() {
+  std::fill(m_pixels.begin(), m_pixels.end(), Extended{0});
+  return *this;
+}
+
+void OTrame::SquarePixels() {
+  for (Extended& v : m_pixels) v = v * v;
+}
+
+}  // namespace orvek

@@ -1,0 +1,89 @@
+// ORV: Orvek's own lossless format. Width and height as extended values, then every pixel
+// as a 10-byte extended value, column by column (x outer, y inner).
+
+#include <limits>
+
+#include "core/ExtendedCodec.h"
+#include "core/OTrame.h"
+#include "core/Rounding.h"
+#include "core/Utils.h"
+
+namespace orvek {
+
+Status OTrame::ReadOrv(const std::string& name, Raster* surface) {
+  std::vector<unsigned char> bytes;
+  std::string error;
+  if (!ReadWholeFile(name, bytes, error)) return Status::Error(name + ": " + error);
+  Status s = ParseOrv(bytes.data(), bytes.size(), name);
+  if (s && surface != nullptr) *surface = Raster(m_width, m_height);
+  return s;
+}
+
+Status OTrame::ParseOrv(const uint8_t* data, size_t size, const std::string& name) {
+  if (size < 2 * kExtendedBytes)
+    return Status::Error(name + ": ORV file of " + std::to_string(size) +
+                         " bytes is too short to hold its width and height");
+  const Extended w = DecodeExtended(data);
+  const Extended h = DecodeExtended(data + kExtendedBytes);
+  if (!(w >= 0.5L && w < kMaxSide + 0.5L) || !(h >= 0.5L && h < kMaxSide + 0.5L))
+    return Status::Error(name + ": ORV header gives an impossible size (" +
+                         FormatGeneral(static_cast<double>(w)) + " x " +
+                         FormatGeneral(static_cast<double>(h)) + ")");
+  const int64_t width = Nearest(w);
+  const int64_t height = Nearest(h);
+  if (width * height > kMaxPixels)
+    return Status::Error(name + ": image of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels is too large");
+  const uint64_t needed = static_cast<uint64_t>(kExtendedBytes) *
+                          (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) + 2);
+  if (size < needed)
+    return Status::Error(name + ": ORV file of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels needs " + std::to_string(needed) +
+                         " bytes but holds " + std::to_string(size));
+
+  Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  // The file order (x outer, y inner) is the frame's own memory order.
+  DecodeExtendedArray(data + 2 * kExtendedBytes, static_cast<int64_t>(m_pixels.size()),
+                      m_pixels.data());
+  MaxValue = 0;
+  MinValue = std::numeric_limits<Extended>::max();
+  for (Extended v : m_pixels) {
+    if (v > MaxValue) MaxValue = v;
+    if (v < MinValue) MinValue = v;
+  }
+  FormatText = "Format ORV";
+  return Status::Ok();
+}
+
+std::vector<uint8_t> OTrame::EncodeOrv(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+  const int64_t w = static_cast<int64_t>(x2) - x1 + 1;
+  const int64_t h = static_cast<int64_t>(y2) - y1 + 1;
+  if (w <= 0 || h <= 0 || w * h > kMaxPixels) return {};
+  std::vector<uint8_t> out(static_cast<size_t>(kExtendedBytes * (w * h + 2)));
+  EncodeExtended(static_cast<Extended>(w), out.data());
+  EncodeExtended(static_cast<Extended>(h), out.data() + kExtendedBytes);
+  uint8_t* p = out.data() + 2 * kExtendedBytes;
+  for (int64_t x = x1; x <= x2; ++x) {
+    const bool columnInside = !Empty() && x >= 0 && x <= LastX;
+    for (int64_t y = y1; y <= y2; ++y, p += kExtendedBytes) {
+      const bool inside = columnInside && y >= 0 && y <= LastY;
+      EncodeExtended(inside ? Px(static_cast<int32_t>(x), static_cast<int32_t>(y)) : Median, p);
+    }
+  }
+  return out;
+}
+
+Status OTrame::SaveOrv(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                       const std::string& name) const {
+  const std::vector<uint8_t> bytes = EncodeOrv(x1, y1, x2, y2);
+  if (bytes.empty())
+    return Status::Error(name + ": impossible rectangle " + std::to_string(x1) + "," +
+                         std::to_string(y1) + " - " + std::to_string(x2) + "," +
+                         std::to_string(y2));
+  std::string error;
+  if (!WriteWholeFile(name, bytes.data(), bytes.size(), error))
+    return Status::Error(name + ": " + error);
+  return Status::Ok();
+}
+
+}  // namespace orvek

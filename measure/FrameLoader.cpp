@@ -1,0 +1,20 @@
+#include "measure/FrameLoader.h"
+
+#include "core/Utils.h"
+
+namespace orvek {
+
+LoadResult LoadAndMeasure(const std::string& path, const LoadContext& context, LoadedFrame& out) {
+  if (!FileExists(path)) {
+    out.result = LoadResult{LoadStatus::Error, "File not found", false};
+    return out.result;
+  }
+  out.frame = OTrame();
+  out.result = out.frame.LoadFile(path, context.bias, context.fits, nullptr);
+  if (out.result.ok()) {
+    out.star = MeasureAt(out.frame, out.window, out.frame.Star, context.measure);
+  }
+  return out.result;
+}
+
+}  // namespace orvek
