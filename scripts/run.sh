@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what Orvek needs, builds it and starts it on the bundled sample series.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh
+export ORVEK_HOME="${ORVEK_HOME:-$PWD/build/app}"
+exec build/app/orvek samples/ORV1
