@@ -1,0 +1,122 @@
+#include "measure/AutoOrvek.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/Rounding.h"
+
+namespace orvek {
+
+namespace {
+// Candidates for B tried before giving up (wing pixels of A, hot pixels).
+constexpr int kMaxCandidates = 200;
+}  // namespace
+
+AutoOrvekResult RunAutoOrvek(const std::vector<std::string>& files, ReductionTable& table,
+                             const AutoOrvekSettings& settings, SeriesObserver& observer,
+                             const AutoOrvekHook& hook) {
+  AutoOrvekResult res;
+  int half = settings.context.measure.half;
+  const Extended offX = settings.capturedBX - settings.capturedAX;
+  const Extended offY = settings.capturedBY - settings.capturedAY;
+  const int count = static_cast<int>(files.size());
+
+  for (int i = 0; i < count; ++i) {
+    // Loading measures at the frame's best star with the half-size in use, which after the
+    // first frame is SizeB, as on the main window.
+    LoadContext context = settings.context;
+    context.measure.half = half;
+    LoadedFrame loaded;
+    const LoadResult lr = LoadAndMeasure(files[i], context, loaded);
+    if (!lr.ok()) {
+      const std::string why = lr.message.empty() ? "not an image file" : lr.message;
+      const std::string text = files[i] + ": " + why;
+      res.skipped.push_back(text);
+      observer.Warning(text);
+      continue;
+    }
+    observer.FrameLoaded(i, count, loaded.frame);
+    if (hook) hook(AutoOrvekStep::Loaded, loaded, loaded.star, half);
+
+    MeasureSettings measure = settings.context.measure;
+    MeasurePass pass = loaded.star;
+    if (half != settings.sizeA) {
+      // Changing the window size measures the current point again with the new size.
+      half = settings.sizeA;
+      measure.half = half;
+      pass = MeasureAt(loaded.frame, loaded.window, pass.point, measure);
+    }
+    if (hook) hook(AutoOrvekStep::MeasuredA, loaded, pass, half);
+    RecomputeResult entered = table.SaveCentroid(pass.point, loaded.frame.FileName);
+    if (!entered.status && res.recompute) res.recompute = entered.status;
+
+    const rStarPos predicted = Point(pass.point.X + offX, pass.point.Y + offY);
+    // Setting SizeB would also re-measure the current point; that measurement is replaced at
+    // once by the one at the predicted B, so only the latter is made.
+    half = settings.sizeB;
+    measure.half = half;
+    pass = MeasureAt(loaded.frame, loaded.window, predicted, measure);
+    if (hook) hook(AutoOrvekStep::MeasuredB, loaded, pass, half);
+    entered = table.SaveCentroid(pass.point, loaded.frame.FileName);
+    if (!entered.status && res.recompute) res.recompute = entered.status;
+    res.currentPoint = pass.point;
+    ++res.rows;
+    observer.Progress(i + 1, count);
+  }
+  res.half = half;
+  return res;
+}
+
+StarPair FindBrightestPair(const OTrame& frame, const MeasureSettings& settings, int halfA,
+                           int halfB) {
+  StarPair pair;
+  if (frame.Empty()) {
+    pair.message = "the frame is empty";
+    return pair;
+  }
+  MeasureSettings ms = settings;
+  ms.half = halfA;
+  OMat window;
+  pair.a = MeasureAt(frame, window, frame.Star, ms);
+
+  const int32_t r = std::max(halfA, halfB) + 1;
+  const int32_t cx = Nearest32(frame.Star.X);
+  const int32_t cy = Nearest32(frame.Star.Y);
+  OTrame masked = frame;
+  for (int32_t x = std::max(0, cx - r); x <= std::min(frame.LastX, cx + r); ++x)
+    for (int32_t y = std::max(0, cy - r); y <= std::min(frame.LastY, cy + r); ++y)
+      masked.Px(x, y) = frame.MinValue;
+  // A wing of A cut by the square scores like a peak at the square's edge; it is no local
+  // maximum of the real frame, so such candidates are masked in turn and the search repeats.
+  auto localMaximum = [&](int32_t x, int32_t y) {
+    const Extended c = frame.GetPixel(x, y);
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy)
+        if ((dx != 0 || dy != 0) && frame.GetPixel(x + dx, y + dy) > c) return false;
+    return true;
+  };
+  rStarPos second;
+  bool found = false;
+  for (int attempt = 0; attempt < kMaxCandidates; ++attempt) {
+    masked.FindStar(Point(0, 0), Point(frame.LastX, frame.LastY), second);
+    const int32_t x = Nearest32(second.X);
+    const int32_t y = Nearest32(second.Y);
+    if (std::abs(x - cx) <= r && std::abs(y - cy) <= r) break;  // nothing left outside
+    if (localMaximum(x, y)) {
+      found = true;
+      break;
+    }
+    masked.Px(x, y) = frame.MinValue;
+  }
+  if (!found) {
+    pair.message = "no second star found more than " + std::to_string(r) +
+                   " pixels from the brightest one";
+    return pair;
+  }
+  ms.half = halfB;
+  pair.b = MeasureAt(frame, window, second, ms);
+  pair.found = true;
+  return pair;
+}
+
+}  // namespace orvek
