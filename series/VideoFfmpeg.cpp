@@ -283,6 +283,19 @@ void ConvertWithFfmpeg(const std::string& path, VideoFormat format, FrameOutput&
   }
 
   FrameWriter writer(path, format, d, out, result);
+  const auto frameText = [&] { return path + ": frame " + std::to_string(result.framesRead); };
+  // A packet or frame the decoder refused ends the conversion; the frames before it stay.
+  const auto decodeFailure = [&](int code) {
+    detail = frameText() + ": " + AvText(code);
+    if (code == AVERROR(ENOMEM)) {
+      error = VideoError::NoMemory;
+      message = kVideoMsgNoMemory;
+    } else {
+      error = VideoError::DecodeError;
+      message = frameText() + " could not be decoded (" + AvText(code) + ")";
+    }
+  };
+
   bool draining = false;
   bool stop = false;
   while (!stop) {
@@ -294,30 +307,26 @@ void ConvertWithFfmpeg(const std::string& path, VideoFormat format, FrameOutput&
       } else if (rc < 0) {
         error = rc == AVERROR(ENOMEM) ? VideoError::NoMemory : VideoError::ReadError;
         message = error == VideoError::NoMemory ? kVideoMsgNoMemory : kVideoMsgReadError;
-        detail = path + ": after frame " + std::to_string(result.framesRead) + ": " + AvText(rc);
+        detail = frameText() + ": " + AvText(rc);
         break;
       } else if (d.packet->stream_index != d.stream) {
         av_packet_unref(d.packet);
         continue;
       } else {
+        // The demuxer marks a packet it could not read in full: the file ends inside it.
         const bool cut = (d.packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
         rc = avcodec_send_packet(d.codec, d.packet);
         av_packet_unref(d.packet);
         if (cut && rc < 0) {
-          // A frame shorter than its index promised: the file ends inside it.
           error = VideoError::ReadError;
           message = kVideoMsgReadError;
-          detail = path + ": frame " + std::to_string(result.framesRead) + " is cut short";
+          detail = frameText() + " is cut short";
           break;
         }
       }
-      if (rc < 0 && rc != AVERROR(EAGAIN)) {
-        error = rc == AVERROR(ENOMEM) ? VideoError::NoMemory : VideoError::DecodeError;
-        message = error == VideoError::NoMemory
-                      ? std::string(kVideoMsgNoMemory)
-                      : path + ": frame " + std::to_string(result.framesRead) +
-                            " could not be decoded (" + AvText(rc) + ")";
-        detail = path + ": frame " + std::to_string(result.framesRead) + ": " + AvText(rc);
+      // Every frame ready was taken below, so the decoder never answers EAGAIN here.
+      if (rc < 0) {
+        decodeFailure(rc);
         break;
       }
     }
@@ -330,12 +339,7 @@ void ConvertWithFfmpeg(const std::string& path, VideoFormat format, FrameOutput&
         break;
       }
       if (rc < 0) {
-        error = rc == AVERROR(ENOMEM) ? VideoError::NoMemory : VideoError::DecodeError;
-        message = error == VideoError::NoMemory
-                      ? std::string(kVideoMsgNoMemory)
-                      : path + ": frame " + std::to_string(result.framesRead) +
-                            " could not be decoded (" + AvText(rc) + ")";
-        detail = path + ": frame " + std::to_string(result.framesRead) + ": " + AvText(rc);
+        decodeFailure(rc);
         stop = true;
         break;
       }
@@ -351,10 +355,8 @@ void ConvertWithFfmpeg(const std::string& path, VideoFormat format, FrameOutput&
         break;
       }
     }
-    if (draining && !stop) {
-      // The decoder answered EAGAIN after the flush: nothing more will come.
-      break;
-    }
+    // After the flush the decoder ends with EOF; an EAGAIN there would mean nothing more.
+    if (draining) break;
   }
   out.Finish(error, message, detail);
 }

@@ -173,13 +173,19 @@ VideoResult ConvertVideo(const std::string& path, const std::string& baseName,
 
   // A file that cannot be opened at all is reported alike for every kind of video.
   struct stat st {};
-  std::FILE* probe = std::fopen(path.c_str(), "rb");
-  if (probe == nullptr || stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-    const int err = probe == nullptr ? errno : EISDIR;
-    if (probe != nullptr) std::fclose(probe);
-    const VideoError kind = err == ENOMEM ? VideoError::NoMemory : VideoError::OpenError;
-    out.Finish(kind, kind == VideoError::NoMemory ? kVideoMsgNoMemory : kVideoMsgOpenError,
-               path + ": " + std::strerror(err));
+  int err = 0;
+  std::FILE* probe = nullptr;
+  if (stat(path.c_str(), &st) != 0) {
+    err = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    err = EISDIR;
+  } else if ((probe = std::fopen(path.c_str(), "rb")) == nullptr) {
+    err = errno;
+  }
+  if (probe == nullptr) {
+    const bool memory = err == ENOMEM;
+    out.Finish(memory ? VideoError::NoMemory : VideoError::OpenError,
+               memory ? kVideoMsgNoMemory : kVideoMsgOpenError, path + ": " + std::strerror(err));
     return result;
   }
   uint8_t id[14] = {};
