@@ -3,17 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "VideoTestSupport.h"
 
 namespace orvek::videotest {
 namespace {
 
-std::string Cli() {
-  const char* build = std::getenv("ORVEK_BUILD_DIR");
-  return std::string(build != nullptr ? build : ".") + "/cli/orvek-cli";
-}
+std::string Cli() { return ORVEK_CLI_PROGRAM; }
 
 struct Outcome {
   int status = -1;
