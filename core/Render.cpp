@@ -8,9 +8,9 @@ namespace orvek {
 namespace {
 
 // 255 / divisor with the divisor taken in double precision; 1 when the divisor is 0.
-double BandFactor(Extended divisor) {
+Extended BandFactor(Extended divisor) {
   const double d = static_cast<double>(divisor);
-  return d == 0.0 ? 1.0 : 255.0 / d;
+  return d == 0.0 ? 1.0L : 255.0L / d;
 }
 
 int64_t ClampByte(int64_t v) { return v > 255 ? 255 : v; }
@@ -48,9 +48,9 @@ Raster OTrame::Render(bool log, bool colour, int lut, Extended low, Extended hig
   const Extended wR = low + diff * (k / 2 + 0.9L);
   const Extended wG = low + diff * (k + 0.2L);
   const Extended wB = low + diff * (k + 0.4L);
-  const double fR = BandFactor(high - wR);
-  const double fG = BandFactor(wR - wG);
-  const double fB = BandFactor(wB - low);
+  const Extended fR = BandFactor(high - wR);
+  const Extended fG = BandFactor(wR - wG);
+  const Extended fB = BandFactor(wB - low);
   for (int32_t x = 0; x < m_width; ++x) {
     const Extended* col = Column(x);
     for (int32_t y = 0; y < m_height; ++y) {

@@ -4,5 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
-export ORVEK_HOME="${ORVEK_HOME:-$PWD/build/app}"
 exec build/app/orvek samples/ORV1

@@ -119,3 +119,10 @@ std::string Capture(const std::string& command, int* status) {
 }
 
 }  // namespace orvek::test
+
+namespace orvek::test {
+bool FileExistsForTest(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+}  // namespace orvek::test

@@ -54,6 +54,9 @@ OTrame MakeFrame(int width, int height, Extended value = 0);
 /// integrated over each pixel by 4 x 4 sub-sampling.
 void AddMoffat(OTrame& frame, double x, double y, double peak, double fwhm);
 
+/// True when a plain file exists.
+bool FileExistsForTest(const std::string& path);
+
 /// Runs a shell command; returns its exit status.
 int Run(const std::string& command);
 /// Runs a command and captures its standard output.
