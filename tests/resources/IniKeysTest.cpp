@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -87,8 +88,20 @@ const std::map<std::string, std::string>& HelpPages() {
   return pages;
 }
 
+// The source tree: ORVEK_SOURCE_DIR when the test runner sets it, else the folder the build
+// was configured from, so that a missing variable cannot turn into a search of "./".
+std::string SourceRoot() {
+  const char* fromEnvironment = std::getenv("ORVEK_SOURCE_DIR");
+  if (fromEnvironment != nullptr && *fromEnvironment != '\0') return test::SourceDir();
+#ifdef ORVEK_CONFIGURED_SOURCE_DIR
+  return ORVEK_CONFIGURED_SOURCE_DIR;
+#else
+  return test::SourceDir();
+#endif
+}
+
 std::string ResourcePath(const std::string& name) {
-  return test::SourceDir() + "resources/" + name;
+  return SourceRoot() + "resources/" + name;
 }
 
 std::string ShippedIniPath() {
@@ -162,6 +175,13 @@ std::string Accelerator(const std::string& caption) {
   return key;
 }
 
+// prefix followed by n in decimal, as the windows name their numbered text lines.
+std::string Numbered(const std::string& prefix, long long n) {
+  std::string key = prefix;
+  key += std::to_string(n);
+  return key;
+}
+
 std::string WithoutAmpersand(std::string s) {
   s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
   return s;
@@ -230,12 +250,12 @@ TEST_P(LanguageTexts, AboutLinesMatchTheirCount) {
   ASSERT_GE(n, 2) << section;
   bool namesVersion = false;
   for (long long i = 0; i <= n; ++i) {
-    const std::string line = ini.ReadString(section, "M1_" + std::to_string(i), kMissing);
+    const std::string line = ini.ReadString(section, Numbered("M1_", i), kMissing);
     EXPECT_NE(line, kMissing) << section << " M1_" << i;
     EXPECT_FALSE(Trim(line).empty()) << section << " M1_" << i;
     if (line.find("Orvek V4.6") != std::string::npos) namesVersion = true;
   }
-  EXPECT_FALSE(ini.KeyExists(section, "M1_" + std::to_string(n + 1)))
+  EXPECT_FALSE(ini.KeyExists(section, Numbered("M1_", n + 1)))
       << section << ": more lines than M1_lines announces";
   EXPECT_TRUE(namesVersion) << section << " never names Orvek V4.6";
   // B1, M1_lines and the n + 1 lines: nothing else.
@@ -247,11 +267,11 @@ TEST_P(LanguageTexts, SurfaceHelpLinesMatchTheirCount) {
   const long long n = ini.ReadInteger(section, "L1_lines", -1);
   ASSERT_GE(n, 3) << section;
   for (long long i = 1; i <= n; ++i) {
-    const std::string line = ini.ReadString(section, "L" + std::to_string(i), kMissing);
+    const std::string line = ini.ReadString(section, Numbered("L", i), kMissing);
     EXPECT_NE(line, kMissing) << section << " L" << i;
     EXPECT_FALSE(Trim(line).empty()) << section << " L" << i;
   }
-  EXPECT_FALSE(ini.KeyExists(section, "L" + std::to_string(n + 1)))
+  EXPECT_FALSE(ini.KeyExists(section, Numbered("L", n + 1)))
       << section << ": more lines than L1_lines announces";
   EXPECT_EQ(ini.ReadKeys(section).size(), static_cast<size_t>(n + 1)) << section;
 }
