@@ -13,7 +13,7 @@ namespace {
 
 // Reports write failures on stderr as they happen; never stops.
 class CliVideoProgress : public VideoProgress {
-public:
+ public:
   void Warning(const std::string& text) override {
     std::fprintf(stderr, "orvek-cli video: %s\n", text.c_str());
   }
@@ -45,8 +45,7 @@ int RunVideo(const std::vector<std::string>& argv) {
   }
 
   CliVideoProgress progress;
-  const VideoResult r =
-      ConvertVideo(args.Positional()[0], args.Positional()[1], options, progress);
+  const VideoResult r = ConvertVideo(args.Positional()[0], args.Positional()[1], options, progress);
 
   // The counts are printed whatever happened (scripts read what was written); any
   // shortfall then makes the exit status 1 with its message on stderr.

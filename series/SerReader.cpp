@@ -35,7 +35,9 @@ bool KnownColorId(int32_t id) {
   return id == 0 || (id >= 8 && id <= 11) || (id >= 16 && id <= 19) || id == 100 || id == 101;
 }
 
-std::string Num(int64_t v) { return std::to_string(v); }
+std::string Num(int64_t v) {
+  return std::to_string(v);
+}
 
 }  // namespace
 
@@ -83,8 +85,7 @@ Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const 
   if (h.width > kMaxSide || h.height > kMaxSide ||
       static_cast<int64_t>(h.width) * h.height > kMaxPixels) {
     return Status::Error(name + ": frames of " + Num(h.width) + " x " + Num(h.height) +
-                         " pixels are larger than Orvek accepts (" + Num(kMaxPixels) +
-                         " pixels)");
+                         " pixels are larger than Orvek accepts (" + Num(kMaxPixels) + " pixels)");
   }
   if (h.depth < 1 || h.depth > 16) {
     return Status::Error(name + ": PixelDepthPerPlane = " + Num(h.depth) +
@@ -105,21 +106,29 @@ Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const 
   const int64_t wholeFrames = dataBytes / h.frameBytes;
   if (h.frameCount > wholeFrames) {
     return Status::Error(name + ": FrameCount = " + Num(h.frameCount) + " but the file holds " +
-                         Num(wholeFrames) + " whole frame(s) of " + Num(h.frameBytes) +
-                         " bytes (" + Num(dataBytes) + " data bytes)");
+                         Num(wholeFrames) + " whole frame(s) of " + Num(h.frameBytes) + " bytes (" +
+                         Num(dataBytes) + " data bytes)");
   }
   const int64_t trailer = dataBytes - h.frameCount * h.frameBytes;
   h.hasTimestamps = h.frameCount > 0 && trailer >= 8 * static_cast<int64_t>(h.frameCount);
   switch (order) {
-    case SerByteOrder::FromHeader: h.bigEndianData = h.littleEndianField != 0; break;
-    case SerByteOrder::Little: h.bigEndianData = false; break;
-    case SerByteOrder::Big: h.bigEndianData = true; break;
+    case SerByteOrder::FromHeader:
+      h.bigEndianData = h.littleEndianField != 0;
+      break;
+    case SerByteOrder::Little:
+      h.bigEndianData = false;
+      break;
+    case SerByteOrder::Big:
+      h.bigEndianData = true;
+      break;
   }
   out = h;
   return Status::Ok();
 }
 
-SerReader::~SerReader() { Close(); }
+SerReader::~SerReader() {
+  Close();
+}
 
 void SerReader::Close() {
   if (m_file != nullptr) std::fclose(m_file);
@@ -162,8 +171,8 @@ Status SerReader::ReadAt(int64_t offset, size_t count, uint8_t* to, const char* 
 Status SerReader::ReadFrame(int64_t index, std::vector<uint16_t>& samples) {
   const SerHeader& h = m_header;
   if (index < 0 || index >= h.frameCount) {
-    return Status::Error(m_path + ": frame " + Num(index) + " does not exist (FrameCount = " +
-                         Num(h.frameCount) + ")");
+    return Status::Error(m_path + ": frame " + Num(index) +
+                         " does not exist (FrameCount = " + Num(h.frameCount) + ")");
   }
   const size_t bytes = static_cast<size_t>(h.frameBytes);
   if (m_raw.size() != bytes) m_raw.resize(bytes);

@@ -56,16 +56,16 @@ struct SerHeader {
   int32_t height = 0;             ///< ImageHeight, pixels
   int32_t depth = 0;              ///< PixelDepthPerPlane, bits (1..16)
   int32_t frameCount = 0;
-  std::string observer;    ///< trailing NULs and blanks removed
+  std::string observer;  ///< trailing NULs and blanks removed
   std::string instrument;
   std::string telescope;
   int64_t dateTime = 0;     ///< local time, 100 ns ticks since 0001-01-01
   int64_t dateTimeUtc = 0;  ///< the same in UTC
 
   // Derived by ParseSerHeader:
-  int planes = 1;            ///< 3 for RGB and BGR, else 1
-  int bytesPerSample = 1;    ///< 1 for depths up to 8, else 2
-  int64_t frameBytes = 0;    ///< width x height x planes x bytesPerSample
+  int planes = 1;          ///< 3 for RGB and BGR, else 1
+  int bytesPerSample = 1;  ///< 1 for depths up to 8, else 2
+  int64_t frameBytes = 0;  ///< width x height x planes x bytesPerSample
   bool bigEndianData = false;
   bool hasTimestamps = false;  ///< the file holds the trailer of frameCount timestamps
   int64_t fileSize = 0;
@@ -88,7 +88,7 @@ Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const 
 
 /// Reads a SER file frame by frame with one frame buffer, never past the file's data.
 class SerReader {
-public:
+ public:
   SerReader() = default;
   ~SerReader();
   SerReader(const SerReader&) = delete;
@@ -108,7 +108,7 @@ public:
   /// The timestamps of the trailer (100 ns ticks, UTC); empty when the file has none.
   Status ReadTimestamps(std::vector<int64_t>& out);
 
-private:
+ private:
   Status ReadAt(int64_t offset, size_t count, uint8_t* to, const char* what);
 
   std::FILE* m_file = nullptr;

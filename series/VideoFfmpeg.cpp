@@ -43,8 +43,8 @@ struct Failure {
 //                                            -> the file couldn't be read
 Failure MapOpenError(int code) {
   if (code == AVERROR(ENOMEM)) return {VideoError::NoMemory, kVideoMsgNoMemory};
-  for (int e : {ENOENT, EACCES, EPERM, EISDIR, ENOTDIR, ENAMETOOLONG, ELOOP, EMFILE, ENFILE,
-                ENXIO, ENODEV, EBUSY}) {
+  for (int e : {ENOENT, EACCES, EPERM, EISDIR, ENOTDIR, ENAMETOOLONG, ELOOP, EMFILE, ENFILE, ENXIO,
+                ENODEV, EBUSY}) {
     if (code == AVERROR(e)) return {VideoError::OpenError, kVideoMsgOpenError};
   }
   if (code == AVERROR(EIO) || code == AVERROR_EOF) {
@@ -133,13 +133,13 @@ int64_t CountPackets(const std::string& path) {
 
 bool IsPlainGrey(const AVPixFmtDescriptor* desc) {
   return desc != nullptr && desc->nb_components == 1 &&
-         (desc->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM |
-                         AV_PIX_FMT_FLAG_FLOAT | AV_PIX_FMT_FLAG_HWACCEL)) == 0;
+         (desc->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_FLOAT |
+                         AV_PIX_FMT_FLAG_HWACCEL)) == 0;
 }
 
 // Converts and writes decoded frames.
 class FrameWriter {
-public:
+ public:
   FrameWriter(const std::string& path, VideoFormat format, Decoder& d, FrameOutput& out,
               const VideoResult& result)
       : m_path(path), m_orv(format == VideoFormat::Orv), m_d(d), m_out(out), m_result(result) {}
@@ -175,7 +175,7 @@ public:
   std::string message;
   std::string detail;
 
-private:
+ private:
   void Fail(VideoError e, const std::string& text) {
     error = e;
     detail = m_path + ": frame " + std::to_string(m_result.framesRead) + ": " + text;
@@ -220,8 +220,8 @@ private:
     if (m_frame.Width() != w || m_frame.Height() != h) m_frame.Allocate(w, h);
     m_line.resize(static_cast<size_t>(w));
     for (int y = 0; y < h; ++y) {
-      av_read_image_line2(m_line.data(), const_cast<const uint8_t**>(f->data), f->linesize, desc,
-                          0, y, 0, w, 0, 4);
+      av_read_image_line2(m_line.data(), const_cast<const uint8_t**>(f->data), f->linesize, desc, 0,
+                          y, 0, w, 0, 4);
       for (int x = 0; x < w; ++x) m_frame.Px(x, y) = static_cast<Extended>(m_line[x]);
     }
     return m_out.WriteOrv(m_frame);

@@ -12,7 +12,7 @@
 namespace orvek::video_detail {
 
 class FrameOutput {
-public:
+ public:
   FrameOutput(std::string baseName, VideoProgress& progress, VideoResult& result)
       : m_baseName(std::move(baseName)), m_progress(progress), m_result(result) {}
 
@@ -27,7 +27,7 @@ public:
   /// on a failure (None when the video simply ended), with its message and detail.
   void Finish(VideoError error, const std::string& message, const std::string& detail);
 
-private:
+ private:
   bool Written(const Status& status, const std::string& name);
 
   std::string m_baseName;

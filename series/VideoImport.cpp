@@ -58,8 +58,7 @@ bool FrameOutput::WriteOrv(const OTrame& frame) {
   return Written(frame.SaveOrv(0, 0, frame.LastX, frame.LastY, name), name);
 }
 
-void FrameOutput::Finish(VideoError error, const std::string& message,
-                         const std::string& detail) {
+void FrameOutput::Finish(VideoError error, const std::string& message, const std::string& detail) {
   VideoResult& r = m_result;
   r.ok = r.framesWritten > 0;
   if (error != VideoError::None) {
@@ -68,8 +67,8 @@ void FrameOutput::Finish(VideoError error, const std::string& message,
     r.detail = detail;
   } else if (m_cancelled) {
     r.error = VideoError::Cancelled;
-    r.message = "Stopped after " + std::to_string(r.framesRead) + " of " +
-                std::to_string(r.total) + " frame(s)";
+    r.message = "Stopped after " + std::to_string(r.framesRead) + " of " + std::to_string(r.total) +
+                " frame(s)";
   } else if (r.framesRead == 0) {
     r.error = VideoError::NoFrame;
     r.message = message.empty() ? "The video holds no frame that could be decoded" : message;
@@ -106,8 +105,8 @@ void ConvertSer(const std::string& path, const VideoOptions& options, FrameOutpu
     out.Finish(VideoError::NoFrame, text, text);
     return;
   }
-  const bool orv = options.format == VideoFormat::Orv ||
-                   (options.format == VideoFormat::Auto && h.depth > 8);
+  const bool orv =
+      options.format == VideoFormat::Orv || (options.format == VideoFormat::Auto && h.depth > 8);
   std::vector<uint16_t> samples;
   Raster raster;
   OTrame frame;
@@ -162,7 +161,9 @@ void ConvertSer(const std::string& path, const VideoOptions& options, FrameOutpu
   out.Finish(VideoError::None, {}, {});
 }
 
-bool HasSerExtension(const std::string& path) { return UpperExtension(path) == ".SER"; }
+bool HasSerExtension(const std::string& path) {
+  return UpperExtension(path) == ".SER";
+}
 
 }  // namespace
 

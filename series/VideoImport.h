@@ -39,23 +39,23 @@ enum class VideoFormat {
 
 /// Why a conversion stopped short or wrote nothing.
 enum class VideoError {
-  None,          ///< every frame of the video was written
-  BadFormat,     ///< not a video FFmpeg reads, or no decoder for it (kVideoMsgBadFormat)
-  NoMemory,      ///< out of memory while opening or decoding (kVideoMsgNoMemory)
-  ReadError,     ///< the file could not be read to its end (kVideoMsgReadError)
-  OpenError,     ///< the file could not be opened: missing, not permitted (kVideoMsgOpenError)
-  MalformedSer,  ///< a SER file whose header does not describe its content
-  NoVideo,       ///< the file holds no video stream
-  NoFrame,       ///< the video holds no frame that could be decoded
-  DecodeError,   ///< a frame could not be decoded; the frames before it were written
-  WriteFailures, ///< some frame files could not be written (counted in failedWrites)
-  Cancelled,     ///< VideoProgress::Step returned false
+  None,           ///< every frame of the video was written
+  BadFormat,      ///< not a video FFmpeg reads, or no decoder for it (kVideoMsgBadFormat)
+  NoMemory,       ///< out of memory while opening or decoding (kVideoMsgNoMemory)
+  ReadError,      ///< the file could not be read to its end (kVideoMsgReadError)
+  OpenError,      ///< the file could not be opened: missing, not permitted (kVideoMsgOpenError)
+  MalformedSer,   ///< a SER file whose header does not describe its content
+  NoVideo,        ///< the file holds no video stream
+  NoFrame,        ///< the video holds no frame that could be decoded
+  DecodeError,    ///< a frame could not be decoded; the frames before it were written
+  WriteFailures,  ///< some frame files could not be written (counted in failedWrites)
+  Cancelled,      ///< VideoProgress::Step returned false
 };
 
 /// Receives the progress of a conversion. The AVI window implements it to show the text,
 /// repaint and process its pending events (and may offer a STOP).
 class VideoProgress {
-public:
+ public:
   virtual ~VideoProgress() = default;
   /// Called before frame `done` is read, for done = 0 .. number of frames (so a video of
   /// 3 frames gives "0/3", "1/3", "2/3", "3/3"). `text` is done + "/" + total.
@@ -72,7 +72,7 @@ struct VideoOptions {
 };
 
 struct VideoResult {
-  bool ok = false;            ///< at least one frame file was written
+  bool ok = false;  ///< at least one frame file was written
   VideoError error = VideoError::None;
   std::string message;        ///< empty when error is None; the four open failures use the
                               ///< kVideoMsg texts exactly, the others name the file and numbers

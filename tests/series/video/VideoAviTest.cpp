@@ -19,8 +19,12 @@ constexpr int kH = 24;
 constexpr int kSide = 6;
 
 // Frame k: a square of kSide pixels whose top-left corner moves with k, on a dark ground.
-int SquareX(int k) { return 4 + 7 * k; }
-int SquareY(int k) { return 3 + 5 * k; }
+int SquareX(int k) {
+  return 4 + 7 * k;
+}
+int SquareY(int k) {
+  return 3 + 5 * k;
+}
 bool InSquare(int k, int x, int y) {
   return x >= SquareX(k) && x < SquareX(k) + kSide && y >= SquareY(k) && y < SquareY(k) + kSide;
 }
@@ -86,7 +90,9 @@ struct CodecCase {
   int edgeMargin;    // pixels this close to the outline are not compared
 };
 
-void PrintTo(const CodecCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const CodecCase& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class AviCodecTest : public ::testing::TestWithParam<CodecCase> {};
 
@@ -232,7 +238,7 @@ long ResidentKb() {
 }
 
 class MemoryProbe : public RecordingProgress {
-public:
+ public:
   bool Step(int64_t done, int64_t total, const std::string& text) override {
     if (done == 1000) atThousand = ResidentKb();
     if (done == total) atEnd = ResidentKb();
@@ -267,17 +273,21 @@ TEST(VideoAvi, TenThousandAndOneFramesUseFiveDigitsAndDoNotGrowMemory) {
   EXPECT_EQ(last.width, 48);
   // Keeping one 48x48 picture per frame would add 9001 x 6912 bytes (about 60 MB) between
   // frame 1000 and the end; the names of the files written add well under 2 MB.
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer keeps freed blocks in quarantine, so resident memory grows by design;
+  // its leak checker watches this build instead.
+#else
   ASSERT_GT(probe.atThousand, 0);
   ASSERT_GT(probe.atEnd, 0);
   EXPECT_LT(probe.atEnd - probe.atThousand, 8 * 1024) << "kB grown over 9001 frames";
+#endif
 }
 
 TEST(VideoAvi, FramesThatCannotBeWrittenAreCountedAndReported) {
   TempFolder dir;
   const std::string video = MakeVideo(dir, "jup.avi", false, "-c:v rawvideo -pix_fmt gray");
   RecordingProgress progress;
-  const VideoResult r =
-      ConvertVideo(video, dir / "no-such-folder/jup", VideoFormat::Bmp, progress);
+  const VideoResult r = ConvertVideo(video, dir / "no-such-folder/jup", VideoFormat::Bmp, progress);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, VideoError::WriteFailures);
   EXPECT_EQ(r.framesRead, 3);
@@ -387,8 +397,8 @@ TEST(VideoOpenFailures, VideoCutInsideAFrameKeepsTheWholeFrames) {
   size_t third = std::string::npos;
   for (size_t i = 0; i + 8 <= bytes.size(); ++i) {
     if (bytes[i] == '0' && bytes[i + 1] == '0' && bytes[i + 2] == 'd' &&
-        (bytes[i + 3] == 'b' || bytes[i + 3] == 'c') &&
-        bytes[i + 4] == kW * kH % 256 && bytes[i + 5] == kW * kH / 256) {
+        (bytes[i + 3] == 'b' || bytes[i + 3] == 'c') && bytes[i + 4] == kW * kH % 256 &&
+        bytes[i + 5] == kW * kH / 256) {
       if (++found == 3) {
         third = i;
         break;

@@ -9,7 +9,9 @@
 namespace orvek::videotest {
 namespace {
 
-std::string Cli() { return ORVEK_CLI_PROGRAM; }
+std::string Cli() {
+  return ORVEK_CLI_PROGRAM;
+}
 
 struct Outcome {
   int status = -1;
@@ -21,8 +23,8 @@ Outcome RunCli(const TempFolder& dir, const std::string& arguments) {
   const std::string outPath = dir / "cli.out";
   const std::string errPath = dir / "cli.err";
   Outcome o;
-  o.status = Run(Quote(Cli()) + " video " + arguments + " >" + Quote(outPath) + " 2>" +
-                 Quote(errPath));
+  o.status =
+      Run(Quote(Cli()) + " video " + arguments + " >" + Quote(outPath) + " 2>" + Quote(errPath));
   const std::vector<uint8_t> out = ReadBytes(outPath);
   const std::vector<uint8_t> err = ReadBytes(errPath);
   o.out.assign(out.begin(), out.end());
@@ -51,9 +53,8 @@ TEST(VideoCli, JsonListsFramesAndFiles) {
   const std::string video = ThreeFrameAvi(dir);
   const Outcome o = RunCli(dir, Quote(video) + " " + Quote(dir / "m57.bmp") + " --json");
   EXPECT_EQ(o.status, 0) << o.err;
-  const std::string expected = "{\"frames\":3,\"files\":[\"" + (dir / "m57.bmp0000.bmp") +
-                               "\",\"" + (dir / "m57.bmp0001.bmp") + "\",\"" +
-                               (dir / "m57.bmp0002.bmp") +
+  const std::string expected = "{\"frames\":3,\"files\":[\"" + (dir / "m57.bmp0000.bmp") + "\",\"" +
+                               (dir / "m57.bmp0001.bmp") + "\",\"" + (dir / "m57.bmp0002.bmp") +
                                "\"],\"failed_writes\":0,\"total\":3}\n";
   EXPECT_EQ(o.out, expected);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "VideoTestSupport.h"
+#include "core/OTrame.h"
 #include "series/SerReader.h"
 #include "series/VideoImport.h"
 
@@ -13,7 +14,8 @@ namespace {
 // Sample of frame k at (x, y), plane p: distinct for every position so that a swapped
 // row, column, plane or frame shows, and spanning the high byte for 16-bit samples.
 uint16_t Sample16(int k, int x, int y, int p) {
-  return static_cast<uint16_t>(1000 * k + 300 * y + 17 * x + 5 * p + 1 + (y == 1 && x == 2 ? 60000 : 0));
+  return static_cast<uint16_t>(1000 * k + 300 * y + 17 * x + 5 * p + 1 +
+                               (y == 1 && x == 2 ? 60000 : 0));
 }
 uint16_t Sample8(int k, int x, int y, int p) {
   return static_cast<uint16_t>((40 * k + 30 * y + 7 * x + 3 * p + 1) % 256);
@@ -24,7 +26,8 @@ std::vector<uint16_t> Frames(int frames, int w, int h, int planes, bool wide) {
   for (int k = 0; k < frames; ++k) {
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
-        for (int p = 0; p < planes; ++p) s.push_back(wide ? Sample16(k, x, y, p) : Sample8(k, x, y, p));
+        for (int p = 0; p < planes; ++p)
+          s.push_back(wide ? Sample16(k, x, y, p) : Sample8(k, x, y, p));
       }
     }
   }
@@ -43,8 +46,7 @@ SerSpec Spec(int colorId, int depth, int w, int h, int frames, int littleEndianF
 }
 
 VideoResult Convert(const std::string& path, const std::string& base, VideoFormat format,
-                    RecordingProgress& progress,
-                    SerByteOrder order = SerByteOrder::FromHeader) {
+                    RecordingProgress& progress, SerByteOrder order = SerByteOrder::FromHeader) {
   VideoOptions options;
   options.format = format;
   options.serByteOrder = order;
@@ -109,7 +111,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ByteOrderCase{"field1_big", 1, true, SerByteOrder::FromHeader},
                       ByteOrderCase{"field1_forced_little", 1, false, SerByteOrder::Little},
                       ByteOrderCase{"field0_forced_big", 0, true, SerByteOrder::Big}),
-    [](const ::testing::TestParamInfo<ByteOrderCase>& info) { return std::string(info.param.label); });
+    [](const ::testing::TestParamInfo<ByteOrderCase>& info) {
+      return std::string(info.param.label);
+    });
 
 TEST_P(SerSixteenBit, MonoGoesToOrvWithoutLoss) {
   const ByteOrderCase& c = GetParam();
@@ -119,8 +123,8 @@ TEST_P(SerSixteenBit, MonoGoesToOrvWithoutLoss) {
   RecordingProgress progress;
   const VideoResult r = Convert(dir / "m.ser", dir / "m", VideoFormat::Auto, progress, c.order);
   ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(r.files, (std::vector<std::string>{dir / "m0000.orv", dir / "m0001.orv",
-                                               dir / "m0002.orv"}));
+  EXPECT_EQ(r.files,
+            (std::vector<std::string>{dir / "m0000.orv", dir / "m0001.orv", dir / "m0002.orv"}));
   EXPECT_EQ(progress.texts, (std::vector<std::string>{"0/3", "1/3", "2/3", "3/3"}));
   for (int k = 0; k < 3; ++k) {
     const Orv orv = ReadOrvFile(r.files[k]);
@@ -134,6 +138,23 @@ TEST_P(SerSixteenBit, MonoGoesToOrvWithoutLoss) {
   }
   // The sample at (2, 1) of frame 2 is 2000 + 300 + 34 + 1 + 60000 = 62335.
   EXPECT_EQ(ReadOrvFile(r.files[2]).At(2, 1), 62335);
+}
+
+TEST(SerVideo, OrvFramesLoadInOrvekAsTheSamples) {
+  // The frames go on through Orvek's own reader, as the image list will load them.
+  TempFolder dir;
+  WriteSer(dir / "l.ser", Spec(0, 16, 5, 4, 2), Frames(2, 5, 4, 1, true), 2, false);
+  RecordingProgress progress;
+  const VideoResult r = Convert(dir / "l.ser", dir / "l", VideoFormat::Auto, progress);
+  ASSERT_TRUE(r.ok) << r.message;
+  OTrame frame;
+  const Status s = frame.ReadOrv(dir / "l0001.orv", nullptr);
+  ASSERT_TRUE(s.ok) << s.message;
+  ASSERT_EQ(frame.Width(), 5);
+  ASSERT_EQ(frame.Height(), 4);
+  for (int x = 0; x < 5; ++x) {
+    for (int y = 0; y < 4; ++y) EXPECT_EQ(frame.Px(x, y), Sample16(1, x, y, 0));
+  }
 }
 
 TEST(SerVideo, TwelveBitSamplesAreKeptAsStored) {
@@ -342,34 +363,43 @@ struct Malformed {
   std::vector<std::string> mentions;
 };
 
-void PrintTo(const Malformed& m, std::ostream* os) { *os << m.label; }
+void PrintTo(const Malformed& m, std::ostream* os) {
+  *os << m.label;
+}
 
 class SerMalformed : public ::testing::TestWithParam<Malformed> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, SerMalformed,
     ::testing::Values(
-        Malformed{"wrong_file_id", [](SerSpec& s) { s.fileId = "LUCAM-RECORDEX"; }, 24,
+        Malformed{"wrong_file_id",
+                  [](SerSpec& s) { s.fileId = "LUCAM-RECORDEX"; },
+                  24,
                   {"LUCAM-RECORDER"}},
         Malformed{"zero_width", [](SerSpec& s) { s.width = 0; }, 24, {"ImageWidth = 0"}},
-        Malformed{"negative_height", [](SerSpec& s) { s.height = -3; }, 24,
-                  {"ImageHeight = -3"}},
-        Malformed{"absurd_size", [](SerSpec& s) { s.width = s.height = 2000000; }, 24,
+        Malformed{"negative_height", [](SerSpec& s) { s.height = -3; }, 24, {"ImageHeight = -3"}},
+        Malformed{"absurd_size",
+                  [](SerSpec& s) { s.width = s.height = 2000000; },
+                  24,
                   {"2000000 x 2000000"}},
         Malformed{"depth_zero", [](SerSpec& s) { s.depth = 0; }, 24, {"PixelDepthPerPlane = 0"}},
-        Malformed{"depth_seventeen", [](SerSpec& s) { s.depth = 17; }, 24,
+        Malformed{"depth_seventeen",
+                  [](SerSpec& s) { s.depth = 17; },
+                  24,
                   {"PixelDepthPerPlane = 17", "1 to 16"}},
         Malformed{"unknown_colour", [](SerSpec& s) { s.colorId = 7; }, 24, {"ColorID = 7"}},
-        Malformed{"negative_count", [](SerSpec& s) { s.frameCount = -1; }, 24,
-                  {"FrameCount = -1"}},
+        Malformed{"negative_count", [](SerSpec& s) { s.frameCount = -1; }, 24, {"FrameCount = -1"}},
         // 3 frames announced, 2 whole frames of 12 bytes present.
-        Malformed{"count_beyond_data", [](SerSpec& s) { s.frameCount = 3; }, 24,
+        Malformed{"count_beyond_data",
+                  [](SerSpec& s) { s.frameCount = 3; },
+                  24,
                   {"FrameCount = 3", "2 whole frame(s)", "12 bytes"}},
         // 2 frames announced, 23 data bytes: only 1 whole frame.
-        Malformed{"last_frame_cut", [](SerSpec&) {}, 23,
-                  {"FrameCount = 2", "1 whole frame(s)"}},
+        Malformed{"last_frame_cut", [](SerSpec&) {}, 23, {"FrameCount = 2", "1 whole frame(s)"}},
         // 16-bit samples double the frame size: 24 bytes hold 1 frame of 24 bytes, not 2.
-        Malformed{"depth_doubles_frame", [](SerSpec& s) { s.depth = 16; }, 24,
+        Malformed{"depth_doubles_frame",
+                  [](SerSpec& s) { s.depth = 16; },
+                  24,
                   {"FrameCount = 2", "1 whole frame(s) of 24 bytes"}}),
     [](const ::testing::TestParamInfo<Malformed>& info) { return std::string(info.param.label); });
 
@@ -409,7 +439,8 @@ TEST(SerMalformedHeader, EveryShortHeaderIsRefused) {
     }
   }
   SerHeader h;
-  EXPECT_TRUE(ParseSerHeader(full.data(), full.size(), 178, "ok.ser", SerByteOrder::FromHeader, h).ok);
+  EXPECT_TRUE(
+      ParseSerHeader(full.data(), full.size(), 178, "ok.ser", SerByteOrder::FromHeader, h).ok);
 }
 
 TEST(SerMalformedHeader, ShortFilesThroughTheConversion) {

@@ -15,13 +15,13 @@ namespace orvek::videotest {
 /// A fresh folder under the system's temporary folder, removed with its content at the end.
 /// ORVEK_HOME points into it for the lifetime of the object.
 class TempFolder {
-public:
+ public:
   TempFolder();
   ~TempFolder();
   const std::string& Path() const { return m_path; }  ///< ends with "/"
   std::string operator/(const std::string& name) const { return m_path + name; }
 
-private:
+ private:
   std::string m_path;
 };
 
@@ -83,7 +83,7 @@ std::string Quote(const std::string& s);
 
 /// Records every progress call.
 class RecordingProgress : public VideoProgress {
-public:
+ public:
   bool Step(int64_t done, int64_t total, const std::string& text) override {
     texts.push_back(text);
     dones.push_back(done);
