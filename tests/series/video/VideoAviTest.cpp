@@ -156,6 +156,29 @@ TEST_P(AviCodecTest, ThreeFramesGiveThreeNumberedBmpFilesWithTheirContent) {
   }
 }
 
+TEST(VideoAvi, PalettedFramesMatchTheFfmpegToolsOwnDecoding) {
+  // 8-bit frames with a colour table: the expected pixels are those the ffmpeg program
+  // itself decodes to B, G, R bytes from the same file.
+  TempFolder dir;
+  const std::string video = MakeVideo(dir, "pal.avi", true, "-c:v rawvideo -pix_fmt pal8");
+  const std::string reference = dir / "pal.bgr";
+  Ffmpeg("-i " + Quote(video) + " -f rawvideo -pix_fmt bgr24 " + Quote(reference));
+  const std::vector<uint8_t> expected = ReadBytes(reference);
+  ASSERT_EQ(expected.size(), static_cast<size_t>(3 * kW * kH * 3));
+  RecordingProgress progress;
+  const VideoResult r = ConvertVideo(video, dir / "pal", VideoFormat::Bmp, progress);
+  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_EQ(r.files.size(), 3u);
+  for (int k = 0; k < 3; ++k) {
+    const Bmp bmp = ReadBmpFile(r.files[k]);
+    ASSERT_EQ(bmp.width, kW);
+    ASSERT_EQ(bmp.height, kH);
+    const std::vector<uint8_t> frame(expected.begin() + k * kW * kH * 3,
+                                     expected.begin() + (k + 1) * kW * kH * 3);
+    EXPECT_EQ(bmp.bgr, frame) << "frame " << k;
+  }
+}
+
 TEST(VideoNames, FrameNumbersTakeFourDigitsThenFive) {
   // "%.4d": at least four digits, zeros in front.
   EXPECT_EQ(FrameFileName("jup", 0, ".bmp"), "jup0000.bmp");
