@@ -1,0 +1,586 @@
+#include "fourier/FftEngine.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+#include "fourier/WorkerPool.h"
+
+namespace orvek::fourier {
+
+namespace {
+
+using E = Extended;
+
+struct PairOps {
+  using Cell = PairCell;
+  static E Re(const Cell& c) { return LoadPair(c.re); }
+  static E Im(const Cell& c) { return LoadPair(c.im); }
+  static void SetRe(Cell& c, E v) { StorePair(c.re, v); }
+  static void SetIm(Cell& c, E v) { StorePair(c.im, v); }
+};
+struct ExtOps {
+  using Cell = ExtCell;
+  static E Re(const Cell& c) { return c.re; }
+  static E Im(const Cell& c) { return c.im; }
+  static void SetRe(Cell& c, E v) { c.re = v; }
+  static void SetIm(Cell& c, E v) { c.im = v; }
+};
+
+// ---- Views of the data as (index i, lane s) -------------------------------------------------
+
+// Cells in memory: element (i, s) at base[i * indexStride + s * laneStride].
+template <class Ops>
+struct CellView {
+  using Cell = typename Ops::Cell;
+  Cell* base;
+  ptrdiff_t indexStride;
+  ptrdiff_t laneStride;
+  Cell& At(int i, int s) const { return base[i * indexStride + s * laneStride]; }
+  E Re(int i, int s) const { return Ops::Re(At(i, s)); }
+  E Im(int i, int s) const { return Ops::Im(At(i, s)); }
+  void SetRe(int i, int s, E v) const { Ops::SetRe(At(i, s), v); }
+  void SetIm(int i, int s, E v) const { Ops::SetIm(At(i, s), v); }
+  void Put(int i, int s, E re, E im) const {
+    Cell& c = At(i, s);
+    Ops::SetRe(c, re);
+    Ops::SetIm(c, im);
+  }
+};
+
+// Separate real and imaginary arrays of extended values.
+struct ArrayView {
+  E* re;
+  E* im;
+  ptrdiff_t indexStride;
+  ptrdiff_t laneStride;
+  E Re(int i, int s) const { return re[i * indexStride + s * laneStride]; }
+  E Im(int i, int s) const { return im[i * indexStride + s * laneStride]; }
+  void Put(int i, int s, E r, E m) const {
+    re[i * indexStride + s * laneStride] = r;
+    im[i * indexStride + s * laneStride] = m;
+  }
+};
+
+// A real input: the imaginary part is 0.
+struct RealView {
+  const E* re;
+  ptrdiff_t indexStride;
+  ptrdiff_t laneStride;
+  E Re(int i, int s) const { return re[i * indexStride + s * laneStride]; }
+  static E Im(int, int) { return 0.0L; }
+};
+
+// The power-spectrum sum: acc += re^2 + im^2.
+struct PowerSink {
+  E* acc;
+  ptrdiff_t indexStride;
+  ptrdiff_t laneStride;
+  void Put(int i, int s, E r, E m) const {
+    E& a = acc[i * indexStride + s * laneStride];
+    const E power = r * r + m * m;
+    a = a + power;
+  }
+};
+
+// ---- The stages -----------------------------------------------------------------------------
+
+// Vectors processed together: the same twiddle factors serve kLanes vectors at once, and the
+// column pass reads runs of kLanes contiguous cells. Smaller sides use the plain procedure.
+constexpr int kLanes = 16;
+
+// One stage of half span n and table stride f over S lanes, from src into dst (possibly the
+// same cells). Every butterfly is the textbook one, in the order of the one-vector procedure.
+template <int S, class Ops, class Src, class Dst>
+inline void RunStage(const Src src, const Dst dst, int N, int n, int f,
+                     const typename Ops::Cell* tw) {
+  for (int j = 0; j < n; ++j) {
+    const E co = Ops::Re(tw[j * f]);
+    const E si = Ops::Im(tw[j * f]);
+    for (int base = 0; base < N; base += 2 * n) {
+      const int p = base + j;
+      const int q = p + n;
+      for (int s = 0; s < S; ++s) {
+        const E ap = src.Re(p, s);
+        const E aq = src.Re(q, s);
+        const E dr = ap - aq;
+        dst.SetRe(p, s, ap + aq);
+        const E bp = src.Im(p, s);
+        const E bq = src.Im(q, s);
+        const E di = bp - bq;
+        dst.SetIm(p, s, bp + bq);
+        dst.SetRe(q, s, co * dr + si * di);
+        dst.SetIm(q, s, co * di - si * dr);
+      }
+    }
+  }
+}
+
+// Stages 2 .. L-1 in place on the lane-interleaved scratch (element i of lane s at i * S + s).
+template <int S, class Ops>
+void MiddleStages(typename Ops::Cell* scratch, int N, int L, const typename Ops::Cell* tw) {
+  using Cell = typename Ops::Cell;
+  for (int t = 2; t <= L - 1; ++t) {
+    const int n = 1 << (L - t);
+    const int f = 1 << (t - 1);
+    for (int j = 0; j < n; ++j) {
+      const E co = Ops::Re(tw[j * f]);
+      const E si = Ops::Im(tw[j * f]);
+      for (int base = 0; base < N; base += 2 * n) {
+        Cell* P = scratch + static_cast<ptrdiff_t>(base + j) * S;
+        Cell* Q = P + static_cast<ptrdiff_t>(n) * S;
+        for (int s = 0; s < S; ++s) {
+          const E ap = Ops::Re(P[s]);
+          const E aq = Ops::Re(Q[s]);
+          const E dr = ap - aq;
+          Ops::SetRe(P[s], ap + aq);
+          const E bp = Ops::Im(P[s]);
+          const E bq = Ops::Im(Q[s]);
+          const E di = bp - bq;
+          Ops::SetIm(P[s], bp + bq);
+          Ops::SetRe(Q[s], co * dr + si * di);
+          Ops::SetIm(Q[s], co * di - si * dr);
+        }
+      }
+    }
+  }
+}
+
+// The last stage (half span 1, twiddle index 0) fused with the bit reversal and, for the
+// direct direction, the division by N (a multiplication by the exact power of two 1/N).
+template <int S, bool Scale, class Ops, class Sink>
+void LastStage(const typename Ops::Cell* scratch, const Sink sink, int N, const int* target,
+               const typename Ops::Cell* tw, double invN) {
+  const CellView<Ops> src{const_cast<typename Ops::Cell*>(scratch), S, 1};
+  const E co = Ops::Re(tw[0]);
+  const E si = Ops::Im(tw[0]);
+  for (int p = 0; p < N; p += 2) {
+    const int tp = target[p];
+    const int tq = target[p + 1];
+    for (int s = 0; s < S; ++s) {
+      const E ap = src.Re(p, s);
+      const E aq = src.Re(p + 1, s);
+      const E dr = ap - aq;
+      const E sr = ap + aq;
+      const E bp = src.Im(p, s);
+      const E bq = src.Im(p + 1, s);
+      const E di = bp - bq;
+      const E sb = bp + bq;
+      if constexpr (Scale) {
+        sink.Put(tp, s, sr * invN, sb * invN);
+      } else {
+        sink.Put(tp, s, sr, sb);
+      }
+      const E qr = co * dr + si * di;
+      const E qi = co * di - si * dr;
+      if constexpr (Scale) {
+        sink.Put(tq, s, qr * invN, qi * invN);
+      } else {
+        sink.Put(tq, s, qr, qi);
+      }
+    }
+  }
+}
+
+// A whole block of S vectors: first stage from `src` into the scratch, middle stages, last
+// stage into `sink`.
+template <int S, class Ops, class Src>
+void FirstAndMiddle(const Src src, typename Ops::Cell* scratch, int N, int L,
+                    const typename Ops::Cell* tw) {
+  const CellView<Ops> view{scratch, S, 1};
+  RunStage<S, Ops>(src, view, N, N / 2, 1, tw);
+  MiddleStages<S, Ops>(scratch, N, L, tw);
+}
+
+template <int S, class Ops, class Sink>
+void Finish(const typename Ops::Cell* scratch, const Sink sink, int N, bool back,
+            const int* target, const typename Ops::Cell* tw) {
+  if (back) {
+    LastStage<S, false, Ops>(scratch, sink, N, target, tw, 1.0);
+  } else {
+    LastStage<S, true, Ops>(scratch, sink, N, target, tw, 1.0 / N);
+  }
+}
+
+// ---- Small sides: the one-vector procedure itself --------------------------------------------
+
+void SmallTransform1D(E* a, E* b, int N, int L, bool back, const TwiddleTable& t) {
+  // a and b are 1-based here, as in the textbook procedure.
+  for (int s = 1; s <= L; ++s) {
+    const int n = 1 << (L - s);
+    const int f = 1 << (s - 1);
+    const int g = 2 * n;
+    for (int j = 1; j <= n; ++j) {
+      const E co = t.cosine[(j - 1) * f];
+      const E si = t.sine[(j - 1) * f];
+      for (int base = 0; base + g <= N; base += g) {
+        const int p = base + j;
+        const int q = p + n;
+        const E dr = a[p] - a[q];
+        const E di = b[p] - b[q];
+        a[p] = a[p] + a[q];
+        b[p] = b[p] + b[q];
+        a[q] = co * dr + si * di;
+        b[q] = co * di - si * dr;
+      }
+    }
+  }
+  int j = 1;
+  for (int i = 1; i <= N - 1; ++i) {
+    if (i < j) {
+      std::swap(a[i], a[j]);
+      std::swap(b[i], b[j]);
+    }
+    int k = N / 2;
+    while (k < j) {
+      j -= k;
+      k /= 2;
+    }
+    j += k;
+  }
+  if (!back) {
+    for (int i = 1; i <= N; ++i) {
+      a[i] = a[i] / N;
+      b[i] = b[i] / N;
+    }
+  }
+}
+
+void SmallTransform(E* re, E* im, int N, bool back) {
+  const TwiddleTable t = BuildTwiddles(N, back);
+  const int L = StageCount(N);
+  std::vector<E> a(N + 1), b(N + 1);
+  for (int x = 0; x < N; ++x) {
+    for (int y = 0; y < N; ++y) {
+      a[y + 1] = re[x * N + y];
+      b[y + 1] = im[x * N + y];
+    }
+    SmallTransform1D(a.data(), b.data(), N, L, back, t);
+    for (int y = 0; y < N; ++y) {
+      re[x * N + y] = a[y + 1];
+      im[x * N + y] = b[y + 1];
+    }
+  }
+  for (int y = 0; y < N; ++y) {
+    for (int x = 0; x < N; ++x) {
+      a[x + 1] = re[x * N + y];
+      b[x + 1] = im[x * N + y];
+    }
+    SmallTransform1D(a.data(), b.data(), N, L, back, t);
+    for (int x = 0; x < N; ++x) {
+      re[x * N + y] = a[x + 1];
+      im[x * N + y] = b[x + 1];
+    }
+  }
+}
+
+}  // namespace
+
+// ---- Public helpers --------------------------------------------------------------------------
+
+bool IsPowerOfTwo(int64_t n) { return n > 0 && (n & (n - 1)) == 0; }
+
+int StageCount(int n) {
+  return static_cast<int>(std::nearbyint(std::log(static_cast<E>(n)) / std::log(2.0L)));
+}
+
+TwiddleTable BuildTwiddles(int n, bool back) {
+  TwiddleTable t;
+  t.n = n;
+  t.back = back;
+  t.cosine.resize(static_cast<size_t>(n) + 1);
+  t.sine.resize(static_cast<size_t>(n) + 1);
+  const E s = back ? -1.0L : 1.0L;
+  for (int k = 0; k <= n; ++k) {
+    const E angle = kTwoPi * k / n;
+    t.cosine[k] = std::cos(angle);
+    t.sine[k] = -s * std::sin(angle);
+  }
+  return t;
+}
+
+std::vector<int> BitReversalTargets(int n) {
+  // Run the exchange loop on the positions themselves: afterwards slot k holds the element
+  // that started at from[k].
+  std::vector<int> from(static_cast<size_t>(n) + 1);
+  for (int i = 0; i <= n; ++i) from[i] = i;
+  int j = 1;
+  for (int i = 1; i <= n - 1; ++i) {
+    if (i < j) std::swap(from[i], from[j]);
+    int k = n / 2;
+    while (k < j) {
+      j -= k;
+      k /= 2;
+    }
+    j += k;
+  }
+  std::vector<int> target(static_cast<size_t>(n));
+  for (int k = 1; k <= n; ++k) target[from[k] - 1] = k - 1;
+  return target;
+}
+
+// ---- Workspace ---------------------------------------------------------------------------------
+
+namespace {
+struct Twiddles {
+  bool built = false;
+  TwiddleTable table;
+  std::vector<ExtCell> ext;    // (cosine, sine) per index
+  std::vector<PairCell> pair;  // the same as pairs
+  bool pairExact = false;      // every entry survived the split
+};
+}  // namespace
+
+struct FftWorkspace::Impl {
+  int n = 0;
+  int stages = 0;
+  std::vector<int> target;
+  Twiddles tw[2];  // [back]
+  std::vector<std::vector<PairCell>> scratchPair;
+  std::vector<std::vector<ExtCell>> scratchExt;
+
+  const Twiddles& Table(bool back) {
+    Twiddles& t = tw[back ? 1 : 0];
+    if (!t.built) {
+      t.table = BuildTwiddles(n, back);
+      t.ext.resize(static_cast<size_t>(n) + 1);
+      t.pair.resize(static_cast<size_t>(n) + 1);
+      ClearFpuFlags();
+      for (int k = 0; k <= n; ++k) {
+        t.ext[k].re = t.table.cosine[k];
+        t.ext[k].im = t.table.sine[k];
+        StorePair(t.pair[k].re, t.table.cosine[k]);
+        StorePair(t.pair[k].im, t.table.sine[k]);
+      }
+      t.pairExact = FpuFlagsClean();
+      t.built = true;
+    }
+    return t;
+  }
+
+  void EnsureTasks(int tasks) {
+    const size_t cells = static_cast<size_t>(n) * kLanes;
+    while (static_cast<int>(scratchPair.size()) < tasks) {
+      scratchPair.emplace_back(cells);
+      scratchExt.emplace_back(cells);
+    }
+  }
+};
+
+FftWorkspace::FftWorkspace(int n) : m_n(n), m_impl(new Impl) {
+  if (!IsPowerOfTwo(n)) throw std::invalid_argument("FFT side must be a power of two");
+  m_impl->n = n;
+  m_impl->stages = StageCount(n);
+  if (n >= kLanes) m_impl->target = BitReversalTargets(n);
+}
+FftWorkspace::~FftWorkspace() { delete m_impl; }
+
+// ---- The two passes ------------------------------------------------------------------------------
+
+namespace {
+
+// Runs `work(task, first, last)` over blocks [0, blocks) shared among `tasks` tasks, each task
+// under the caller's x87 control word.
+template <class Work>
+void ShareBlocks(int tasks, int blocks, const Work& work) {
+  const uint16_t cw = FpuControlWord();
+  tasks = std::clamp(tasks, 1, std::max(1, blocks));
+  auto body = [&](int task) {
+    SetFpuControlWord(cw);
+    const int first = static_cast<int>(static_cast<int64_t>(blocks) * task / tasks);
+    const int last = static_cast<int>(static_cast<int64_t>(blocks) * (task + 1) / tasks);
+    work(task, first, last);
+  };
+  if (tasks == 1) {
+    body(0);
+  } else {
+    WorkerPool::Shared().Run(tasks, body);
+  }
+}
+
+struct PassResult {
+  bool storesClean = true;  // the sink's pair stores were exact
+  int redone = 0;           // blocks whose stages were redone with 80-bit scratch
+};
+
+// One pass over all vectors in blocks of kLanes: block b reads srcFor(b * kLanes) and writes
+// sinkFor(b * kLanes). With pair scratch, a block whose intermediate values did not fit is
+// redone with 80-bit scratch before its last stage, so an accumulating sink is fed once.
+template <class SrcFor, class SinkFor>
+PassResult RunPass(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, bool pairScratch,
+                   bool checkStores, int tasks, const SrcFor& srcFor, const SinkFor& sinkFor) {
+  const int N = ws.n;
+  const int L = ws.stages;
+  std::atomic<bool> storesClean{true};
+  std::atomic<int> redone{0};
+  ShareBlocks(tasks, N / kLanes, [&](int task, int first, int last) {
+    bool clean = true;
+    for (int blk = first; blk < last; ++blk) {
+      const int l0 = blk * kLanes;
+      const auto src = srcFor(l0);
+      const auto sink = sinkFor(l0);
+      bool done = false;
+      if (pairScratch) {
+        PairCell* scratch = ws.scratchPair[task].data();
+        ClearFpuFlags();
+        FirstAndMiddle<kLanes, PairOps>(src, scratch, N, L, tw.pair.data());
+        if (FpuFlagsClean()) {
+          Finish<kLanes, PairOps>(scratch, sink, N, back, ws.target.data(), tw.pair.data());
+          done = true;
+        } else {
+          ++redone;
+        }
+      }
+      if (!done) {
+        ExtCell* scratch = ws.scratchExt[task].data();
+        FirstAndMiddle<kLanes, ExtOps>(src, scratch, N, L, tw.ext.data());
+        ClearFpuFlags();
+        Finish<kLanes, ExtOps>(scratch, sink, N, back, ws.target.data(), tw.ext.data());
+      }
+      if (checkStores && !FpuFlagsClean()) clean = false;
+    }
+    if (!clean) storesClean = false;
+  });
+  return PassResult{storesClean.load(), redone.load()};
+}
+
+// Views of a grid: element (i, s) of the block starting at lane l0.
+template <class Ops>
+CellView<Ops> View(typename Ops::Cell* cells, ptrdiff_t offset, ptrdiff_t indexStride,
+                   ptrdiff_t laneStride) {
+  return CellView<Ops>{cells + offset, indexStride, laneStride};
+}
+
+// Row pass: vector x, index y. The work grid is written transposed, work[y][x], so that the
+// column pass reads each column as one contiguous run.
+template <class SrcFor>
+bool RowPass(const SrcFor& srcFor, CellGrid& work, FftWorkspace::Impl& ws, bool back,
+             const Twiddles& tw, bool pairs, int tasks, FftReport& report) {
+  const int N = ws.n;
+  if (pairs) {
+    work.Prepare(true);
+    PairCell* w = work.Pairs();
+    const PassResult r = RunPass(ws, back, tw, true, true, tasks, srcFor, [&](int x0) {
+      return View<PairOps>(w, x0, N, 1);
+    });
+    report.redoneStrips += r.redone;
+    if (r.storesClean) return true;
+  }
+  work.Prepare(false);
+  ExtCell* w = work.Exts();
+  RunPass(ws, back, tw, false, false, tasks, srcFor,
+          [&](int x0) { return View<ExtOps>(w, x0, N, 1); });
+  return false;
+}
+
+// Column pass: vector y, index x, from the transposed work grid.
+template <class SinkFor>
+PassResult ColumnPass(CellGrid& work, FftWorkspace::Impl& ws, bool back, const Twiddles& tw,
+                      bool checkStores, int tasks, const SinkFor& sinkFor) {
+  const int N = ws.n;
+  if (work.PairStorage()) {
+    PairCell* w = work.Pairs();
+    return RunPass(ws, back, tw, true, checkStores, tasks,
+                   [&](int y0) { return View<PairOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); },
+                   sinkFor);
+  }
+  ExtCell* w = work.Exts();
+  return RunPass(ws, back, tw, false, checkStores, tasks,
+                 [&](int y0) { return View<ExtOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); },
+                 sinkFor);
+}
+
+// Sink of the power-spectrum sum.
+struct PowerSinkAt {
+  E* acc;
+  int n;
+  PowerSink operator()(int y0) const { return PowerSink{acc + y0, n, 1}; }
+};
+
+int TaskCount(int threads, int n) {
+  return std::clamp(threads, 1, std::max(1, std::min(WorkerPool::Shared().MaxTasks(), n / kLanes)));
+}
+
+}  // namespace
+
+void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& workspace, int threads,
+                 FftReport* report) {
+  const int N = data.N();
+  if (workspace.N() != N || work.N() != N) {
+    throw std::invalid_argument("FFT grids and workspace of different sides");
+  }
+  FftReport local;
+  if (N < kLanes) {
+    std::vector<E> re(data.Count()), im(data.Count());
+    data.CopyTo(re.data(), im.data());
+    SmallTransform(re.data(), im.data(), N, back);
+    data.Assign(re.data(), im.data());
+    local.resultAsPairs = data.PairStorage();
+    if (report != nullptr) *report = local;
+    return;
+  }
+  FftWorkspace::Impl& ws = workspace.Internal();
+  const int tasks = TaskCount(threads, N);
+  ws.EnsureTasks(tasks);
+  const Twiddles& tw = ws.Table(back);
+
+  // Rows: from data (either form) into work.
+  if (data.PairStorage()) {
+    PairCell* d = data.Pairs();
+    local.rowsAsPairs = RowPass([&](int x0) { return View<PairOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); },
+                                work, ws, back, tw, tw.pairExact, tasks, local);
+  } else {
+    ExtCell* d = data.Exts();
+    // An ExtCell array is an array of 2 x count extended values.
+    const bool finite = AllFiniteExtended(&d[0].re, 2 * data.Count());
+    local.rowsAsPairs = RowPass([&](int x0) { return View<ExtOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); },
+                                work, ws, back, tw, tw.pairExact && finite, tasks, local);
+  }
+
+  // Columns: from work back into data, as pairs when every result fits.
+  data.Prepare(true);
+  PairCell* dp = data.Pairs();
+  PassResult r = ColumnPass(work, ws, back, tw, true, tasks,
+                            [&](int y0) { return View<PairOps>(dp, y0, N, 1); });
+  local.redoneStrips += r.redone;
+  if (!r.storesClean) {
+    data.Prepare(false);
+    ExtCell* de = data.Exts();
+    ColumnPass(work, ws, back, tw, false, tasks, [&](int y0) { return View<ExtOps>(de, y0, N, 1); });
+  }
+  local.resultAsPairs = data.PairStorage();
+  if (report != nullptr) *report = local;
+}
+
+void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& work,
+                             FftWorkspace& workspace, int threads, FftReport* report) {
+  const int N = work.N();
+  if (workspace.N() != N) throw std::invalid_argument("FFT grid and workspace of different sides");
+  const size_t count = static_cast<size_t>(N) * N;
+  FftReport local;
+  if (N < kLanes) {
+    std::vector<E> re(frame, frame + count), im(count, 0.0L);
+    SmallTransform(re.data(), im.data(), N, false);
+    for (size_t i = 0; i < count; ++i) {
+      const E power = re[i] * re[i] + im[i] * im[i];
+      acc[i] = acc[i] + power;
+    }
+    if (report != nullptr) *report = local;
+    return;
+  }
+  FftWorkspace::Impl& ws = workspace.Internal();
+  const int tasks = TaskCount(threads, N);
+  ws.EnsureTasks(tasks);
+  const Twiddles& tw = ws.Table(false);
+  const bool finite = AllFiniteExtended(frame, count);
+  local.rowsAsPairs =
+      RowPass([&](int x0) { return RealView{frame + static_cast<ptrdiff_t>(x0) * N, 1, N}; }, work,
+              ws, false, tw, tw.pairExact && finite, tasks, local);
+  const PassResult r = ColumnPass(work, ws, false, tw, false, tasks, PowerSinkAt{acc, N});
+  local.redoneStrips += r.redone;
+  if (report != nullptr) *report = local;
+}
+
+}  // namespace orvek::fourier

@@ -1,0 +1,74 @@
+#include "fourier/WorkerPool.h"
+
+#include <algorithm>
+
+namespace orvek::fourier {
+
+int DefaultThreads() {
+  const unsigned hw = std::thread::hardware_concurrency();
+  return std::clamp(static_cast<int>(hw == 0 ? 1 : hw), 1, 8);
+}
+
+WorkerPool::WorkerPool(int maxTasks) : m_maxTasks(std::max(1, maxTasks)) {}
+
+WorkerPool::~WorkerPool() {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_quit = true;
+  }
+  m_wake.notify_all();
+  for (std::thread& t : m_threads) t.join();
+}
+
+WorkerPool& WorkerPool::Shared() {
+  static WorkerPool pool(DefaultThreads());
+  return pool;
+}
+
+void WorkerPool::StartThreads() {
+  for (int i = 1; i < m_maxTasks; ++i) m_threads.emplace_back([this, i] { Worker(i); });
+}
+
+void WorkerPool::Worker(int index) {
+  uint64_t seen = 0;
+  for (;;) {
+    const std::function<void(int)>* task = nullptr;
+    {
+      std::unique_lock<std::mutex> lock(m_mutex);
+      m_wake.wait(lock, [&] { return m_quit || m_generation != seen; });
+      if (m_quit) return;
+      seen = m_generation;
+      if (index >= m_count) continue;
+      task = m_task;
+    }
+    (*task)(index);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (--m_pending == 0) m_done.notify_one();
+    }
+  }
+}
+
+void WorkerPool::Run(int count, const std::function<void(int)>& task) {
+  count = std::clamp(count, 1, m_maxTasks);
+  if (count == 1) {
+    task(0);
+    return;
+  }
+  std::lock_guard<std::mutex> runLock(m_runMutex);
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_threads.empty()) StartThreads();
+    m_task = &task;
+    m_count = count;
+    m_pending = count - 1;
+    ++m_generation;
+  }
+  m_wake.notify_all();
+  task(0);
+  std::unique_lock<std::mutex> lock(m_mutex);
+  m_done.wait(lock, [&] { return m_pending == 0; });
+  m_task = nullptr;
+}
+
+}  // namespace orvek::fourier
