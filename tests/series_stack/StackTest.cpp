@@ -1,0 +1,264 @@
+// Stacking (AddList), automatic compositing and the bias frame.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/Utils.h"
+#include "series/Stacking.h"
+#include "series_stack/SeriesStackSupport.h"
+
+namespace orvek {
+namespace {
+
+using test::MakeFrame;
+using test::RecordingObserver;
+using test::StarFrame;
+using test::TempHome;
+using test::WriteFitsFrame;
+
+TEST(CompositeName, PositionOfTheLastAndNameOfTheFirst) {
+  EXPECT_EQ(CompositeName(5, "/data/m57/m57_001.fit"), "ad0005_m57_001.orvc");
+  EXPECT_EQ(CompositeName(12, "x.orva"), "ad0012_x.orvc");
+  EXPECT_EQ(CompositeName(10000, "/a/b.c.fits"), "ad10000_b.c.orvc");
+}
+
+TEST(ShellSortMedian, ThreeAndFourValues) {
+  std::vector<Extended> three = {5, 1, 3};
+  EXPECT_EQ(ShellSortMedian(three), 3);
+  EXPECT_EQ(three, (std::vector<Extended>{1, 3, 5}));
+  std::vector<Extended> four = {5, 1, 3, 9};
+  EXPECT_EQ(ShellSortMedian(four), 4);  // (3 + 5) / 2
+  std::vector<Extended> one = {7};
+  EXPECT_EQ(ShellSortMedian(one), 7);
+  std::vector<Extended> two = {8, 2};
+  EXPECT_EQ(ShellSortMedian(two), 5);
+}
+
+TEST(ShellSortMedian, AgreesWithStdSortOnRandomLists) {
+  unsigned seed = 99;
+  for (int m = 1; m <= 40; ++m) {
+    std::vector<Extended> v(static_cast<size_t>(m));
+    for (auto& x : v) {
+      seed = seed * 1103515245u + 12345u;
+      x = static_cast<Extended>((seed >> 8) % 100);
+    }
+    std::vector<Extended> sorted = v;
+    std::sort(sorted.begin(), sorted.end());
+    const Extended expected = m % 2 ? sorted[m / 2] : (sorted[m / 2 - 1] + sorted[m / 2]) / 2;
+    EXPECT_EQ(ShellSortMedian(v), expected) << m;
+    EXPECT_EQ(v, sorted);
+  }
+}
+
+class StackFiles : public ::testing::Test {
+protected:
+  TempHome home;
+  AddOutput Tempc() { return AddOutput{WorkFolder("tempc")}; }
+  // A 40 x 30 frame of constant value with a few marked pixels.
+  std::string Constant(const std::string& name, int value, int w = 40, int h = 30) {
+    OTrame f = MakeFrame(w, h, value);
+    f.Px(3, 4) = 0;
+    return WriteFitsFrame(f, home.File(name));
+  }
+};
+
+TEST_F(StackFiles, ThreeTickedFramesAtPositionsOneTwoAndFive) {
+  std::vector<SeriesItem> items = {{Constant("m57_001.fit", 3), true},
+                                   {Constant("m57_002.fit", 6), true},
+                                   {Constant("m57_003.fit", 100), false},
+                                   {Constant("m57_004.fit", 100), false},
+                                   {Constant("m57_005.fit", 12), true},
+                                   {Constant("m57_006.fit", 100), false}};
+  test::WriteBytes(WorkFolder("tempc") + "ad0099_old.orvc", {1});
+  RecordingObserver observer;
+  const AddResult r = AddList(items, LoadContext{}, Tempc(), observer);
+  ASSERT_TRUE(r.status.ok) << r.status.message;
+  EXPECT_EQ(r.compositePath, WorkFolder("tempc") + "ad0005_m57_001.orvc");
+  EXPECT_EQ(r.frames, 3);
+  EXPECT_EQ(r.lastPosition, 5);
+  EXPECT_FALSE(FileExists(WorkFolder("tempc") + "ad0099_old.orvc"));
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Width(), 40);
+  EXPECT_EQ(composite.Height(), 30);
+  EXPECT_EQ(composite.Px(10, 10), 7);  // (3 + 6 + 12) / 3
+  EXPECT_EQ(composite.Px(3, 4), 0);    // 0 in every frame: not divided, still 0
+  EXPECT_TRUE(r.skipped.empty());
+}
+
+TEST_F(StackFiles, MeanIsTakenInExtendedPrecision) {
+  std::vector<SeriesItem> items = {{Constant("p1.fit", 1), true},
+                                   {Constant("p2.fit", 1), true},
+                                   {Constant("p3.fit", 2), true}};
+  const AddResult r = AddList(items, LoadContext{}, Tempc());
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Px(10, 10), 4.0L / 3.0L);
+}
+
+TEST_F(StackFiles, FramesOfAnotherSizeAreSkippedAndReported) {
+  std::vector<SeriesItem> items = {{Constant("a1.fit", 4), true},
+                                   {Constant("a2.fit", 900, 60, 30), true},
+                                   {Constant("a3.fit", 900, 40, 20), true},
+                                   {Constant("a4.fit", 8), true}};
+  RecordingObserver observer;
+  const AddResult r = AddList(items, LoadContext{}, Tempc(), observer);
+  ASSERT_TRUE(r.status.ok);
+  EXPECT_EQ(r.frames, 2);
+  EXPECT_EQ(r.skipped, (std::vector<std::string>{items[1].path, items[2].path}));
+  EXPECT_EQ(r.lastPosition, 4);
+  EXPECT_NE(r.SkippedText().find("a2.fit"), std::string::npos);
+  EXPECT_EQ(observer.warnings.size(), 2u);
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Width(), 40);
+  EXPECT_EQ(composite.Px(39, 29), 6);  // (4 + 8) / 2: nothing of the larger frames
+}
+
+TEST_F(StackFiles, BiasIsSubtractedFromEveryAddedFrame) {
+  std::vector<SeriesItem> items = {{Constant("b1.fit", 3), true},
+                                   {Constant("b2.fit", 6), true},
+                                   {Constant("b3.fit", 12), true}};
+  OTrame bias = MakeFrame(40, 30, 2);
+  bias.Px(20, 20) = 10;  // above 3 and 6: those frames give 0 there, not a negative value
+  LoadContext context;
+  context.bias = &bias;
+  const AddResult r = AddList(items, context, Tempc());
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Px(10, 10), 5);  // (1 + 4 + 10) / 3
+  EXPECT_EQ(composite.Px(20, 20), (0 + 0 + 2) / 3.0L);
+}
+
+TEST_F(StackFiles, NothingTickedDoesNothing) {
+  std::vector<SeriesItem> items = {{Constant("n1.fit", 3), false}};
+  const AddResult r = AddList(items, LoadContext{}, Tempc());
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_TRUE(r.compositePath.empty());
+  EXPECT_TRUE(ListFiles(WorkFolder("tempc"), "*").empty());
+}
+
+TEST_F(StackFiles, UnreadableFirstFrameWritesNothing) {
+  std::vector<SeriesItem> items = {{home.File("none.fit"), true}, {Constant("c2.fit", 3), true}};
+  const AddResult r = AddList(items, LoadContext{}, Tempc());
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_TRUE(ListFiles(WorkFolder("tempc"), "*").empty());
+}
+
+TEST_F(StackFiles, MedianBiasOfThreeFrames) {
+  // Pixel (5, 6) holds 50, 10, 30 in the three darks: median 30. Elsewhere 7, 9, 8: 8.
+  std::vector<std::string> darks;
+  const int at56[3] = {50, 10, 30};
+  const int elsewhere[3] = {7, 9, 8};
+  for (int k = 0; k < 3; ++k) {
+    OTrame f = MakeFrame(20, 16, elsewhere[k]);
+    f.Px(5, 6) = at56[k];
+    darks.push_back(WriteFitsFrame(f, home.File("dark" + std::to_string(k) + ".fit")));
+  }
+  const std::string out = WorkFolder("temps") + "dark.orvc";
+  RecordingObserver observer;
+  const BiasResult r = MakeBias(darks, FitsOptions{}, out, observer);
+  ASSERT_TRUE(r.status.ok) << r.status.message;
+  EXPECT_EQ(r.path, out);
+  EXPECT_EQ(r.frames, 3);
+  EXPECT_EQ(r.bias.Px(5, 6), 30);
+  EXPECT_EQ(r.bias.Px(0, 0), 8);
+  EXPECT_EQ(r.bias.Px(19, 15), 8);
+  EXPECT_EQ(r.bias.FileName, out);
+  EXPECT_EQ(observer.frames, (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(StackFiles, MedianBiasOfFourFramesIsTheMeanOfTheMiddleTwo) {
+  // 40, 10, 25, 31 -> sorted 10, 25, 31, 40 -> (25 + 31) / 2 = 28; 1, 2, 4, 8 -> 3.
+  std::vector<std::string> darks;
+  const int at[4] = {40, 10, 25, 31};
+  const int elsewhere[4] = {1, 2, 4, 8};
+  for (int k = 0; k < 4; ++k) {
+    OTrame f = MakeFrame(20, 16, elsewhere[k]);
+    f.Px(11, 2) = at[k];
+    darks.push_back(WriteFitsFrame(f, home.File("d" + std::to_string(k) + ".fit")));
+  }
+  const BiasResult r = MakeBias(darks, FitsOptions{}, WorkFolder("temps") + "dark.orvc");
+  ASSERT_TRUE(r.status.ok);
+  EXPECT_EQ(r.bias.Px(11, 2), 28);
+  EXPECT_EQ(r.bias.Px(3, 3), 3);
+}
+
+TEST_F(StackFiles, BiasFromASingleFileIsThatFile) {
+  OTrame f = MakeFrame(12, 10, 5);
+  f.Px(4, 4) = 77;
+  const std::string path = WriteFitsFrame(f, home.File("single.fit"));
+  const BiasResult r = MakeBias({path}, FitsOptions{}, WorkFolder("temps") + "dark.orvc");
+  ASSERT_TRUE(r.status.ok);
+  EXPECT_EQ(r.frames, 1);
+  EXPECT_EQ(r.bias.Px(4, 4), 77);
+  EXPECT_EQ(r.bias.Px(0, 9), 5);
+}
+
+TEST_F(StackFiles, DarksOfDifferentSizesGiveNoBiasAndNoFile) {
+  const std::string out = WorkFolder("temps") + "dark.orvc";
+  // A bias file from an earlier run must not survive a failed command.
+  ASSERT_TRUE(MakeFrame(20, 16, 1).SaveOrv(0, 0, 19, 15, out).ok);
+  const std::vector<std::string> darks = {WriteFitsFrame(MakeFrame(20, 16, 3), home.File("e1.fit")),
+                                          WriteFitsFrame(MakeFrame(20, 17, 3), home.File("e2.fit"))};
+  const BiasResult r = MakeBias(darks, FitsOptions{}, out);
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_EQ(r.status.message, "Les images doivent toutes avoir la même taille");
+  EXPECT_TRUE(r.bias.Empty());
+  EXPECT_TRUE(r.path.empty());
+  EXPECT_FALSE(FileExists(out));
+}
+
+TEST_F(StackFiles, UnreadableDarkGivesNoBias) {
+  const std::string out = WorkFolder("temps") + "dark.orvc";
+  const BiasResult r =
+      MakeBias({WriteFitsFrame(MakeFrame(20, 16, 3), home.File("g1.fit")), home.File("g2.fit")},
+               FitsOptions{}, out);
+  EXPECT_FALSE(r.status.ok);
+  EXPECT_FALSE(FileExists(out));
+}
+
+TEST_F(StackFiles, BiasNeverAppliesToOrvFiles) {
+  // The crops of a run are ORV files: a bias frame of their size is not subtracted again.
+  OTrame f = MakeFrame(40, 30, 9);
+  const std::string orv = home.File("crop.orva");
+  ASSERT_TRUE(f.SaveOrv(0, 0, 39, 29, orv).ok);
+  OTrame bias = MakeFrame(40, 30, 2);
+  LoadContext context;
+  context.bias = &bias;
+  const AddResult r = AddList({{orv, true}}, context, Tempc());
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Px(10, 10), 9);
+}
+
+TEST_F(StackFiles, AutomaticCompositeAlignsSortsAndAdds) {
+  // Six frames with a drifting star; the brightest (frame 3) has the best S/N, so its crop
+  // comes first and names the composite; all six crops are averaged.
+  std::vector<SeriesItem> items;
+  const double peaks[6] = {4000, 5000, 3000, 9000, 6000, 2000};
+  for (int k = 0; k < 6; ++k) {
+    items.push_back({WriteFitsFrame(StarFrame(220, 180, 100 + 1.3 * k, 90 - 0.7 * k, peaks[k]),
+                                    home.File("c" + std::to_string(k + 1) + ".fit")),
+                     true});
+  }
+  items[5].ticked = false;  // unticked inputs are not aligned
+  AlignSettings s;
+  s.size = 64;
+  const CompositeResult r = Composite(items, s, LoadContext{}, AlignOutput{WorkFolder("temp")}, Tempc());
+  ASSERT_TRUE(r.status.ok) << r.status.message;
+  EXPECT_EQ(r.align.frames.size(), 5u);
+  ASSERT_TRUE(r.bestOf.sorted);
+  EXPECT_EQ(r.bestOf.items[0].path, WorkFolder("temp") + "c4.orva");
+  EXPECT_EQ(r.add.frames, 5);
+  EXPECT_EQ(r.add.compositePath, WorkFolder("tempc") + "ad0005_c4.orvc");
+  LoadedFrame composite;
+  ASSERT_TRUE(LoadAndMeasure(r.add.compositePath, LoadContext{}, composite).ok());
+  EXPECT_EQ(composite.frame.Width(), 64);
+  EXPECT_NEAR(static_cast<double>(composite.star.point.X), 32.0, 0.3);
+  EXPECT_NEAR(static_cast<double>(composite.star.point.Y), 32.0, 0.3);
+}
+
+}  // namespace
+}  // namespace orvek
