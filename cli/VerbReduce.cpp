@@ -26,7 +26,8 @@ constexpr const char* kUsage =
 
 int HalfSize(const Args& args, const std::string& name, int fallback) {
   const long long v = args.Integer(name, fallback);
-  if (v < 1 || v > 30) throw UsageError(name + ": the half-size is 1 to 30, got " + args.Value(name));
+  if (v < 1 || v > 30)
+    throw UsageError(name + ": the half-size is 1 to 30, got " + args.Value(name));
   return static_cast<int>(v);
 }
 
@@ -197,10 +198,16 @@ int Reduce(const std::vector<std::string>& raw) {
     j.FieldBool("binning", table.Bin2x());
     j.EndObject();
     j.Key("captured").BeginObject();
-    j.Key("a").BeginArray().Number(static_cast<double>(run.capturedAX))
-        .Number(static_cast<double>(run.capturedAY)).EndArray();
-    j.Key("b").BeginArray().Number(static_cast<double>(run.capturedBX))
-        .Number(static_cast<double>(run.capturedBY)).EndArray();
+    j.Key("a")
+        .BeginArray()
+        .Number(static_cast<double>(run.capturedAX))
+        .Number(static_cast<double>(run.capturedAY))
+        .EndArray();
+    j.Key("b")
+        .BeginArray()
+        .Number(static_cast<double>(run.capturedBX))
+        .Number(static_cast<double>(run.capturedBY))
+        .EndArray();
     j.FieldInt("half_a", halfA);
     j.FieldInt("half_b", halfB);
     j.EndObject();

@@ -1,6 +1,7 @@
 #include "measure/AutoOrvek.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/Rounding.h"
@@ -10,6 +11,8 @@ namespace orvek {
 namespace {
 // Candidates for B tried before giving up (wing pixels of A, hot pixels).
 constexpr int kMaxCandidates = 200;
+// Height above the background, in frame sigmas, that a companion must exceed.
+constexpr Extended kSignificance = 5;
 }  // namespace
 
 AutoOrvekResult RunAutoOrvek(const std::vector<std::string>& files, ReductionTable& table,
@@ -86,8 +89,6 @@ StarPair FindBrightestPair(const OTrame& frame, const MeasureSettings& settings,
   for (int32_t x = std::max(0, cx - r); x <= std::min(frame.LastX, cx + r); ++x)
     for (int32_t y = std::max(0, cy - r); y <= std::min(frame.LastY, cy + r); ++y)
       masked.Px(x, y) = frame.MinValue;
-  // A wing of A cut by the square scores like a peak at the square's edge; it is no local
-  // maximum of the real frame, so such candidates are masked in turn and the search repeats.
   auto localMaximum = [&](int32_t x, int32_t y) {
     const Extended c = frame.GetPixel(x, y);
     for (int dx = -1; dx <= 1; ++dx)
@@ -95,27 +96,36 @@ StarPair FindBrightestPair(const OTrame& frame, const MeasureSettings& settings,
         if ((dx != 0 || dy != 0) && frame.GetPixel(x + dx, y + dy) > c) return false;
     return true;
   };
-  rStarPos second;
-  bool found = false;
+  // Candidates in order of FindStar's score. A candidate is taken when it is a local maximum
+  // of the real frame (a wing of A cut by the square is not), its measurement stays clear of
+  // A's window (automatic framing could climb back onto A) and it stands above the noise.
+  const Extended floor = kSignificance * frame.Sigma;
+  const int32_t apart = std::max(halfA, halfB);
+  ms.half = halfB;
   for (int attempt = 0; attempt < kMaxCandidates; ++attempt) {
-    masked.FindStar(Point(0, 0), Point(frame.LastX, frame.LastY), second);
-    const int32_t x = Nearest32(second.X);
-    const int32_t y = Nearest32(second.Y);
+    rStarPos candidate;
+    masked.FindStar(Point(0, 0), Point(frame.LastX, frame.LastY), candidate);
+    const int32_t x = Nearest32(candidate.X);
+    const int32_t y = Nearest32(candidate.Y);
     if (std::abs(x - cx) <= r && std::abs(y - cy) <= r) break;  // nothing left outside
-    if (localMaximum(x, y)) {
-      found = true;
-      break;
+    masked.Px(x, y) = frame.MinValue;                           // never the same candidate twice
+    if (!localMaximum(x, y)) continue;
+    const MeasurePass b = MeasureAt(frame, window, candidate, ms);
+    const Extended ddx = b.point.X - pair.a.point.X;
+    const Extended ddy = b.point.Y - pair.a.point.Y;
+    if (std::max(std::fabs(ddx), std::fabs(ddy)) <= apart) continue;
+    if (b.point.Count <= 0 || !(b.point.Value > floor)) {
+      // The best remaining candidate is already within the noise: there is no companion.
+      pair.message = "no second star above 5 sigma of the background outside " + std::to_string(r) +
+                     " pixels of the brightest one";
+      return pair;
     }
-    masked.Px(x, y) = frame.MinValue;
-  }
-  if (!found) {
-    pair.message = "no second star found more than " + std::to_string(r) +
-                   " pixels from the brightest one";
+    pair.b = b;
+    pair.found = true;
     return pair;
   }
-  ms.half = halfB;
-  pair.b = MeasureAt(frame, window, second, ms);
-  pair.found = true;
+  pair.message =
+      "no second star found outside " + std::to_string(r) + " pixels of the brightest one";
   return pair;
 }
 

@@ -33,11 +33,11 @@ using AutoOrvekHook = std::function<void(AutoOrvekStep step, const LoadedFrame& 
                                          const MeasurePass& pass, int half)>;
 
 struct AutoOrvekResult {
-  int rows = 0;                       ///< rows completed
-  std::vector<std::string> skipped;   ///< frames that could not be read, with the reason
-  Status recompute;                   ///< the first recomputation that failed, else ok
-  int half = 6;                       ///< half-size in use at the end (SizeB after a frame)
-  rStarPos currentPoint;              ///< CurrentPoint at the end
+  int rows = 0;                      ///< rows completed
+  std::vector<std::string> skipped;  ///< frames that could not be read, with the reason
+  Status recompute;                  ///< the first recomputation that failed, else ok
+  int half = 6;                      ///< half-size in use at the end (SizeB after a frame)
+  rStarPos currentPoint;             ///< CurrentPoint at the end
 };
 
 /// Runs AutoOrvek over `files` in order, entering one row per readable frame into `table`.
@@ -64,7 +64,8 @@ struct StarPair {
 /// frame's minimum in a copy, and FindStar runs over the whole copy; its best pixel is taken
 /// when it is a local maximum of the real frame (no neighbour brighter), otherwise it is
 /// masked too and the search repeats (up to 200 candidates). B is then measured there with
-/// half-size `halfB`. So B's peak always lies outside A's measurement window; a pair closer
+/// half-size `halfB`, and kept when its height above the background (Value) exceeds 5 times
+/// the frame's Sigma. So B's peak always lies outside A's measurement window; a pair closer
 /// than that needs captured positions (--a / --b of orvek-cli reduce).
 StarPair FindBrightestPair(const OTrame& frame, const MeasureSettings& settings, int halfA,
                            int halfB);

@@ -6,9 +6,15 @@
 
 namespace orvek {
 
-std::string CameraNameKey(int i) { return "cam" + std::to_string(i); }
-std::string CameraWidthKey(int i) { return "lar" + std::to_string(i); }
-std::string CameraHeightKey(int i) { return "hau" + std::to_string(i); }
+std::string CameraNameKey(int i) {
+  return "cam" + std::to_string(i);
+}
+std::string CameraWidthKey(int i) {
+  return "lar" + std::to_string(i);
+}
+std::string CameraHeightKey(int i) {
+  return "hau" + std::to_string(i);
+}
 
 TArrayCam ReadCameras(const IniFile& ini, int first) {
   TArrayCam cams;
@@ -24,7 +30,9 @@ TArrayCam ReadCameras(const IniFile& ini, int first) {
   return cams;
 }
 
-CameraEditor::CameraEditor() { m_rows.push_back({"Camera", "Horiz.", "Vert."}); }
+CameraEditor::CameraEditor() {
+  m_rows.push_back({"Camera", "Horiz.", "Vert."});
+}
 
 void CameraEditor::Show(const IniFile& ini) {
   m_widths[kNameColumn] = kShownNameWidth;
@@ -118,7 +126,9 @@ Status CameraEditor::Ok(const IniFile& ini) const {
   return Status::Ok();
 }
 
-std::string CameraEditor::HelpPage() { return ProgramFolder() + "pixel.htm"; }
+std::string CameraEditor::HelpPage() {
+  return ProgramFolder() + "pixel.htm";
+}
 
 std::string CameraEditor::HelpCaption(const IniFile& ini) {
   const std::string lang = ini.ReadString("Langage", "Langue", "F");

@@ -38,13 +38,15 @@ std::string CameraHeightKey(int i);
 /// Reads the cameras from index `first` on, until the first missing "cam" key.
 TArrayCam ReadCameras(const IniFile& ini, int first);
 /// The table's list: from index 0.
-inline TArrayCam LoadCameras(const IniFile& ini) { return ReadCameras(ini, 0); }
+inline TArrayCam LoadCameras(const IniFile& ini) {
+  return ReadCameras(ini, 0);
+}
 
 /// The model of the camera editor TformCam: a grid of three text columns ("Camera",
 /// "Horiz.", "Vert."), row 0 the header, holding the cameras from index 1 plus ten empty
 /// rows for new ones.
 class CameraEditor {
-public:
+ public:
   static constexpr int kColumns = 3;
   static constexpr int kNameColumn = 0;
   static constexpr int kEmptyRows = 10;
@@ -86,7 +88,7 @@ public:
   /// Caption of the help button: key "l1" of section language + "Cam" (empty when missing).
   static std::string HelpCaption(const IniFile& ini);
 
-private:
+ private:
   std::vector<std::array<std::string, kColumns>> m_rows;
   std::array<int, kColumns> m_widths = kInitialWidths;
 };

@@ -12,10 +12,16 @@ namespace {
 
 /// pad(s, w, alignment): spaces on the left when right-aligned, on the right when
 /// left-aligned, then cut to w characters.
-std::string PadLeftAligned(const std::string& s, int w) { return PadText(s, ' ', w, false); }
-std::string PadRightAligned(const std::string& s, int w) { return PadText(s, ' ', w, true); }
+std::string PadLeftAligned(const std::string& s, int w) {
+  return PadText(s, ' ', w, false);
+}
+std::string PadRightAligned(const std::string& s, int w) {
+  return PadText(s, ' ', w, true);
+}
 
-bool Blank(const std::string& s) { return Trim(s).empty(); }
+bool Blank(const std::string& s) {
+  return Trim(s).empty();
+}
 
 }  // namespace
 
@@ -177,8 +183,8 @@ Status LogComposer::AddToLog(const ReductionTable& table) {
   log.push_back(dashes);
   for (const auto& row : table.RawRows()) log.push_back(DumpRow(row));
 
-  const std::vector<std::string> dataFields = {sys, date, theta, rho, dm, nb,
-                                               sth + " / " + srh, notes};
+  const std::vector<std::string> dataFields = {sys,  date, theta, rho, dm, nb, sth + " / " + srh,
+                                               notes};
   std::string data;
   for (size_t i = 0; i < dataFields.size(); ++i) {
     if (i > 0) data += ";";
@@ -200,10 +206,17 @@ Status LogComposer::AddToLog(const ReductionTable& table) {
 
 void LogComposer::SetMemo(int index, std::vector<std::string> lines) {
   switch (index) {
-    case 1: m_memo1 = std::move(lines); break;
-    case 2: m_memo2 = std::move(lines); break;
-    case 3: m_memo3 = std::move(lines); break;
-    default: break;
+    case 1:
+      m_memo1 = std::move(lines);
+      break;
+    case 2:
+      m_memo2 = std::move(lines);
+      break;
+    case 3:
+      m_memo3 = std::move(lines);
+      break;
+    default:
+      break;
   }
 }
 
@@ -218,7 +231,8 @@ LogSaveResult LogComposer::Save(const std::array<std::optional<std::string>, 3>&
     if (WriteWholeFile(*paths[i], text.data(), text.size(), error)) {
       res.written[i] = true;
     } else {
-      res.files[i] = Status::Error(*paths[i] + ": " + (error.empty() ? "cannot be written" : error));
+      res.files[i] =
+          Status::Error(*paths[i] + ": " + (error.empty() ? "cannot be written" : error));
     }
   }
   res.allWritten = res.written[0] && res.written[1] && res.written[2];

@@ -61,7 +61,7 @@ struct LogLabels {
 
 /// The window's other translated texts.
 struct LogWindowTexts {
-  std::string caption = "Log Infos";   ///< "tTIT"
+  std::string caption = "Log Infos";         ///< "tTIT"
   std::string addButton = "Ajouter au log";  ///< "B1"
   std::string menuSave = "&Enregistrer";     ///< "mFIC"
   std::string menuHide = "&Masquer";         ///< "mMAS"
@@ -81,7 +81,7 @@ struct LogSaveResult {
 };
 
 class LogComposer {
-public:
+ public:
   /// Pages of the notebook.
   enum Page { kAutoInfo = 0, kLogTexte = 1, kLogData = 2, kEZReport = 3 };
   /// Names proposed by the three save dialogs.
@@ -132,7 +132,7 @@ public:
   /// Number of characters (UTF-8 code points) of a text.
   static size_t CharCount(const std::string& text);
 
-private:
+ private:
   std::vector<std::string> m_memo1, m_memo2, m_memo3;
   bool m_saved = true;
   int m_page = kAutoInfo;

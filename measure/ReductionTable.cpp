@@ -15,7 +15,9 @@ constexpr const char* kParams = "PARAMS";
 constexpr long double kPi = 3.14159265358979323846264338327950288L;
 constexpr long double kRadToDeg = 180.0L / kPi;
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string& s) {
+  return "\"" + s + "\"";
+}
 
 std::string CellError(int row, const char* column, const std::string& text) {
   return "Row " + std::to_string(row) + ", column " + Quoted(column) + ": " + Quoted(text) +
@@ -23,26 +25,40 @@ std::string CellError(int row, const char* column, const std::string& text) {
 }
 
 std::string ResultCellError(int row, const char* column, const std::string& text) {
-  return "Results row " + std::to_string(row) + ", column " + Quoted(column) + ": " +
-         Quoted(text) + " is not a number";
+  return "Results row " + std::to_string(row) + ", column " + Quoted(column) + ": " + Quoted(text) +
+         " is not a number";
 }
 
 const char* FieldName(ReductionField f) {
   switch (f) {
-    case ReductionField::txtDelta: return "txtDelta";
-    case ReductionField::txtEps: return "txtEps";
-    case ReductionField::txtTheta: return "txtTheta";
-    case ReductionField::txtRho: return "txtRho";
-    case ReductionField::sigTh: return "sigTh";
-    case ReductionField::sigRh: return "sigRh";
-    case ReductionField::txtDm: return "txtDm";
-    case ReductionField::LPix: return "LPix";
-    case ReductionField::HPix: return "HPix";
-    case ReductionField::FacteurRejet: return "FacteurRejet";
-    case ReductionField::CentroidX: return "CentroidX";
-    case ReductionField::CentroidY: return "CentroidY";
-    case ReductionField::CentroidI: return "CentroidI";
-    case ReductionField::CentroidN: return "CentroidN";
+    case ReductionField::txtDelta:
+      return "txtDelta";
+    case ReductionField::txtEps:
+      return "txtEps";
+    case ReductionField::txtTheta:
+      return "txtTheta";
+    case ReductionField::txtRho:
+      return "txtRho";
+    case ReductionField::sigTh:
+      return "sigTh";
+    case ReductionField::sigRh:
+      return "sigRh";
+    case ReductionField::txtDm:
+      return "txtDm";
+    case ReductionField::LPix:
+      return "LPix";
+    case ReductionField::HPix:
+      return "HPix";
+    case ReductionField::FacteurRejet:
+      return "FacteurRejet";
+    case ReductionField::CentroidX:
+      return "CentroidX";
+    case ReductionField::CentroidY:
+      return "CentroidY";
+    case ReductionField::CentroidI:
+      return "CentroidI";
+    case ReductionField::CentroidN:
+      return "CentroidN";
   }
   return "?";
 }
@@ -133,20 +149,34 @@ const std::string& ReductionTable::ResultCell(int row, int col) const {
 
 std::string& ReductionTable::FieldRef(ReductionField f) {
   switch (f) {
-    case ReductionField::txtDelta: return m_txtDelta;
-    case ReductionField::txtEps: return m_txtEps;
-    case ReductionField::txtTheta: return m_txtTheta;
-    case ReductionField::txtRho: return m_txtRho;
-    case ReductionField::sigTh: return m_sigTh;
-    case ReductionField::sigRh: return m_sigRh;
-    case ReductionField::txtDm: return m_txtDm;
-    case ReductionField::LPix: return m_lPix;
-    case ReductionField::HPix: return m_hPix;
-    case ReductionField::FacteurRejet: return m_facteurRejet;
-    case ReductionField::CentroidX: return m_centroidX;
-    case ReductionField::CentroidY: return m_centroidY;
-    case ReductionField::CentroidI: return m_centroidI;
-    case ReductionField::CentroidN: return m_centroidN;
+    case ReductionField::txtDelta:
+      return m_txtDelta;
+    case ReductionField::txtEps:
+      return m_txtEps;
+    case ReductionField::txtTheta:
+      return m_txtTheta;
+    case ReductionField::txtRho:
+      return m_txtRho;
+    case ReductionField::sigTh:
+      return m_sigTh;
+    case ReductionField::sigRh:
+      return m_sigRh;
+    case ReductionField::txtDm:
+      return m_txtDm;
+    case ReductionField::LPix:
+      return m_lPix;
+    case ReductionField::HPix:
+      return m_hPix;
+    case ReductionField::FacteurRejet:
+      return m_facteurRejet;
+    case ReductionField::CentroidX:
+      return m_centroidX;
+    case ReductionField::CentroidY:
+      return m_centroidY;
+    case ReductionField::CentroidI:
+      return m_centroidI;
+    case ReductionField::CentroidN:
+      return m_centroidN;
   }
   return m_txtDelta;
 }
@@ -181,7 +211,9 @@ void ReductionTable::RefreshZoomCent(const rStarPos& point) {
   m_centroidN = FormatInt(point.Count);
 }
 
-void ReductionTable::AddRow() { m_raw.emplace_back(kRawColumnCount); }
+void ReductionTable::AddRow() {
+  m_raw.emplace_back(kRawColumnCount);
+}
 
 RecomputeResult ReductionTable::SaveCentroid(const rStarPos& point, const std::string& framePath) {
   RefreshZoomCent(point);
@@ -278,8 +310,8 @@ RecomputeResult ReductionTable::RecomputeOnce() {
   for (int r = 1; r <= n; ++r) {
     const auto& cells = m_raw[static_cast<size_t>(r)];
     Extended xA, yA, xB, yB;
-    for (auto [col, out] : {std::pair{kColXA, &xA}, std::pair{kColYA, &yA},
-                            std::pair{kColXB, &xB}, std::pair{kColYB, &yB}}) {
+    for (auto [col, out] : {std::pair{kColXA, &xA}, std::pair{kColYA, &yA}, std::pair{kColXB, &xB},
+                            std::pair{kColYB, &yB}}) {
       if (!ParseNumber(cells[col], *out)) {
         res.status = Status::Error(CellError(r, kRawHeaders[col], cells[col]));
         return res;
@@ -295,13 +327,14 @@ RecomputeResult ReductionTable::RecomputeOnce() {
     const Extended dy = yB - yA;
     int64_t bin = 0;
     if (!ParseInt(cells[kColBin], bin)) {
-      res.status = Status::Error("Row " + std::to_string(r) + ", column \"Bin\": " +
-                                 Quoted(cells[kColBin]) + " is not an integer");
+      res.status =
+          Status::Error("Row " + std::to_string(r) + ", column \"Bin\": " + Quoted(cells[kColBin]) +
+                        " is not an integer");
       return res;
     }
     if (bin == 0) {
-      res.status = Status::Error("Row " + std::to_string(r) +
-                                 ", column \"Bin\": 0 is not a binning factor");
+      res.status =
+          Status::Error("Row " + std::to_string(r) + ", column \"Bin\": 0 is not a binning factor");
       return res;
     }
     const Extended d = std::sqrt(dx * dx + dy * dy) / static_cast<Extended>(bin);
@@ -346,8 +379,7 @@ RecomputeResult ReductionTable::RecomputeOnce() {
 
   const Extended meanTheta = RoundTo(static_cast<double>(Normalize360(sumTheta / n)), 2);
   Extended meanRho = 0;
-  std::string newTheta = m_txtTheta, newRho = m_txtRho, newEps = m_txtEps,
-              newDelta = m_txtDelta;
+  std::string newTheta = m_txtTheta, newRho = m_txtRho, newEps = m_txtEps, newDelta = m_txtDelta;
   if (measuring) {
     Extended eps;
     if (!field(ReductionField::txtEps, eps)) return res;
@@ -404,8 +436,8 @@ RecomputeResult ReductionTable::RecomputeOnce() {
   const std::string newSigRh = Shown(std::sqrt(static_cast<Extended>(sumRh2) / k), 3);
 
   // Everything is known: write it.
-  res.fieldsChanged = newTheta != m_txtTheta || newRho != m_txtRho || newEps != m_txtEps ||
-                      newDelta != m_txtDelta;
+  res.fieldsChanged =
+      newTheta != m_txtTheta || newRho != m_txtRho || newEps != m_txtEps || newDelta != m_txtDelta;
   m_caption = caption;
   m_txtTheta = newTheta;
   m_txtRho = newRho;
@@ -425,6 +457,10 @@ std::optional<CellColour> ReductionTable::ResidualColour(int row, int col) const
   Extended residual, sigma;
   if (!ParseNumber(ResultCell(row, col), residual)) return std::nullopt;
   if (!ParseNumber(col == kResRThe ? m_sigTh : m_sigRh, sigma)) return std::nullopt;
+  return ResidualColourFor(residual, sigma);
+}
+
+CellColour ReductionTable::ResidualColourFor(Extended residual, Extended sigma) {
   const Extended a = std::fabs(residual);
   const Extended s = std::fabs(sigma);
   if (a >= 2 * s) return kResidualBad;
@@ -495,10 +531,9 @@ RejectReport ReductionTable::RejectOutliers() {
   if (n == 0) return rep;
 
   Extended eps, factor, sigTh, sigRh;
-  for (auto [f, out] : {std::pair{ReductionField::txtEps, &eps},
-                        std::pair{ReductionField::FacteurRejet, &factor},
-                        std::pair{ReductionField::sigTh, &sigTh},
-                        std::pair{ReductionField::sigRh, &sigRh}}) {
+  for (auto [f, out] :
+       {std::pair{ReductionField::txtEps, &eps}, std::pair{ReductionField::FacteurRejet, &factor},
+        std::pair{ReductionField::sigTh, &sigTh}, std::pair{ReductionField::sigRh, &sigRh}}) {
     if (!ParseNumber(Field(f), *out)) {
       rep.status = Status::Error(FieldError(f, Field(f)));
       return rep;
@@ -513,13 +548,15 @@ RejectReport ReductionTable::RejectOutliers() {
     int64_t nA, nB;
     Extended intA, intB, rho, rThe, rRho;
     if (!ParseInt(cells[kColNA], nA)) {
-      rep.status = Status::Error("Row " + std::to_string(r) + ", column \"nA\": " +
-                                 Quoted(cells[kColNA]) + " is not an integer");
+      rep.status =
+          Status::Error("Row " + std::to_string(r) + ", column \"nA\": " + Quoted(cells[kColNA]) +
+                        " is not an integer");
       return rep;
     }
     if (!ParseInt(cells[kColNB], nB)) {
-      rep.status = Status::Error("Row " + std::to_string(r) + ", column \"nB\": " +
-                                 Quoted(cells[kColNB]) + " is not an integer");
+      rep.status =
+          Status::Error("Row " + std::to_string(r) + ", column \"nB\": " + Quoted(cells[kColNB]) +
+                        " is not an integer");
       return rep;
     }
     if (!ParseNumber(cells[kColIntA], intA)) {
@@ -530,8 +567,8 @@ RejectReport ReductionTable::RejectOutliers() {
       rep.status = Status::Error(CellError(r, "intB", cells[kColIntB]));
       return rep;
     }
-    for (auto [col, out] : {std::pair{kResRho, &rho}, std::pair{kResRThe, &rThe},
-                            std::pair{kResRRho, &rRho}}) {
+    for (auto [col, out] :
+         {std::pair{kResRho, &rho}, std::pair{kResRThe, &rThe}, std::pair{kResRRho, &rRho}}) {
       const std::string text = r < ResultRowCount() ? ResultCell(r, col) : std::string();
       if (!ParseNumber(text, *out)) {
         rep.status = Status::Error(ResultCellError(r, kResultHeaders[col], text));
@@ -679,9 +716,9 @@ void ReductionTable::LoadCameras() {
   const IniFile ini(m_settingsPath);
   m_cameras = orvek::LoadCameras(ini);
   const long long stored = ini.ReadInteger(kCameraSection, kCameraKey, 0);
-  m_cameraIndex =
-      (stored >= 0 && stored < static_cast<long long>(m_cameras.size())) ? static_cast<int>(stored)
-                                                                         : -1;
+  m_cameraIndex = (stored >= 0 && stored < static_cast<long long>(m_cameras.size()))
+                      ? static_cast<int>(stored)
+                      : -1;
 }
 
 std::string ReductionTable::CameraName() const {
@@ -706,8 +743,8 @@ RecomputeResult ReductionTable::ApplySelectedCamera() {
 RecomputeResult ReductionTable::SelectCamera(int index) {
   m_cameraIndex = (index >= 0 && index < static_cast<int>(m_cameras.size())) ? index : -1;
   RecomputeResult res = ApplySelectedCamera();
-  Status w = IniFile(m_settingsPath).WriteString(kCameraSection, kCameraKey,
-                                                 std::to_string(m_cameraIndex));
+  Status w = IniFile(m_settingsPath)
+                 .WriteString(kCameraSection, kCameraKey, std::to_string(m_cameraIndex));
   if (res.status && !w) res.status = w;
   return res;
 }
@@ -718,13 +755,15 @@ MainWindowParams ReductionTable::LoadParams() {
   const IniFile ini(m_settingsPath);
   m_txtDelta = ini.ReadString(kParams, "Delta", "0");
   m_txtEps = ini.ReadString(kParams, "Epsilon", "1");
-  SetOrientation(ini.ReadString(kParams, "OrientV", "ns"), ini.ReadString(kParams, "OrientH", "ew"));
+  SetOrientation(ini.ReadString(kParams, "OrientV", "ns"),
+                 ini.ReadString(kParams, "OrientH", "ew"));
   m_facteurRejet = ini.ReadString(kParams, "FacteurRejet", "3");
   MainWindowParams p;
   p.fitsSwapV = ini.ReadString(kParams, "FitsSwapV", "0") == "1";
   p.fitsSwapH = ini.ReadString(kParams, "FitsSwapH", "0") == "1";
   p.menuInterferometry = ini.ReadString(kParams, "MenuInterfromtrie1", "0") == "1";
-  p.halfSize = static_cast<int>(std::clamp<long long>(ini.ReadInteger(kParams, "HScroll1", 6), 1, 30));
+  p.halfSize =
+      static_cast<int>(std::clamp<long long>(ini.ReadInteger(kParams, "HScroll1", 6), 1, 30));
   ShowOrientation();
   return p;
 }
@@ -743,8 +782,8 @@ Status ReductionTable::SauveParams(const MainWindowParams& main) const {
     if (ParseNumber(m_txtEps, eps)) {
       write("Epsilon", FormatGeneral(static_cast<double>(eps / 2)));
     } else if (first) {
-      first = Status::Error(FieldError(ReductionField::txtEps, m_txtEps) +
-                            "; Epsilon was not saved");
+      first =
+          Status::Error(FieldError(ReductionField::txtEps, m_txtEps) + "; Epsilon was not saved");
     }
   } else {
     write("Epsilon", m_txtEps);

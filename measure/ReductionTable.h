@@ -48,7 +48,7 @@ enum ResultColumn : int {
 
 inline constexpr std::array<const char*, kRawColumnCount> kRawHeaders = {
     "xA", "yA", "intA", "xB", "yB", "intB", "Image", "Path", "nA", "nB", "Bin"};
-inline constexpr std::array<int, kRawColumnCount> kRawWidths = {45, 45, 45,  45, 45, 45,
+inline constexpr std::array<int, kRawColumnCount> kRawWidths = {45,  45, 45, 45, 45, 45,
                                                                 150, 20, 20, 20, 20};
 inline constexpr std::array<const char*, kResultColumnCount> kResultHeaders = {
     "Theta", "Rho", "dM", "rThe", "rRho", "Image"};
@@ -126,17 +126,17 @@ struct RowRejection {
 };
 
 struct RejectReport {
-  Status status;                  ///< not ok: a cell was not a number; nothing changed
-  std::vector<RowRejection> rows; ///< one per data row, in the order before the command
+  Status status;                   ///< not ok: a cell was not a number; nothing changed
+  std::vector<RowRejection> rows;  ///< one per data row, in the order before the command
   int removed = 0;
-  Status recompute;               ///< how the last recomputation ended
+  Status recompute;  ///< how the last recomputation ended
   /// A one-line summary for a status bar ("2 of 12 rows rejected").
   std::string StatusText() const;
 };
 
 /// The measurement table.
 class ReductionTable {
-public:
+ public:
   /// An empty table (header rows only) with default fields; `settingsPath` is the settings
   /// file used by LoadParams, SauveParams and the camera operations.
   explicit ReductionTable(std::string settingsPath);
@@ -208,6 +208,9 @@ public:
   /// Background of a results cell: the residual colours for rThe and rRho of data rows,
   /// nothing for other cells (or a cell or dispersion that is not a number).
   std::optional<CellColour> ResidualColour(int row, int col) const;
+  /// The colour rule: green by default, light blue when |residual| > 0.674 s, magenta when
+  /// |residual| >= 2 s, with s the magnitude of the dispersion.
+  static CellColour ResidualColourFor(Extended residual, Extended sigma);
 
   // ---- Table commands --------------------------------------------------------------------
 
@@ -287,7 +290,7 @@ public:
   Status SauveParams(const MainWindowParams& main) const;
   const std::string& SettingsPath() const { return m_settingsPath; }
 
-private:
+ private:
   std::string& FieldRef(ReductionField f);
   void ResetGrids();
 
