@@ -31,7 +31,8 @@ function(orvek_add_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${T_LABELS}"
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVEK_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORVEK_REALDATA=${PROJECT_SOURCE_DIR}/../shared/realdata;ORVEK_BUILD_DIR=${PROJECT_BINARY_DIR}")
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # Source, build and real-data folders reach the tests through tests/support (compiled in).
 endfunction()
 
 # Adds every immediate sub-folder that holds a CMakeLists.txt.

@@ -1,8 +1,10 @@
 #include "core/Rounding.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -21,6 +23,18 @@ std::string ToChars(double x, std::chars_format fmt, int precision) {
 }  // namespace
 
 int64_t Nearest(Extended x) {
+  if constexpr (std::numeric_limits<long double>::digits == 64 &&
+                std::endian::native == std::endian::little) {
+    // Adding 1.5 * 2^63 leaves no fraction bits in the x87 significand, so the addition
+    // itself rounds to the nearest integer, halves to even; the integer is then read from
+    // the significand. Many times faster than nearbyint and a conversion.
+    if (std::fabs(x) < 0x1p62L) {
+      const long double t = x + 0x1.8p63L;
+      uint64_t significand = 0;
+      std::memcpy(&significand, &t, sizeof significand);
+      return static_cast<int64_t>(significand - 0xC000000000000000ULL);
+    }
+  }
   if (std::isnan(x)) return 0;
   if (x >= kInt64Limit) return std::numeric_limits<int64_t>::max();
   if (x <= -kInt64Limit) return std::numeric_limits<int64_t>::min();

@@ -19,6 +19,20 @@ TEST(Rounding, NearestSendsHalvesToTheEvenNeighbour) {
   EXPECT_EQ(Nearest(-0.4L), 0);
 }
 
+TEST(Rounding, NearestAgreesWithNearbyintEverywhere) {
+  // The fast path and the library rounding must agree, ties included, at every magnitude.
+  for (int e = -3; e < 64; ++e) {
+    for (long double m : {1.0L, 1.5L, 1.25L, 1.75L, 1.999999L, 1.0000001L}) {
+      for (long double sign : {1.0L, -1.0L}) {
+        const long double x = sign * std::ldexp(m, e);
+        if (std::fabs(x) >= 9.2e18L) continue;
+        EXPECT_EQ(Nearest(x), static_cast<int64_t>(std::nearbyint(x))) << static_cast<double>(x);
+        EXPECT_EQ(Nearest(x + 0.5L), static_cast<int64_t>(std::nearbyint(x + 0.5L)));
+      }
+    }
+  }
+}
+
 TEST(Rounding, NearestNeverOverflows) {
   EXPECT_EQ(Nearest(std::numeric_limits<long double>::quiet_NaN()), 0);
   EXPECT_EQ(Nearest(std::numeric_limits<long double>::infinity()),

@@ -51,7 +51,7 @@ TempHome::~TempHome() {
 
 std::string SourceDir() {
   std::string s = Env("ORVEK_SOURCE_DIR");
-  return s.empty() ? std::string("./") : WithSlash(s);
+  return s.empty() ? WithSlash(ORVEK_DEFAULT_SOURCE_DIR) : WithSlash(s);
 }
 std::string RealDataDir() {
   std::string s = Env("ORVEK_REALDATA");
@@ -59,7 +59,7 @@ std::string RealDataDir() {
 }
 std::string BuildDir() {
   std::string s = Env("ORVEK_BUILD_DIR");
-  return s.empty() ? std::string("./") : WithSlash(s);
+  return s.empty() ? WithSlash(ORVEK_DEFAULT_BUILD_DIR) : WithSlash(s);
 }
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
