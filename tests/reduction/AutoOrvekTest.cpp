@@ -76,7 +76,10 @@ std::string Quote(const std::string& s) {
 
 std::string Join(const std::vector<std::string>& files) {
   std::string out;
-  for (const auto& f : files) out += " " + Quote(f);
+  for (const auto& f : files) {
+    out += ' ';
+    out += Quote(f);
+  }
   return out;
 }
 
@@ -410,7 +413,7 @@ TEST_F(ReduceCliTest, UsageAndFailures) {
   EXPECT_EQ(status, 2);  // --system and --date missing
   Run(" x.fit --delta abc", &status);
   EXPECT_EQ(status, 2);
-  Run(" " + Quote(dir.File("none.fit")), &status);
+  Run(Join({dir.File("none.fit")}), &status);
   EXPECT_EQ(status, 1);  // no frame
 }
 
