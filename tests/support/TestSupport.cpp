@@ -55,7 +55,12 @@ std::string SourceDir() {
 }
 std::string RealDataDir() {
   std::string s = Env("ORVEK_REALDATA");
-  return s.empty() ? SourceDir() + "../shared/realdata/" : WithSlash(s);
+  if (!s.empty()) return WithSlash(s);
+  // Beside the checkout, as the workplace lays it out; the fixed place as a last resort.
+  const std::string beside = SourceDir() + "../shared/realdata/";
+  std::error_code ec;
+  if (fs::is_directory(beside, ec)) return beside;
+  return "/work/shared/realdata/";
 }
 std::string BuildDir() {
   std::string s = Env("ORVEK_BUILD_DIR");
