@@ -1,9 +1,13 @@
 #include "series/Stacking.h"
 
+#include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "core/Rounding.h"
@@ -37,6 +41,99 @@ bool RemoveFile(const std::string& path) {
   std::error_code ec;
   return fs::remove(path, ec) && !ec;
 }
+
+// Reads a list of frames ahead on worker threads, with LoadFile and the load context's bias
+// and options, into a small ring of frames; the caller takes them in order with Wait and
+// gives each back with Release. An empty path is a place-holder that is not read.
+class FramePrefetcher {
+public:
+  struct Slot {
+    OTrame frame;
+    LoadResult read;
+    size_t index = 0;
+    bool ready = false;
+  };
+
+  FramePrefetcher(const std::vector<std::string>& paths, const LoadContext& context)
+      : m_paths(paths), m_context(context) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t workers = std::min<size_t>(std::min(cores, 4u), paths.size());
+    m_slots.resize(workers + 1);
+    for (size_t s = 0; s < m_slots.size(); ++s) m_owner.push_back(s);  // slot s first serves s
+    for (size_t w = 0; w < workers; ++w) m_threads.emplace_back([this] { Work(); });
+  }
+  ~FramePrefetcher() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    for (std::thread& t : m_threads) t.join();
+  }
+  FramePrefetcher(const FramePrefetcher&) = delete;
+  FramePrefetcher& operator=(const FramePrefetcher&) = delete;
+
+  /// The frame of list entry t, once read.
+  const Slot& Wait(size_t t) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    Slot& slot = m_slots[t % m_slots.size()];
+    m_changed.wait(lock, [&] { return slot.ready && slot.index == t; });
+    return slot;
+  }
+  /// Entry t is done with: its slot may take entry t + ring size.
+  void Release(size_t t) {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      Slot& slot = m_slots[t % m_slots.size()];
+      slot.ready = false;
+      m_owner[t % m_slots.size()] = t + m_slots.size();
+    }
+    m_changed.notify_all();
+  }
+
+private:
+  void Work() {
+    while (true) {
+      size_t t = 0;
+      Slot* slot = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_stop || m_next >= m_paths.size()) return;
+        t = m_next++;
+        const size_t s = t % m_slots.size();
+        m_changed.wait(lock, [&] { return m_stop || m_owner[s] == t; });
+        if (m_stop) return;
+        slot = &m_slots[s];
+      }
+      LoadResult read;
+      if (!m_paths[t].empty()) {
+        try {
+          read = slot->frame.LoadFile(m_paths[t], m_context.bias, m_context.fits, nullptr);
+        } catch (const std::exception& e) {
+          read.status = LoadStatus::Error;
+          read.message = e.what();
+        }
+      }
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        slot->read = read;
+        slot->index = t;
+        slot->ready = true;
+      }
+      m_changed.notify_all();
+    }
+  }
+
+  const std::vector<std::string>& m_paths;
+  const LoadContext& m_context;
+  std::vector<Slot> m_slots;
+  std::vector<size_t> m_owner;  // per slot: the entry it may take next
+  std::vector<std::thread> m_threads;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  size_t m_next = 0;
+  bool m_stop = false;
+};
 
 // One input of the alignment loop.
 struct AlignInput {
@@ -252,34 +349,50 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
   const int count = static_cast<int>(items.size());
   LoadedFrame first;
   const LoadResult firstRead = LoadAndMeasure(result.firstPath, context, first);
-  observer.FrameLoaded(firstIndex, count, first.frame);
   if (!firstRead.ok()) {
+    observer.FrameLoaded(firstIndex, count, first.frame);
     result.status = Status::Error(ReadFailure(result.firstPath, firstRead));
     return result;
   }
   OTrame& accumulator = first.frame;
+  // The first frame is read with the same bias and options as the others would be: its
+  // pixels are the first addend, so it need not be read a second time.
+  const OTrame firstAddend = accumulator;
   accumulator.ClearPixels();
   std::vector<Extended>& sum = accumulator.Data();
 
-  OTrame frame;
-  int k = 0;
+  std::vector<std::string> paths;
+  std::vector<int> positions;
   for (int p = 0; p < count; ++p) {
-    const SeriesItem& item = items[static_cast<size_t>(p)];
-    if (!item.ticked) continue;
+    if (!items[static_cast<size_t>(p)].ticked) continue;
+    positions.push_back(p);
+    paths.push_back(p == firstIndex ? std::string() : items[static_cast<size_t>(p)].path);
+  }
+  // The frames are read ahead on worker threads; they are added here, in list order, so
+  // the sum is the same as one read after the other.
+  FramePrefetcher reader(paths, context);
+
+  int k = 0;
+  for (size_t t = 0; t < positions.size(); ++t) {
+    const int p = positions[t];
+    const std::string& path = items[static_cast<size_t>(p)].path;
     result.lastPosition = p + 1;
-    const LoadResult read = frame.LoadFile(item.path, context.bias, context.fits, nullptr);
+    const FramePrefetcher::Slot& slot = reader.Wait(t);
+    const OTrame& frame = p == firstIndex ? firstAddend : slot.frame;
     observer.FrameLoaded(p, count, frame);
-    if (!read.ok()) {
-      Warn(result.warnings, observer, ReadFailure(item.path, read));
+    if (!slot.read.ok()) {
+      Warn(result.warnings, observer, ReadFailure(path, slot.read));
+      reader.Release(t);
       continue;
     }
     if (frame.LastX != accumulator.LastX || frame.LastY != accumulator.LastY) {
       // The sum is only defined pixel for pixel on frames of one size.
-      result.skipped.push_back(item.path);
-      observer.Warning(FileNameOf(item.path) + ": " + std::to_string(frame.Width()) + " x " +
+      result.skipped.push_back(path);
+      observer.Warning(FileNameOf(path) + ": " + std::to_string(frame.Width()) + " x " +
                        std::to_string(frame.Height()) + " pixels instead of " +
                        std::to_string(accumulator.Width()) + " x " +
                        std::to_string(accumulator.Height()) + ": not added");
+      reader.Release(t);
       continue;
     }
     ++k;
@@ -287,6 +400,7 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     Extended* acc = sum.data();
     const size_t n = sum.size();
     for (size_t i = 0; i < n; ++i) acc[i] += add[i];
+    reader.Release(t);
   }
   result.frames = k;
   if (k == 0) {

@@ -146,6 +146,46 @@ TEST_F(StackFiles, UnreadableFirstFrameWritesNothing) {
   EXPECT_TRUE(ListFiles(WorkFolder("tempc"), "*").empty());
 }
 
+TEST_F(StackFiles, ManyFramesAreAddedInListOrder) {
+  // Frames are read ahead on several threads; the sum must still be taken in list order.
+  // Values of very different sizes with long fractions make the rounding of the running
+  // extended sum depend on the order; the expected mean is the plain sequential sum of the
+  // same values, in list order, divided by k.
+  std::vector<SeriesItem> items;
+  Extended expected = 0;
+  int added = 0;
+  for (int i = 0; i < 40; ++i) {
+    const Extended v = ((i * 7) % 11) * 1e13L + 1.0L / (i + 3);
+    const std::string path = home.File("o" + std::to_string(i) + ".orva");
+    const bool odd = i == 17;
+    OTrame f = MakeFrame(odd ? 12 : 10, 8, v);
+    ASSERT_TRUE(f.SaveOrv(0, 0, f.LastX, f.LastY, path).ok);
+    const bool ticked = i % 5 != 3;
+    const bool missing = i == 22;
+    items.push_back({missing ? home.File("absent.orva") : path, ticked});
+    if (ticked && !odd && !missing) {
+      expected += v;
+      ++added;
+    }
+  }
+  RecordingObserver observer;
+  const AddResult r = AddList(items, LoadContext{}, Tempc(), observer);
+  ASSERT_TRUE(r.status.ok);
+  EXPECT_EQ(r.frames, added);
+  EXPECT_EQ(r.skipped, (std::vector<std::string>{items[17].path}));
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_NE(r.warnings[0].find("absent.orva"), std::string::npos);
+  EXPECT_EQ(r.lastPosition, 40);
+  // Every ticked item reported once, in list order.
+  std::vector<int> ticked;
+  for (int i = 0; i < 40; ++i)
+    if (items[i].ticked) ticked.push_back(i);
+  EXPECT_EQ(observer.frames, ticked);
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Px(4, 4), expected / added);
+}
+
 TEST_F(StackFiles, MedianBiasOfThreeFrames) {
   // Pixel (5, 6) holds 50, 10, 30 in the three darks: median 30. Elsewhere 7, 9, 8: 8.
   std::vector<std::string> darks;
