@@ -8,7 +8,7 @@
 namespace orvek {
 
 class Prompter {
-public:
+ public:
   virtual ~Prompter() = default;
   /// An information box with an OK button (ShowInfo).
   virtual void Info(const QString& text) = 0;

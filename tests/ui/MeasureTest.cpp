@@ -1,0 +1,272 @@
+// Measuring the pair on the image shown: the measurement at load, clicks, the window size,
+// the exclusive-or marks, the captured positions, the profiles, AutoOrvek and the
+// interferometric fast measurement.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QtTest/QTest>
+
+#include "UiFixture.h"
+#include "core/Rounding.h"
+#include "ui/Controls.h"
+#include "ui/UfrmCentroid.h"
+
+namespace orvek::test {
+namespace {
+
+using Kind = ScriptedPrompter::Kind;
+
+// A star of the StarFrame pattern (centre, sides, diagonals) added at (x, y).
+void AddPattern(OTrame& f, int x, int y, Extended centre, Extended side, Extended diagonal) {
+  f.Px(x, y) = centre;
+  for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) f.Px(x + dx, y + dy) = side;
+  for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {-1, 1}, {1, 1}}) {
+    f.Px(x + dx, y + dy) = diagonal;
+  }
+}
+
+class MeasureTest : public UiTest {
+ protected:
+  void LoadStar() {
+    WriteFits(StarFrame(), Data("star.fit"));
+    ASSERT_TRUE(Main().LoadAndShow(QData("star.fit")));
+  }
+  QString Label(const char* name) { return Find<QLabel>(name)->text(); }
+  const ReductionTable& Table() { return Wb().formCentroid->Table(); }
+  std::string Cell(int row, int col) { return Table().Cell(row, col); }
+};
+
+// The star frame measured with the default window (P = 6, automatic framing, half-height,
+// connected region): the window 4..16 x 4..16 holds 160 pixels of 100, the centre 1000,
+// four of 500 and four of 300: Sum = 20200, mean = 20200 / 169 = 119.5; Min = 100; the
+// half-height threshold is (1000 - 100) / 2 + 100 = 550, so only the centre is used.
+TEST_F(MeasureTest, TheStarIsMeasuredAtLoad) {
+  LoadStar();
+  EXPECT_EQ(Label("Label2"), "Max :1000\nMoy :119\nMin : 100\nSeuil :550");
+  EXPECT_EQ(Main().CurrentPoint().X, 10);
+  EXPECT_EQ(Main().CurrentPoint().Y, 10);
+  EXPECT_EQ(Main().CurrentPoint().Count, 1);
+  EXPECT_EQ(Main().CurrentPoint().Value, 900);  // peak minus the frame's median (100)
+  EXPECT_EQ(Main().LastThreshold(), 550);
+  EXPECT_TRUE(Find<QWidget>("Image2")->isVisible());
+  // The region picture: the used pixel in white (level 255) on green.
+  const QImage region = Find<ImageView>("Image4")->Picture();
+  ASSERT_EQ(region.size(), QSize(100, 100));
+  EXPECT_EQ(region.pixel(50, 50) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(region.pixel(2, 2) & 0xFFFFFF, 0x00C800u);
+  // The table's read-out follows.
+  EXPECT_EQ(Table().Field(ReductionField::CentroidX), "10");
+  EXPECT_EQ(Table().Field(ReductionField::CentroidN), "1");
+}
+
+TEST_F(MeasureTest, WindowSizeOneGivesThreeByThreeAndMeasuresAgain) {
+  LoadStar();
+  EXPECT_EQ(Label("Label1"), "13 x 13");
+  Find<QSlider>("HScroll1")->setValue(1);
+  EXPECT_EQ(Label("Label1"), "3 x 3");
+  // A 3 x 3 window uses all nine pixels: (1000 + 4 x 500 + 4 x 300) / 9 = 466.7; the
+  // half-height (1000 - 300) / 2 + 300 = 650 is shown but not applied.
+  EXPECT_EQ(Main().CurrentPoint().Count, 9);
+  EXPECT_EQ(Main().CurrentPoint().X, 10);
+  EXPECT_EQ(Label("Label2"), "Max :1000\nMoy :466\nMin : 300\nSeuil :650");
+  Find<QSlider>("HScroll1")->setValue(30);
+  EXPECT_EQ(Label("Label1"), "61 x 61");
+}
+
+TEST_F(MeasureTest, LeftClickMeasuresTheStarUnderThePointer) {
+  OTrame f = MakeFrame(100, 80, 100);
+  AddMoffat(f, 30.3, 40.6, 5000, 3.0);
+  AddMoffat(f, 60.2, 25.7, 2000, 3.0);
+  WriteFits(f, Data("pair.fit"));
+  ASSERT_TRUE(Main().LoadAndShow(QData("pair.fit")));
+  // At load: the brighter star.
+  EXPECT_NEAR(static_cast<double>(Main().CurrentPoint().X), 30.3, 0.35);
+  EXPECT_NEAR(static_cast<double>(Main().CurrentPoint().Y), 40.6, 0.35);
+  QTest::mouseClick(Main().Image1(), Qt::LeftButton, {}, QPoint(62, 27));
+  // Automatic framing finds B's peak within 6 pixels and centres on it.
+  EXPECT_NEAR(static_cast<double>(Main().CurrentPoint().X), 60.2, 0.35);
+  EXPECT_NEAR(static_cast<double>(Main().CurrentPoint().Y), 25.7, 0.35);
+  EXPECT_GT(Main().CurrentPoint().Count, 1);
+  // Manual framing centres the window exactly on the clicked pixel.
+  Find<QRadioButton>("Cadrage0")->setChecked(true);
+  QTest::mouseClick(Main().Image1(), Qt::MiddleButton, {}, QPoint(58, 24));
+  EXPECT_EQ(Main().Mat().X0, 52);
+  EXPECT_EQ(Main().Mat().Y0, 18);
+  EXPECT_EQ(Main().Mat().NX, 12);
+}
+
+TEST_F(MeasureTest, OutlineIsDrawnOnceAndExclusiveOrTwiceLeavesThePicture) {
+  LoadStar();
+  const QImage shown = Main().Image1()->Picture();
+  // Outline round (10, 10) with P = 6, on a black rendering: each outline pixel has its green
+  // bit flipped exactly once, corners included; the inside is untouched.
+  for (QPoint p : {QPoint(4, 4), QPoint(16, 16), QPoint(4, 16), QPoint(10, 4), QPoint(4, 10)}) {
+    EXPECT_EQ(shown.pixel(p) & 0xFFFFFF, 0x008000u) << p.x() << "," << p.y();
+  }
+  EXPECT_EQ(shown.pixel(5, 5) & 0xFFFFFF, 0u);
+  EXPECT_EQ(shown.pixel(3, 4) & 0xFFFFFF, 0u);
+  // Erasing and drawing at the same point gives the same picture.
+  Main().DrawWindowFrame(true);
+  EXPECT_EQ(Main().Image1()->Picture(), shown);
+  // A cross (with its square) drawn twice leaves the picture as it was.
+  Main().DrawCross(10, 10, true, false, 5);
+  EXPECT_NE(Main().Image1()->Picture(), shown);
+  Main().DrawCross(10, 10, true, false, 5);
+  EXPECT_EQ(Main().Image1()->Picture(), shown);
+}
+
+TEST_F(MeasureTest, CompACompBCaptureThePositionsAndSizes) {
+  OTrame f = MakeFrame(60, 50, 100);
+  AddPattern(f, 20, 20, 1000, 500, 300);
+  AddPattern(f, 32, 27, 600, 300, 200);
+  WriteFits(f, Data("pair.fit"));
+  Main().SetItems({"pair.fit"}, {true});
+  Main().ListeFic().Dossier = m_data->Path();
+  Main().RefreshSelection();
+  ASSERT_TRUE(Main().LoadAndShow(QData("pair.fit")));
+  const QImage before = Main().Image1()->Picture();
+  QTest::mouseClick(Find<QPushButton>("Capture_A"), Qt::LeftButton);
+  EXPECT_EQ(Main().CapturedA().X, 20);
+  EXPECT_EQ(Main().CapturedA().Y, 20);
+  EXPECT_EQ(Main().SizeA(), 6);
+  EXPECT_NE(Main().Image1()->Picture(), before);  // the cross of half-size 15
+  QTest::mouseClick(Main().Image1(), Qt::LeftButton, {}, QPoint(31, 28));
+  Main().SetHalfSize(4);
+  QTest::mouseClick(Find<QPushButton>("Capture_B"), Qt::LeftButton);
+  EXPECT_EQ(Main().CapturedB().X, 32);
+  EXPECT_EQ(Main().CapturedB().Y, 27);
+  EXPECT_EQ(Main().SizeB(), 4);
+}
+
+TEST_F(MeasureTest, DraggedThresholdAppliesToOneMeasurement) {
+  LoadStar();
+  // Profile scale 100 / (1000 + 1 - 100); at row 60 of 100: threshold
+  // 100 - 1 + 40 x 901 / 100 = 459.4: the centre and its four sides (500) are used.
+  Main().ProfileDrag(60);
+  EXPECT_NEAR(static_cast<double>(Main().LastThreshold()), 459.4, 1e-9);
+  EXPECT_EQ(Main().CurrentPoint().Count, 5);
+  EXPECT_EQ(Label("Label2"), "Max :1000\nMoy :119\nMin : 100\nSeuil :459");
+  // The next measurement uses the half-height again.
+  Main().MeasureAt(Main().CurrentPoint());
+  EXPECT_EQ(Main().CurrentPoint().Count, 1);
+  EXPECT_EQ(Main().LastThreshold(), 550);
+}
+
+TEST_F(MeasureTest, ProfilesShowThresholdAndWindowEdges) {
+  LoadStar();
+  const QImage profile = Find<ImageView>("Image2")->Picture();
+  ASSERT_EQ(profile.size(), QSize(77, 100));
+  auto blackIn = [&](int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int x = x0; x <= x1; ++x) {
+      for (int y = y0; y <= y1; ++y) n += (profile.pixel(x, y) & 0xFFFFFF) == 0 ? 1 : 0;
+    }
+    return n;
+  };
+  // Threshold 550 at row nearest(100 - 450 x 100 / 901) = 50; edges at columns
+  // nearest(6 x 3.08) = 18 and nearest(18 x 3.08) = 55; dotted, so some pixels are black.
+  EXPECT_GT(blackIn(0, 50, 76, 50), 10);
+  EXPECT_GT(blackIn(18, 0, 18, 99), 10);
+  EXPECT_GT(blackIn(55, 0, 55, 99), 10);
+  EXPECT_LE(blackIn(0, 30, 76, 30), 2);                  // only the two edge lines cross row 30
+  EXPECT_EQ(profile.pixel(5, 5) & 0xFFFFFF, 0xFFFF00u);  // yellow background
+}
+
+TEST_F(MeasureTest, MagnifierFollowsThePointerAndInverts) {
+  LoadStar();
+  Main().ImageMouseMove(10, 10);
+  const QImage zoom = Find<ImageView>("Image3")->Picture();
+  ASSERT_EQ(zoom.size(), QSize(100, 100));
+  EXPECT_EQ(zoom.pixel(10, 51) & 0xFFFFFF, 0x0000FFu);  // blue line at row 100 / 2 + 1
+  EXPECT_EQ(zoom.pixel(51, 10) & 0xFFFFFF, 0xFF0000u);  // red line at column 51
+  EXPECT_EQ(zoom.pixel(0, 0) & 0xFFFFFF, 0u);           // (-5, -5) lies outside the image
+  Find<QCheckBox>("CheckBox1")->setChecked(true);
+  Main().ImageMouseMove(10, 10);
+  EXPECT_EQ(Find<ImageView>("Image3")->Picture().pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(MeasureTest, RightClickEntersTheMeasurementIntoTheTable) {
+  LoadStar();
+  QTest::mouseClick(Main().Image1(), Qt::RightButton, {}, QPoint(3, 3));
+  ASSERT_EQ(Table().DataRows(), 1);
+  EXPECT_EQ(Cell(1, kColXA), "10");
+  EXPECT_EQ(Cell(1, kColYA), "10");
+  EXPECT_EQ(Cell(1, kColIntA), "900");
+  EXPECT_TRUE(Table().LastRowOpen());
+}
+
+TEST_F(MeasureTest, FastMeasurementRefusesAFrameThatIsNotACentredSpectrum) {
+  Main().Action("InterferometryFastmeasurement1")->trigger();
+  EXPECT_TRUE(Find<QWidget>("lblTipFastMeasurement")->isVisible());
+  EXPECT_EQ(Label("lblTipFastMeasurement"),
+            QString::fromUtf8("Fast Measurement activé : Cliquez uniquement B"));
+  for (auto [w, h] : {std::pair{200, 200}, {256, 128}}) {
+    OTrame f = MakeFrame(w, h, 100);
+    AddPattern(f, 50, 50, 1000, 500, 300);
+    WriteFits(f, Data("spectrum.fit"));
+    ASSERT_TRUE(Main().LoadAndShow(QData("spectrum.fit")));
+    m_prompter.ClearCalls();
+    Main().ImageClick(Qt::RightButton, 50, 50);
+    EXPECT_EQ(m_prompter.Texts(Kind::Error),
+              QStringList{QString::fromUtf8(
+                  "Interferometric Fast Measurement inutilisable, le pic n'est pas centré")});
+    EXPECT_EQ(Table().DataRows(), 0);
+  }
+  Main().Action("InterferometryFastmeasurement1")->trigger();
+  EXPECT_FALSE(Find<QWidget>("lblTipFastMeasurement")->isVisible());
+}
+
+TEST_F(MeasureTest, FastMeasurementEntersTheCentreAsAAndThePeakAsB) {
+  OTrame f = MakeFrame(512, 512, 100);
+  AddPattern(f, 300, 220, 1000, 500, 300);
+  WriteFits(f, Data("autocorr.fit"));
+  ASSERT_TRUE(Main().LoadAndShow(QData("autocorr.fit")));
+  Main().Action("InterferometryFastmeasurement1")->trigger();
+  QTest::mouseClick(Main().Image1(), Qt::RightButton, {}, QPoint(299, 221));
+  ASSERT_EQ(Table().DataRows(), 1);
+  EXPECT_EQ(Cell(1, kColXA), "256");
+  EXPECT_EQ(Cell(1, kColYA), "256");
+  EXPECT_EQ(Cell(1, kColXB), "300");
+  EXPECT_EQ(Cell(1, kColYB), "220");
+  EXPECT_EQ(Cell(1, kColIntA), "900");  // Value and Count of the last measurement for both
+  EXPECT_EQ(Cell(1, kColIntB), "900");
+  EXPECT_EQ(Cell(1, kColImage), "autocorr.fit");
+  EXPECT_EQ(Main().CurrentPoint().X, 300);  // the kept position is put back
+  EXPECT_EQ(m_prompter.Count(Kind::Error), 0);
+}
+
+TEST_F(MeasureTest, AutoOrvekMeasuresEveryTickedFrame) {
+  QStringList files;
+  for (int i = 0; i < 3; ++i) {
+    OTrame f = MakeFrame(60, 50, 100);
+    AddPattern(f, 20 + i, 20, 1000, 500, 300);
+    AddPattern(f, 32 + i, 27, 600, 300, 200);
+    const std::string name = "frame" + std::to_string(i) + ".fit";
+    WriteFits(f, Data(name));
+    files << QData(name);
+  }
+  m_prompter.QueueOpen(files);
+  Main().OuvrirClick();
+  Main().Capture_AClick();                    // A of the first frame: (20, 20)
+  Main().ImageClick(Qt::LeftButton, 33, 26);  // B: (32, 27)
+  Main().Capture_BClick();
+  Main().SetTicked(1, false);
+  Main().AutoOrvekClick();
+  // Two ticked frames, one row each: A at the frame's star, B where the offset (12, 7) leads.
+  ASSERT_EQ(Table().DataRows(), 2);
+  EXPECT_EQ(Cell(1, kColXA), "20");
+  EXPECT_EQ(Cell(1, kColXB), "32");
+  EXPECT_EQ(Cell(2, kColXA), "22");
+  EXPECT_EQ(Cell(2, kColXB), "34");
+  EXPECT_EQ(Cell(2, kColYB), "27");
+  EXPECT_EQ(Cell(2, kColImage), "frame2.fit");
+  EXPECT_EQ(Main().SelectedIndex(), 0);
+  EXPECT_EQ(Main().CurrentFrame().FileName, files[0].toStdString());
+}
+
+}  // namespace
+}  // namespace orvek::test

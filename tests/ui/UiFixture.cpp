@@ -1,0 +1,56 @@
+#include "UiFixture.h"
+
+#include <clocale>
+
+#include <QLocale>
+
+#include "ui/Resources.h"
+
+namespace orvek::test {
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "orvek_ui_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    auto* a = new QApplication(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+    QApplication::setApplicationName("ORVEK");
+    return a;
+  }();
+  return *app;
+}
+
+OTrame StarFrame() {
+  OTrame f = MakeFrame(21, 21, 100);
+  f.Px(10, 10) = 1000;
+  for (auto [x, y] : {std::pair{9, 10}, {11, 10}, {10, 9}, {10, 11}}) f.Px(x, y) = 500;
+  for (auto [x, y] : {std::pair{9, 9}, {11, 9}, {9, 11}, {11, 11}}) f.Px(x, y) = 300;
+  return f;
+}
+
+void WriteFits(const OTrame& frame, const std::string& path) {
+  const Status s = frame.SaveFits(path, 2, 0, 0);
+  ASSERT_TRUE(s.ok) << s.message;
+}
+
+void UiTest::SetUp() {
+  App();
+  m_home = std::make_unique<TempHome>();
+  m_data = std::make_unique<TempDir>();
+  const QStringList installed = InstallResources(QHome());
+  ASSERT_TRUE(installed.contains("orvek.ini"));
+  m_wb = CreateWorkbench(m_prompter, m_opener);
+  Main().show();
+  QApplication::processEvents();
+}
+
+void UiTest::TearDown() {
+  m_wb.reset();
+  m_data.reset();
+  m_home.reset();
+}
+
+}  // namespace orvek::test

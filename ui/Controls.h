@@ -1,0 +1,84 @@
+#pragma once
+// Small widgets of the windows: the picture control, the up-down spinner of an edit box and
+// the list with tick boxes that reports dragging.
+
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QWidget>
+
+class QToolButton;
+
+namespace orvek {
+
+/// A picture control: shows a QImage at one screen pixel per image pixel (or stretched to
+/// the control when `stretch`), and reports the mouse in image coordinates.
+class ImageView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ImageView(QWidget* parent = nullptr);
+
+  /// Replaces the picture (converted to 32-bit RGB); with `fitSize` the control takes the
+  /// picture's size.
+  void SetPicture(const QImage& image, bool fitSize = true);
+  /// The picture shown; drawing on it takes effect at the next repaint (call update()).
+  QImage& Picture() { return m_image; }
+  const QImage& Picture() const { return m_image; }
+  /// Stretches the picture over the whole control instead of drawing it 1:1.
+  void SetStretch(bool stretch) { m_stretch = stretch; }
+
+ signals:
+  void MousePressed(Qt::MouseButton button, QPoint position);
+  void MouseMoved(QPoint position, Qt::MouseButtons buttons);
+  void MouseReleased(Qt::MouseButton button, QPoint position);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QImage m_image;
+  bool m_stretch = false;
+};
+
+/// The up-down arrows of an edit box holding an integer (a spinner beside the edit).
+class UpDownControl : public QWidget {
+  Q_OBJECT
+ public:
+  UpDownControl(QLineEdit* buddy, int minimum, int maximum, QWidget* parent = nullptr);
+  int Position() const;
+  void SetPosition(int value);
+  QToolButton* UpButton() const { return m_up; }
+  QToolButton* DownButton() const { return m_down; }
+
+ private:
+  void Step(int delta);
+  QLineEdit* m_buddy;
+  int m_min, m_max;
+  QToolButton* m_up;
+  QToolButton* m_down;
+};
+
+/// A list of file names with tick boxes. Besides QListWidget's signals it reports the item
+/// under the pointer while the left button is held (dragging), the release of a button and
+/// the loss of focus; a press followed by moves does not change the selection.
+class CheckListBox : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit CheckListBox(QWidget* parent = nullptr);
+
+ signals:
+  /// The pointer moved with the left button held; `index` is the row under it, -1 for none.
+  void DraggedOver(int index);
+  void ButtonReleased();
+  void FocusLeft();
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+};
+
+}  // namespace orvek

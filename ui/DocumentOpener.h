@@ -1,0 +1,33 @@
+#pragma once
+// Opening a document (a help page, a web page) with the desktop's default handler.
+// Injected so that tests record the request instead of starting a browser.
+
+#include <QString>
+#include <QStringList>
+
+namespace orvek {
+
+class DocumentOpener {
+ public:
+  virtual ~DocumentOpener() = default;
+  /// Opens a local file or a URL ("https://..."); false when the desktop refused.
+  virtual bool OpenDocument(const QString& pathOrUrl) = 0;
+};
+
+/// QDesktopServices::openUrl.
+class DesktopOpener : public DocumentOpener {
+ public:
+  bool OpenDocument(const QString& pathOrUrl) override;
+};
+
+/// Records the requests and opens nothing.
+class RecordingOpener : public DocumentOpener {
+ public:
+  bool OpenDocument(const QString& pathOrUrl) override {
+    opened << pathOrUrl;
+    return true;
+  }
+  QStringList opened;
+};
+
+}  // namespace orvek

@@ -1,0 +1,362 @@
+#pragma once
+// TFormMain: the main window. It holds the image shown (CurrentFrame) and the bias frame,
+// shows the image at one screen pixel per image pixel with its display thresholds, measures
+// stars on it (component A and B), keeps the image list at its left and carries the menus
+// through which every command is reached.
+//
+// Sources: UfrmMain.cpp (construction, menus, texts, options, cursors, help, closing),
+// UfrmMainDisplay.cpp (loading, display, thresholds, saves), UfrmMainMeasure.cpp (pair
+// measurement), UfrmMainList.cpp (image list and STOP).
+//
+// Commands that belong to features not built yet exist in the menus with their captions
+// and stay disabled. A feature wires its command with InstallCommand(), which connects the
+// handler and lets the command follow the window's enabling rules from then on.
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPen>
+#include <QSet>
+#include <functional>
+#include <memory>
+
+#include "core/OTrame.h"
+#include "core/Raster.h"
+#include "measure/Measurement.h"
+#include "measure/OMat.h"
+#include "measure/ReductionTable.h"
+#include "series/ImageList.h"
+
+class QAbstractButton;
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+
+namespace orvek {
+
+struct Workbench;
+class ImageView;
+class UpDownControl;
+class CheckListBox;
+
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TFormMain(Workbench& workbench);
+  ~TFormMain() override;
+
+  // ---- Texts, options, commands (UfrmMain.cpp) --------------------------------------------
+
+  /// Loads the window's texts from section language + "Main": caption "Orvek V4.6", menu
+  /// captions, the Cadrage group, the kept messages; then RefreshSelection.
+  void ChangeLangue();
+  /// A message kept by ChangeLangue: "msgExtInc", "msgRef", "msgWng" or "msgErrSurface".
+  QString MessageText(const QString& key) const { return m_messages.value(key); }
+  /// Writes "Langue" at once and reloads the texts of every translated window.
+  void SelectLanguage(const QString& letter);
+
+  /// The options the settings file keeps for this window.
+  MainWindowParams MainParams() const;
+  void ApplyMainParams(const MainWindowParams& params);
+
+  /// Connects a command of a later feature (a menu item or a button, by object name) and
+  /// lets it be enabled from then on. Returns false when no such command exists.
+  bool InstallCommand(const QString& objectName, std::function<void()> handler);
+  /// Marks a command as available without connecting anything (check items read by a
+  /// feature, for example).
+  bool MarkBuilt(const QString& objectName);
+  /// True when the command is not wired yet (it then stays disabled).
+  bool IsPending(const QString& objectName) const;
+  /// A menu item of this window by object name (nullptr when none).
+  QAction* Action(const QString& objectName) const;
+  /// A menu of this window by object name.
+  QMenu* Menu(const QString& objectName) const;
+
+  /// The Quit command: asks the window to close; only when it closes are the working
+  /// folders "temps", "tempc", "temp", "tempv", "tempf", "tempr" emptied and removed.
+  /// Returns true when the window closed.
+  bool QuitterClick();
+  /// The six working folders emptied and removed by Quit, in order.
+  static QStringList QuitFolders();
+  /// Help: the help page of the interface language opened with the desktop's handler.
+  void Aide2Click();
+  /// Chooses the pointer shown over the image (slot 0..11).
+  void SetCursorSlot(int slot);
+  int CursorSlot() const { return m_cursorSlot; }
+
+  // ---- Image and display (UfrmMainDisplay.cpp) ---------------------------------------------
+
+  /// Reads a file into a new CurrentFrame, shows it, measures the star at its best peak and
+  /// sets the thresholds. False (with a message) when the file is missing or unreadable.
+  bool LoadAndShow(const QString& fileName);
+  /// LoadAndShow of CurrentFrame's file, when there is one.
+  void ReloadCurrent();
+  /// Caption file part and the four-line status label from CurrentFrame.
+  void ShowStatus();
+  /// With "Auto" ticked: display range and thresholds from the statistics; then Redisplay.
+  void AutoThresholds();
+  /// Renders CurrentFrame with the current thresholds and options, then draws the
+  /// measurement outline again unless no point is measured on this image yet.
+  void Redisplay();
+  /// Track-bar position of a value of the display range (nearest, halves to even).
+  int ValueToPosition(Extended value) const;
+  /// Value of a track-bar position: p / 100 x (max - min) + min.
+  Extended PositionToValue(int position) const;
+  void SetCaptionFile(const QString& text);
+  /// Sets the caption's folder part and SeriesName.
+  void SetCaptionFolder(const QString& text);
+  QString SeriesName() const { return m_seriesName; }
+
+  /// The image shown (an empty frame before the first load or after a failed one).
+  OTrame& CurrentFrame() { return *m_frame; }
+  const OTrame& CurrentFrame() const { return *m_frame; }
+  /// True when CurrentFrame holds pixels.
+  bool HasImage() const { return !m_frame->Empty(); }
+  /// The bias frame given to every load; nullptr after a failed bias computation.
+  OTrame* BiasFrame() { return m_bias.get(); }
+  void SetBiasFrame(std::unique_ptr<OTrame> bias) { m_bias = std::move(bias); }
+  /// The FITS orientation options (menu "Swap Vertical/Horizontal (fits)").
+  FitsOptions CurrentFitsOptions() const;
+  /// The hidden picture handed to LoadFile by commands that load frames not to be shown.
+  Raster& Image0() { return m_image0; }
+  /// The picture shown (drawing on it takes effect at the next repaint).
+  ImageView* Image1() const { return m_Image1; }
+
+  /// The mouse read-out at image position (x, y), then the magnifier follows.
+  void ImageMouseMove(int x, int y);
+
+  // Commands of this window.
+  void OuvrirClick();
+  /// The list side of Open after the dialog: shows the first file and, when it loads, lists
+  /// every file ticked; RefreshSelection in every case.
+  void OpenFiles(const QStringList& files);
+  void SaveFitsClick();  ///< FITS1
+  void SaveBmpClick();   ///< BMP1
+  void SaveOrvClick();   ///< ORV1
+  enum class SeriesKind { Fits, Bmp, Orv };
+  void SaveSeries(SeriesKind kind);  ///< FITS2, BMP2, ORV2
+  // Threshold popup.
+  void Stretch1Click();  ///< "Max >>"
+  void N9Click();        ///< "<< Max"
+  void N13Click();       ///< "|<-- Max"
+  void N10Click();       ///< "Min >>"
+  void N11Click();       ///< "<< Min"
+  void N12Click();       ///< "Min -->|"
+
+  // ---- Pair measurement (UfrmMainMeasure.cpp) ----------------------------------------------
+
+  /// Measures the star round `point` (X and Y read): one pass with "Manuel" framing, two
+  /// with "Automatique"; the result is CurrentPoint; the table's read-out follows.
+  void MeasureAt(const rStarPos& point);
+  /// One measurement pass; returns CurrentPoint.Count.
+  int MeasureOnce(const rStarPos& point, bool redraw);
+  /// A mouse button pressed on the image at (x, y).
+  void ImageClick(Qt::MouseButton button, int x, int y);
+  /// The measurement outline (exclusive-or green rectangle) round CurrentPoint.
+  void DrawWindowFrame(bool eraseFirst);
+  /// The magnified view of the 30 x 30 square round (x, y) with its cross lines.
+  void ShowMagnifier(int x, int y);
+  /// Row and column profiles, threshold and window edges in Image2.
+  void DrawProfiles();
+  /// Marks (x, y) on the image with an exclusive-or cross of half-size s (and a square).
+  void DrawCross(int x, int y, bool withSquare, bool keepPen, int halfSize);
+  /// CurrentFrame is square with a side of 64, 128, 256 or 512.
+  bool IsCentredSpectrum() const;
+
+  const rStarPos& CurrentPoint() const { return m_currentPoint; }
+  void SetCurrentPoint(const rStarPos& point) { m_currentPoint = point; }
+  const rStarPos& CapturedA() const { return m_capturedA; }
+  const rStarPos& CapturedB() const { return m_capturedB; }
+  void SetCapturedA(Extended x, Extended y);
+  void SetCapturedB(Extended x, Extended y);
+  int SizeA() const { return m_sizeA; }
+  int SizeB() const { return m_sizeB; }
+  /// Window half-size P (HScroll1, 1..30); changing it re-measures while an image is shown.
+  int HalfSize() const;
+  void SetHalfSize(int half);
+  Extended LastThreshold() const { return m_lastThreshold; }
+  /// The measurement settings of the window's controls.
+  MeasureSettings CurrentMeasureSettings() const;
+  /// The measurement window of the last measurement.
+  const OMat& Mat() const { return m_mat; }
+  /// Interferometry fast measurement ticked.
+  bool FastMeasurement() const;
+
+  void Capture_AClick();
+  void Capture_BClick();
+  void AutoOrvekClick();
+  /// The pointer moved over the profile picture with the left button held at row y.
+  void ProfileDrag(int y);
+
+  // ---- Image list (UfrmMainList.cpp) -------------------------------------------------------
+
+  /// Counts the ticked items, updates the counter, the all-items box, the percentage and
+  /// the enabled state of the series commands; returns the count.
+  int RefreshSelection();
+  /// Replaces the list by the files matching `mask` (folder + pattern), all ticked.
+  void FillList(const QString& mask);
+  /// Dossier + text of the selected item (empty when none is selected).
+  QString CurrentItemPath() const;
+  /// Selects the first ticked item and returns its index; -1 when none.
+  int FirstTicked();
+  /// Clears StopFlag and shows or hides the STOP button.
+  void ShowStop(bool visible);
+  bool StopFlag() const { return m_stopFlag; }
+  void SetStopFlag(bool value) { m_stopFlag = value; }
+  /// Shows the interferometry file list in place of the image list (true) or back.
+  void ShowInterList(bool visible);
+  R_ListeFic& ListeFic() { return m_listeFic; }
+
+  int ItemCount() const;
+  QString ItemText(int index) const;
+  bool IsTicked(int index) const;
+  void SetTicked(int index, bool ticked);
+  int SelectedIndex() const;
+  void SelectItem(int index);
+  /// Replaces the items (a best-of sort reorders them); ticks given per item.
+  void SetItems(const QStringList& names, const QList<bool>& ticks);
+  /// The list's background is the blue of the working folder "temp".
+  bool ListIsBlue() const { return m_listBlue; }
+  CheckListBox* List() const { return m_CheckListBox; }
+
+  void ChargerRp1Click();
+  void PercentageChanged(const QString& text);
+  void InvertTicks();
+  void CheckAllClick(bool ticked);
+  void ListItemClicked(int index);
+  void ListDraggedOver(int index);
+
+  /// Lets pending window events run (inside long loops).
+  void ProcessPendingEvents();
+
+ signals:
+  /// The window closed (the close question, if any, was answered Yes).
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // Construction.
+  void BuildControls();
+  void BuildMenus();
+  QAction* AddItem(QMenu* menu, const QString& name, const QString& caption);
+  QMenu* AddMenu(QMenu* parent, const QString& name, const QString& caption);
+  void MarkPending(const QStringList& names);
+  /// Enables a command or control when its rule allows it and it is wired.
+  void SetAllowed(QObject* object, bool allowed);
+  void SetAllowed(const QString& objectName, bool allowed);
+
+  // Display helpers.
+  void ShowRaster(const Raster& raster);
+  void XorOutline(const QRect& corners);
+  bool ReadRange(Extended& low, Extended& high) const;
+  Extended ThresholdValue(const QLineEdit* edit) const;
+  void RefreshCaption();
+  bool SaveCheckFrame();
+
+  Workbench& m_workbench;
+
+  // State.
+  std::unique_ptr<OTrame> m_frame;
+  std::unique_ptr<OTrame> m_bias;
+  Raster m_image0;
+  QString m_captionFile;
+  QString m_captionFolder;
+  QString m_seriesName;
+  bool m_noPoint = true;
+  bool m_imageShown = false;
+  bool m_firstShow = true;
+  QHash<QString, QString> m_messages;
+  int m_cursorSlot = 0;
+
+  OMat m_mat;
+  rStarPos m_currentPoint;
+  rStarPos m_capturedA;
+  rStarPos m_capturedB;
+  int m_sizeA = 6;
+  int m_sizeB = 6;
+  Extended m_lastThreshold = 0;
+  bool m_manualThreshold = false;
+  QRect m_outline;  // left, top, right, bottom of the outline last drawn (as a QRect's corners)
+  bool m_outlineValid = false;
+  Extended m_profileMin = 0;
+  double m_profileScaleX = 1;
+  double m_profileScaleY = 1;
+  QPen m_crossPen;
+
+  R_ListeFic m_listeFic;
+  bool m_stopFlag = false;
+  bool m_listBlue = false;
+  bool m_tickToggled = false;
+
+  QSet<QObject*> m_pending;
+  QHash<QObject*, bool> m_allowed;
+
+  // Controls (names as their objectName).
+  QScrollArea* m_ScrollBox1 = nullptr;
+  ImageView* m_Image1 = nullptr;
+  ImageView* m_Image0 = nullptr;
+  QLabel* m_lblFormatImage = nullptr;
+  QLabel* m_Label4 = nullptr;
+  QLabel* m_darkfile = nullptr;
+  QSlider* m_TrackBar1 = nullptr;
+  QSlider* m_TrackBar2 = nullptr;
+  QLineEdit* m_niv1 = nullptr;
+  QLineEdit* m_niv2 = nullptr;
+  QLineEdit* m_TrackBarsMax = nullptr;
+  QLineEdit* m_TrackBarsMin = nullptr;
+  QCheckBox* m_VisuAuto = nullptr;
+  QCheckBox* m_VisuLog = nullptr;
+  QCheckBox* m_VisuColor = nullptr;
+  QLineEdit* m_lut = nullptr;
+  UpDownControl* m_UpDown1 = nullptr;
+  QLabel* m_Label1 = nullptr;
+  QSlider* m_HScroll1 = nullptr;
+  QGroupBox* m_Cadrage = nullptr;
+  QButtonGroup* m_CadrageGroup = nullptr;
+  QRadioButton* m_CadrageManuel = nullptr;
+  QRadioButton* m_CadrageAuto = nullptr;
+  QGroupBox* m_RadioGroup1 = nullptr;
+  QButtonGroup* m_MethodGroup = nullptr;
+  QCheckBox* m_CtlAdj = nullptr;
+  QCheckBox* m_SubPixellaire = nullptr;
+  QLabel* m_Label2 = nullptr;
+  ImageView* m_Image2 = nullptr;
+  ImageView* m_Image3 = nullptr;
+  ImageView* m_Image4 = nullptr;
+  QCheckBox* m_CheckBox1 = nullptr;
+  QPushButton* m_Capture_A = nullptr;
+  QPushButton* m_Capture_B = nullptr;
+  QPushButton* m_AutoOrvek = nullptr;
+  QPushButton* m_btnDriftSingle = nullptr;
+  QPushButton* m_btnDriftMulti = nullptr;
+  QPushButton* m_Button2 = nullptr;
+  QLabel* m_lblTipFastMeasurement = nullptr;
+  QLineEdit* m_hQuadPx = nullptr;
+  QCheckBox* m_CheckBox2 = nullptr;
+  QLineEdit* m_Auto_Nb = nullptr;
+  QLabel* m_Label3 = nullptr;
+  QComboBox* m_ComboBox1 = nullptr;
+  QPushButton* m_btnSTOP = nullptr;
+  QPushButton* m_Button1 = nullptr;
+  CheckListBox* m_CheckListBox = nullptr;
+  QListWidget* m_FileListBoxInter = nullptr;
+  QPushButton* m_btnListeInter = nullptr;
+  QMenu* m_PopupMenu1 = nullptr;
+  QActionGroup* m_cursorGroup = nullptr;
+  QActionGroup* m_languageGroup = nullptr;
+};
+
+}  // namespace orvek

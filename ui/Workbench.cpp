@@ -1,0 +1,65 @@
+#include "ui/Workbench.h"
+
+#include <QString>
+
+#include "core/Utils.h"
+#include "ui/Resources.h"
+#include "ui/UdlgAVI.h"
+#include "ui/UdlgAlign.h"
+#include "ui/UdlgSynthDrift.h"
+#include "ui/UfrmAbout.h"
+#include "ui/UfrmCam.h"
+#include "ui/UfrmCentroid.h"
+#include "ui/UfrmFitsHeader.h"
+#include "ui/UfrmInfosLog.h"
+#include "ui/UfrmMain.h"
+#include "ui/UfrmSurface.h"
+#include "ui/UfrmVisu.h"
+
+namespace orvek {
+
+Workbench::Workbench(Prompter& p, DocumentOpener& o) : prompter(p), opener(o) {}
+
+Workbench::~Workbench() {
+  frmFitsHeader.reset();
+  frmVisu.reset();
+  DlgAVI.reset();
+  formCam.reset();
+  formSurface.reset();
+  dlgSynthDrift.reset();
+  DlgAlign.reset();
+  frmInfosLog.reset();
+  frmAbout.reset();
+  formCentroid.reset();
+  FormMain.reset();
+}
+
+void Workbench::ChangeLangueAll() {
+  if (FormMain) FormMain->ChangeLangue();
+  if (formCentroid) formCentroid->ChangeLangue();
+  if (frmAbout) frmAbout->ChangeLangue();
+  if (frmInfosLog) frmInfosLog->ChangeLangue();
+  if (DlgAlign) DlgAlign->ChangeLangue();
+  if (formSurface) formSurface->ChangeLangue();
+  if (formCam) formCam->ChangeLangue();
+}
+
+std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener) {
+  InitResources();
+  auto wb = std::make_unique<Workbench>(prompter, opener);
+  wb->cursors.Load(QString::fromStdString(ProgramFolder()));
+  wb->FormMain = std::make_unique<TFormMain>(*wb);
+  wb->formCentroid = std::make_unique<TformCentroid>(*wb);
+  wb->frmAbout = std::make_unique<TfrmAbout>(*wb);
+  wb->frmInfosLog = std::make_unique<TfrmInfosLog>(*wb);
+  wb->DlgAlign = std::make_unique<TDlgAlign>(*wb);
+  wb->dlgSynthDrift = std::make_unique<TdlgSynthDrift>(*wb);
+  wb->formSurface = std::make_unique<TformSurface>(*wb);
+  wb->formCam = std::make_unique<TformCam>(*wb);
+  wb->DlgAVI = std::make_unique<TDlgAVI>(*wb);
+  wb->frmVisu = std::make_unique<TfrmVisu>(*wb);
+  wb->frmFitsHeader = std::make_unique<TfrmFitsHeader>(*wb);
+  return wb;
+}
+
+}  // namespace orvek

@@ -1,0 +1,59 @@
+#pragma once
+// The eleven windows of Orvek, created once in their fixed order and living until the end,
+// with what they share: the modal-interaction interface, the document opener and the
+// pointer slots.
+
+#include <memory>
+
+#include "ui/CursorSlots.h"
+
+namespace orvek {
+
+class Prompter;
+class DocumentOpener;
+class TFormMain;
+class TformCentroid;
+class TfrmAbout;
+class TfrmInfosLog;
+class TDlgAlign;
+class TdlgSynthDrift;
+class TformSurface;
+class TformCam;
+class TDlgAVI;
+class TfrmVisu;
+class TfrmFitsHeader;
+
+struct Workbench {
+  Workbench(Prompter& p, DocumentOpener& o);
+  ~Workbench();
+  Workbench(const Workbench&) = delete;
+  Workbench& operator=(const Workbench&) = delete;
+
+  Prompter& prompter;
+  DocumentOpener& opener;
+  CursorSlots cursors;
+
+  // In creation order; destroyed in the reverse order.
+  std::unique_ptr<TFormMain> FormMain;
+  std::unique_ptr<TformCentroid> formCentroid;
+  std::unique_ptr<TfrmAbout> frmAbout;
+  std::unique_ptr<TfrmInfosLog> frmInfosLog;
+  std::unique_ptr<TDlgAlign> DlgAlign;
+  std::unique_ptr<TdlgSynthDrift> dlgSynthDrift;
+  std::unique_ptr<TformSurface> formSurface;
+  std::unique_ptr<TformCam> formCam;
+  std::unique_ptr<TDlgAVI> DlgAVI;
+  std::unique_ptr<TfrmVisu> frmVisu;
+  std::unique_ptr<TfrmFitsHeader> frmFitsHeader;
+
+  /// Reloads the texts of every translated window, in the order main window, measurement
+  /// table, about box, log window, alignment dialog, surface window, camera window.
+  void ChangeLangueAll();
+};
+
+/// Start-up: the pointer slots are filled from the program folder, then the windows are
+/// created in their order (main window, measurement table, about box, log, alignment,
+/// synthetic drift, surface, camera, AVI, visual best-of, FITS header). Nothing is shown.
+std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener);
+
+}  // namespace orvek
