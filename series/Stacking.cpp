@@ -12,6 +12,7 @@
 
 #include "core/Rounding.h"
 #include "core/Utils.h"
+#include "measure/ReductionTable.h"
 
 namespace fs = std::filesystem;
 
@@ -310,6 +311,22 @@ AlignResult AlignTable(const std::vector<TableRowInput>& rows, const AlignSettin
     inputs.push_back(std::move(in));
   }
   return AlignInputs(inputs, true, settings, context, output, observer);
+}
+
+Status TableRowsFrom(const ReductionTable& table, std::vector<TableRowInput>& rows) {
+  std::vector<TableRowInput> out;
+  for (int r = 1; r <= table.DataRows(); ++r) {
+    TableRowInput row;
+    row.path = table.Cell(r, kColPath) + table.Cell(r, kColImage);
+    for (auto [col, value] : {std::pair{kColXA, &row.xA}, std::pair{kColYA, &row.yA}}) {
+      if (!ParseNumber(table.Cell(r, col), *value))
+        return Status::Error("Row " + std::to_string(r) + ", column \"" + kRawHeaders[col] +
+                             "\": \"" + table.Cell(r, col) + "\" is not a number");
+    }
+    out.push_back(std::move(row));
+  }
+  rows = std::move(out);
+  return Status::Ok();
 }
 
 std::string CompositeName(int lastPosition, const std::string& firstPath) {

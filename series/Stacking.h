@@ -27,6 +27,8 @@
 
 namespace orvek {
 
+class ReductionTable;
+
 /// The choices of the alignment dialog (TDlgAlign) and the SubPixellaire box.
 struct AlignSettings {
   int size = 128;        ///< crop side S in pixels (ctlTailleRecadrage), at least 1
@@ -85,6 +87,10 @@ struct TableRowInput {
   Extended xA = 0;   ///< star position: component A
   Extended yA = 0;
 };
+
+/// The alignment input of the measurement table's rows 1..n: file "Path" + "Image", star
+/// position ("xA", "yA"). A position cell that is not a number fails, naming row and column.
+Status TableRowsFrom(const ReductionTable& table, std::vector<TableRowInput>& rows);
 
 /// One frame processed by AlignList.
 struct AlignedFrame {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/Utils.h"
+#include "measure/ReductionTable.h"
 #include "series/Stacking.h"
 #include "series_stack/SeriesStackSupport.h"
 
@@ -302,6 +303,24 @@ TEST_F(AlignFiles, TableModeCropsRoundComponentAAndRenamesAtTheEnd) {
   OTrame crop;
   ASSERT_TRUE(crop.LoadFile(temp + "b.orva").ok());
   EXPECT_EQ(crop.Width(), 40);
+}
+
+TEST_F(AlignFiles, RowsOfTheMeasurementTable) {
+  ReductionTable table(home.File("orvek.ini"));
+  table.RAZ();
+  table.SaveCentroid(Point(60.25L, 58.5L), home.File("r1.fit"));
+  table.SaveCentroid(Point(70, 58), home.File("r1.fit"));
+  std::vector<TableRowInput> rows;
+  ASSERT_TRUE(TableRowsFrom(table, rows).ok);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].path, home.File("r1.fit"));
+  EXPECT_EQ(rows[0].xA, 60.25L);
+  EXPECT_EQ(rows[0].yA, 58.5L);
+  table.SetCell(1, kColYA, "abc");
+  const Status bad = TableRowsFrom(table, rows);
+  EXPECT_FALSE(bad.ok);
+  EXPECT_NE(bad.message.find("yA"), std::string::npos);
+  EXPECT_EQ(rows.size(), 1u);  // unchanged on failure
 }
 
 TEST_F(AlignFiles, RefusesAnEmptyCropSize) {
