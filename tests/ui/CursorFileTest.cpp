@@ -1,9 +1,10 @@
-// Cursor files: the shipped ones, hand-made variants and broken files; the pointer slots.
+// Cursor files: the shipped ones, hand-made variants and broken files; the pointer pointers.
 
 #include <QFile>
 #include <QtTest/QTest>
 
 #include "UiFixture.h"
+#include "ui/Controls.h"
 #include "ui/CursorFile.h"
 #include "ui/CursorSlots.h"
 
@@ -96,13 +97,13 @@ TEST(CursorFile, BrokenFilesAreRefusedAtEveryCut) {
 
 TEST_F(UiTest, CursorSlotsComeFromResourcesAndFiles) {
   QFile::remove(QHome() + "blu3.cur");
-  CursorSlots slots;
-  slots.Load(QHome());
+  CursorSlots pointers;
+  pointers.Load(QHome());
   for (int slot = 0; slot < 11; ++slot) {
-    EXPECT_TRUE(slots.Cursor(slot).has_value()) << slot;
-    EXPECT_FALSE(slots.Picture(slot).isNull()) << slot;
+    EXPECT_TRUE(pointers.Cursor(slot).has_value()) << slot;
+    EXPECT_FALSE(pointers.Picture(slot).isNull()) << slot;
   }
-  EXPECT_FALSE(slots.Cursor(11).has_value());  // blu3.cur is missing
+  EXPECT_FALSE(pointers.Cursor(11).has_value());  // blu3.cur is missing
   // The image shows the chosen pointer; an empty slot gives the arrow.
   Main().Action("cur2")->trigger();
   EXPECT_EQ(Main().CursorSlot(), 6);

@@ -104,7 +104,7 @@ TEST_F(DisplayTest, VisuAutoUntickedKeepsTheRange) {
   // The new image is drawn with these thresholds: 3000 is above 864.
   EXPECT_EQ(qRed(Main().Image1()->Picture().pixel(2, 2)), 255);
   // Ticking Auto again applies the new statistics.
-  QTest::mouseClick(Find<QCheckBox>("VisuAuto"), Qt::LeftButton);
+  Find<QCheckBox>("VisuAuto")->click();
   EXPECT_EQ(Text("TrackBarsMin"), "2400");
 }
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -263,20 +264,29 @@ TEST_F(UiTest, ResourcesAreInstalledOnceAndTheSettingsFileIsNeverOverwritten) {
 TEST_F(UiTest, SwitchingToItalianWritesTheLetterAndReloadsTheTexts) {
   Main().Action("Italian1")->trigger();
   EXPECT_EQ(IniFile(Home() + "orvek.ini").ReadString("Langage", "Langue", ""), "I");
-  // Texts of section IMain, as shipped.
-  EXPECT_EQ(Main().Menu("Fichier1")->title(), "&File");
-  EXPECT_EQ(Main().Action("Ouvrir")->text(), "&Apri");
-  EXPECT_EQ(Main().Action("Quitter")->text(), "&Esci");
-  EXPECT_EQ(Main().Menu("Aide1")->title(), "&Finestra");
-  EXPECT_EQ(Main().MessageText("msgExtInc"),
-            QString::fromUtf8("Estensione del file sconosciuta: Orvek legge immagini BMP, FITS "
-                              "(.fit, .fits, .fts) e ORV."));
-  EXPECT_EQ(Find<QWidget>("Cadrage")->property("title").toString(), "Centratura");
+  // Every text comes from section IMain of the shipped file, by its key.
+  const IniFile shipped(SourceDir() + "resources/orvek.ini");
+  auto italian = [&](const char* key) {
+    return QString::fromStdString(shipped.ReadString("IMain", key, "<missing>"));
+  };
+  EXPECT_EQ(Main().Menu("Fichier1")->title(), italian("m4"));
+  EXPECT_EQ(Main().Action("Ouvrir")->text(), italian("m5"));
+  EXPECT_EQ(Main().Action("Quitter")->text(), italian("m6"));
+  EXPECT_EQ(Main().Menu("Aide1")->title(), italian("m1"));
+  EXPECT_EQ(Main().Action("Retailler1")->text(), italian("Retailler1"));
+  EXPECT_EQ(Main().MessageText("msgExtInc"), italian("msgExtInc"));
+  EXPECT_EQ(Find<QWidget>("Cadrage")->property("title").toString(), italian("r1"));
+  EXPECT_EQ(Find<QLabel>("lblTipFastMeasurement")->text(), italian("lblTipFastMeasurement"));
+  EXPECT_NE(italian("m5"), QString::fromUtf8("&Ouvrir"));  // the texts did change
   EXPECT_TRUE(Main().Action("Italian1")->isChecked());
+  EXPECT_FALSE(Main().Action("Franais1")->isChecked());
   // The other translated windows follow.
-  EXPECT_EQ(Wb().formCentroid->windowTitle(), "Riduzione");
-  EXPECT_EQ(Wb().frmAbout->B1()->text(), "Chiudi");
-  EXPECT_EQ(Wb().DlgAlign->windowTitle(), "Allineamento e ritaglio");
+  EXPECT_EQ(Wb().formCentroid->windowTitle(),
+            QString::fromStdString(shipped.ReadString("IReduction", "tTIT", "")));
+  EXPECT_EQ(Wb().frmAbout->B1()->text(),
+            QString::fromStdString(shipped.ReadString("IAbout", "B1", "")));
+  EXPECT_EQ(Wb().DlgAlign->windowTitle(),
+            QString::fromStdString(shipped.ReadString("IDlgAlign", "DlgAlign", "")));
 }
 
 TEST_F(UiTest, EnglishTextsAtStartComeFromSectionEMain) {
