@@ -87,9 +87,11 @@ struct PowerSink {
 
 // ---- The stages -----------------------------------------------------------------------------
 
-// Vectors processed together: the same twiddle factors serve kLanes vectors at once, and the
-// column pass reads runs of kLanes contiguous cells. Smaller sides use the plain procedure.
+// Vectors processed together: the same twiddle factors serve that many vectors at once, and the
+// column pass reads runs of that many contiguous cells. 16 up to N = 256 and 8 at 512 keep a
+// block's scratch (N x lanes x 32 bytes) at 128 KB; sides below kLanes use the plain procedure.
 constexpr int kLanes = 16;
+inline int LanesFor(int n) { return n >= 512 ? 8 : kLanes; }
 
 // One stage of half span n and table stride f over S lanes, from src into dst (possibly the
 // same cells). Every butterfly is the textbook one, in the order of the one-vector procedure.
@@ -405,29 +407,29 @@ struct PassResult {
   int redone = 0;           // blocks whose stages were redone with 80-bit scratch
 };
 
-// One pass over all vectors in blocks of kLanes: block b reads srcFor(b * kLanes) and writes
-// sinkFor(b * kLanes). With pair scratch, a block whose intermediate values did not fit is
+// One pass over all vectors in blocks of S lanes: block b reads srcFor(b * S) and writes
+// sinkFor(b * S). With pair scratch, a block whose intermediate values did not fit is
 // redone with 80-bit scratch before its last stage, so an accumulating sink is fed once.
-template <class SrcFor, class SinkFor>
-PassResult RunPass(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, bool pairScratch,
-                   bool checkStores, int tasks, const SrcFor& srcFor, const SinkFor& sinkFor) {
+template <int S, class SrcFor, class SinkFor>
+PassResult RunPassLanes(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, bool pairScratch,
+                        bool checkStores, int tasks, const SrcFor& srcFor, const SinkFor& sinkFor) {
   const int N = ws.n;
   const int L = ws.stages;
   std::atomic<bool> storesClean{true};
   std::atomic<int> redone{0};
-  ShareBlocks(tasks, N / kLanes, [&](int task, int first, int last) {
+  ShareBlocks(tasks, N / S, [&](int task, int first, int last) {
     bool clean = true;
     for (int blk = first; blk < last; ++blk) {
-      const int l0 = blk * kLanes;
+      const int l0 = blk * S;
       const auto src = srcFor(l0);
       const auto sink = sinkFor(l0);
       bool done = false;
       if (pairScratch) {
         PairCell* scratch = ws.scratchPair[task].data();
         ClearFpuFlags();
-        FirstAndMiddle<kLanes, PairOps>(src, scratch, N, L, tw.pair.data());
+        FirstAndMiddle<S, PairOps>(src, scratch, N, L, tw.pair.data());
         if (FpuFlagsClean()) {
-          Finish<kLanes, PairOps>(scratch, sink, N, back, ws.target.data(), tw.pair.data());
+          Finish<S, PairOps>(scratch, sink, N, back, ws.target.data(), tw.pair.data());
           done = true;
         } else {
           ++redone;
@@ -435,15 +437,24 @@ PassResult RunPass(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, bool p
       }
       if (!done) {
         ExtCell* scratch = ws.scratchExt[task].data();
-        FirstAndMiddle<kLanes, ExtOps>(src, scratch, N, L, tw.ext.data());
+        FirstAndMiddle<S, ExtOps>(src, scratch, N, L, tw.ext.data());
         ClearFpuFlags();
-        Finish<kLanes, ExtOps>(scratch, sink, N, back, ws.target.data(), tw.ext.data());
+        Finish<S, ExtOps>(scratch, sink, N, back, ws.target.data(), tw.ext.data());
       }
       if (checkStores && !FpuFlagsClean()) clean = false;
     }
     if (!clean) storesClean = false;
   });
   return PassResult{storesClean.load(), redone.load()};
+}
+
+template <class SrcFor, class SinkFor>
+PassResult RunPass(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, bool pairScratch,
+                   bool checkStores, int tasks, const SrcFor& srcFor, const SinkFor& sinkFor) {
+  if (LanesFor(ws.n) == 8) {
+    return RunPassLanes<8>(ws, back, tw, pairScratch, checkStores, tasks, srcFor, sinkFor);
+  }
+  return RunPassLanes<kLanes>(ws, back, tw, pairScratch, checkStores, tasks, srcFor, sinkFor);
 }
 
 // Views of a grid: element (i, s) of the block starting at lane l0.
@@ -500,7 +511,7 @@ struct PowerSinkAt {
 };
 
 int TaskCount(int threads, int n) {
-  return std::clamp(threads, 1, std::max(1, std::min(WorkerPool::Shared().MaxTasks(), n / kLanes)));
+  return std::clamp(threads, 1, std::max(1, std::min(WorkerPool::Shared().MaxTasks(), n / LanesFor(n))));
 }
 
 }  // namespace
