@@ -136,6 +136,24 @@ private:
   bool m_stop = false;
 };
 
+// ClearFolder that spares the files about to be read: a list opened from the output
+// folder itself would otherwise lose its inputs before they are read.
+void ClearFolderExcept(const std::string& folder, const std::string& mask,
+                       const std::vector<std::string>& inputs) {
+  for (const std::string& name : ListFiles(folder, mask)) {
+    const std::string path = folder + name;
+    bool input = false;
+    for (const std::string& in : inputs) {
+      std::error_code ec;
+      if (FileExists(in) && fs::equivalent(path, in, ec) && !ec) {
+        input = true;
+        break;
+      }
+    }
+    if (!input) RemoveFile(path);
+  }
+}
+
 // One input of the alignment loop.
 struct AlignInput {
   int position = 0;
@@ -162,8 +180,11 @@ AlignResult AlignInputs(const std::vector<AlignInput>& inputs, bool tableMode,
   const std::string& folder = output.folder;
   std::error_code ec;
   fs::create_directories(folder, ec);
-  if (ToUpper(UpperExtension(inputs.front().source)) != ".ORVA") {
-    ClearFolder(folder, output.clearMask);
+  if (UpperExtension(inputs.front().source) != ".ORVA") {
+    std::vector<std::string> toRead;
+    for (const AlignInput& in : inputs)
+      if (in.ticked || tableMode) toRead.push_back(in.source);
+    ClearFolderExcept(folder, output.clearMask, toRead);
   }
   const std::string outputExt = tableMode ? ".orvr" : ".orva";
   const int count = static_cast<int>(inputs.size());
@@ -361,7 +382,10 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
   result.firstPath = items[static_cast<size_t>(firstIndex)].path;
   std::error_code ec;
   fs::create_directories(output.folder, ec);
-  ClearFolder(output.folder, output.clearMask);
+  std::vector<std::string> toRead;
+  for (const SeriesItem& item : items)
+    if (item.ticked) toRead.push_back(item.path);
+  ClearFolderExcept(output.folder, output.clearMask, toRead);
 
   const int count = static_cast<int>(items.size());
   LoadedFrame first;

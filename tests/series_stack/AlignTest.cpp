@@ -237,6 +237,20 @@ TEST_F(AlignFiles, FirstRunEmptiesTheFolderAndReAlignmentDeletesUntickedCrops) {
   EXPECT_EQ(recropped.Width(), 48);
 }
 
+TEST_F(AlignFiles, FramesListedFromTheFolderItselfAreNotDeletedBeforeTheyAreRead) {
+  // FITS frames kept in the alignment folder: emptying it first would lose them.
+  const std::string temp = WorkFolder("temp");
+  const std::string fit = WriteFitsFrame(StarFrame(120, 100, 60.3, 50.2, 5000), temp + "inside.fit");
+  test::WriteBytes(temp + "other.orva", {0});
+  AlignSettings s;
+  s.size = 32;
+  const AlignResult r = AlignList({{fit, true}}, s, LoadContext{}, Temp());
+  ASSERT_EQ(r.frames.size(), 1u);
+  EXPECT_TRUE(FileExists(fit));
+  EXPECT_FALSE(FileExists(temp + "other.orva"));
+  EXPECT_TRUE(FileExists(temp + "inside.orva"));
+}
+
 TEST_F(AlignFiles, UntickedOrvFilesElsewhereAreKept) {
   OTrame f = StarFrame(100, 100, 50, 50, 5000);
   const std::string outside = home.File("elsewhere.orva");

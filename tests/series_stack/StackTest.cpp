@@ -131,6 +131,28 @@ TEST_F(StackFiles, BiasIsSubtractedFromEveryAddedFrame) {
   EXPECT_EQ(composite.Px(20, 20), (0 + 0 + 2) / 3.0L);
 }
 
+TEST_F(StackFiles, CompositesAddedAgainAreNotDeletedBeforeTheyAreRead) {
+  // A list opened from the composite folder itself: the earlier composites that are ticked
+  // are read, not deleted first; the unticked one is cleared as usual.
+  const std::string tempc = WorkFolder("tempc");
+  ASSERT_TRUE(MakeFrame(40, 30, 4).SaveOrv(0, 0, 39, 29, tempc + "ad0003_x.orvc").ok);
+  ASSERT_TRUE(MakeFrame(40, 30, 8).SaveOrv(0, 0, 39, 29, tempc + "ad0004_y.orvc").ok);
+  ASSERT_TRUE(MakeFrame(40, 30, 1).SaveOrv(0, 0, 39, 29, tempc + "ad0009_z.orvc").ok);
+  std::vector<SeriesItem> items = {{tempc + "ad0003_x.orvc", true},
+                                   {tempc + "ad0004_y.orvc", true},
+                                   {tempc + "ad0009_z.orvc", false}};
+  const AddResult r = AddList(items, LoadContext{}, Tempc());
+  ASSERT_TRUE(r.status.ok) << r.status.message;
+  EXPECT_EQ(r.frames, 2);
+  EXPECT_EQ(r.compositePath, tempc + "ad0002_ad0003_x.orvc");
+  EXPECT_TRUE(FileExists(tempc + "ad0003_x.orvc"));
+  EXPECT_TRUE(FileExists(tempc + "ad0004_y.orvc"));
+  EXPECT_FALSE(FileExists(tempc + "ad0009_z.orvc"));
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Px(5, 5), 6);
+}
+
 TEST_F(StackFiles, NothingTickedDoesNothing) {
   std::vector<SeriesItem> items = {{Constant("n1.fit", 3), false}};
   const AddResult r = AddList(items, LoadContext{}, Tempc());
