@@ -34,7 +34,7 @@ using fourier::SeriesInput;
 
 // A private working folder, removed at the end.
 class WorkArea {
-public:
+ public:
   WorkArea() {
     std::string pattern = (fs::temp_directory_path() / "orvek-fourier-XXXXXX").string();
     std::vector<char> buf(pattern.begin(), pattern.end());
@@ -50,7 +50,7 @@ public:
   WorkArea& operator=(const WorkArea&) = delete;
   const std::string& Path() const { return m_path; }
 
-private:
+ private:
   std::string m_path;
 };
 
@@ -79,7 +79,14 @@ std::vector<std::string> Deliver(const std::string& work, const std::vector<std:
 
 std::vector<std::string> SeriesNames(const std::string& series) {
   std::vector<std::string> names;
-  for (int d = 0; d <= 9; ++d) names.push_back("S" + std::to_string(d) + "_" + series + ".orvc");
+  for (int d = 0; d <= 9; ++d) {
+    std::string name = "S";
+    name += static_cast<char>('0' + d);
+    name += '_';
+    name += series;
+    name += ".orvc";
+    names.push_back(name);
+  }
   return names;
 }
 
@@ -87,9 +94,12 @@ void Check(const FourierResult& r) {
   if (r.ok()) return;
   if (!r.message.empty()) throw CommandError(r.message);
   switch (r.status) {
-    case FourierStatus::NothingTicked: throw UsageError("no image given");
-    case FourierStatus::Stopped: throw CommandError("stopped");
-    default: throw CommandError("failed");
+    case FourierStatus::NothingTicked:
+      throw UsageError("no image given");
+    case FourierStatus::Stopped:
+      throw CommandError("stopped");
+    default:
+      throw CommandError("failed");
   }
 }
 
@@ -156,9 +166,9 @@ int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
   WorkArea work;
   OTrame frame;
   const std::string name = fourier::kTargetSpectrumName;
-  FourierResult sum = cross ? fourier::SumCrossSpectra(in, work.Path(), name, &frame)
-                            : fourier::SumPowerSpectra(in, work.Path(), name,
-                                                       args.Flag("--enhanced"), &frame);
+  FourierResult sum =
+      cross ? fourier::SumCrossSpectra(in, work.Path(), name, &frame)
+            : fourier::SumPowerSpectra(in, work.Path(), name, args.Flag("--enhanced"), &frame);
   Check(sum);
   const std::string series = cross ? fourier::kCrossSeries : fourier::kAutoSeries;
   Check(fourier::BuildBackgroundSeries(frame, work.Path(), series));
@@ -169,8 +179,12 @@ int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
   return 0;
 }
 
-int AutoCorr(const std::vector<std::string>& raw) { return SpectrumSeries(raw, false); }
-int CrossCorr(const std::vector<std::string>& raw) { return SpectrumSeries(raw, true); }
+int AutoCorr(const std::vector<std::string>& raw) {
+  return SpectrumSeries(raw, false);
+}
+int CrossCorr(const std::vector<std::string>& raw) {
+  return SpectrumSeries(raw, true);
+}
 
 int RefPower(const std::vector<std::string>& raw) {
   Args args(raw, {"--enhanced", "--json"}, {"--out-dir"});
@@ -185,7 +199,8 @@ int RefPower(const std::vector<std::string>& raw) {
 
 int Result(const std::vector<std::string>& raw) {
   Args args(raw, {"--json"}, {"--out-dir"});
-  if (!args.Positional().empty()) throw UsageError("no FILE expected: the spectra are read from --out-dir");
+  if (!args.Positional().empty())
+    throw UsageError("no FILE expected: the spectra are read from --out-dir");
   const std::string dir = OutDir(args);
   WorkArea work;
   for (const char* base : {fourier::kReferenceSpectrumName, fourier::kTargetSpectrumName}) {
@@ -203,7 +218,8 @@ int Result(const std::vector<std::string>& raw) {
     if (at != std::string::npos) message.replace(at, work.Path().size(), dir);
     throw CommandError(message);
   }
-  PrintFiles(Deliver(work.Path(), SeriesNames(fourier::kResultSeries), dir), args.Flag("--json"), -1);
+  PrintFiles(Deliver(work.Path(), SeriesNames(fourier::kResultSeries), dir), args.Flag("--json"),
+             -1);
   return 0;
 }
 
@@ -223,7 +239,8 @@ int Dva(const std::vector<std::string>& raw) {
 
 double ParseCell(const std::string& text, const char* what) {
   double v = 0;
-  if (!ParseReal(text, v)) throw CommandError(std::string("the table gave no ") + what + " (\"" + text + "\")");
+  if (!ParseReal(text, v))
+    throw CommandError(std::string("the table gave no ") + what + " (\"" + text + "\")");
   return v;
 }
 
@@ -247,7 +264,8 @@ int Peak(const std::vector<std::string>& raw) {
   if (args.Has("--orient")) {
     const std::string o = args.Value("--orient");
     const size_t comma = o.find(',');
-    const std::string v = o.substr(0, comma), h = comma == std::string::npos ? "" : o.substr(comma + 1);
+    const std::string v = o.substr(0, comma),
+                      h = comma == std::string::npos ? "" : o.substr(comma + 1);
     if ((v != "ns" && v != "sn") || (h != "ew" && h != "we")) {
       throw UsageError("--orient must be ns|sn,ew|we");
     }
@@ -286,8 +304,13 @@ int Peak(const std::vector<std::string>& raw) {
   if (args.Flag("--json")) {
     Json j;
     j.BeginObject()
-        .Key("a").BeginObject().Field("x", static_cast<double>(a.X)).Field("y", static_cast<double>(a.Y)).EndObject()
-        .Key("b").BeginObject()
+        .Key("a")
+        .BeginObject()
+        .Field("x", static_cast<double>(a.X))
+        .Field("y", static_cast<double>(a.Y))
+        .EndObject()
+        .Key("b")
+        .BeginObject()
         .Field("x", static_cast<double>(b.X))
         .Field("y", static_cast<double>(b.Y))
         .Field("value", static_cast<double>(b.Value))
@@ -300,7 +323,8 @@ int Peak(const std::vector<std::string>& raw) {
   } else {
     Print("A : (" + FormatGeneral(static_cast<double>(a.X)) + ", " +
           FormatGeneral(static_cast<double>(a.Y)) + ")  B : (" +
-          FormatFixed(static_cast<double>(b.X), 3) + ", " + FormatFixed(static_cast<double>(b.Y), 3) + ")");
+          FormatFixed(static_cast<double>(b.X), 3) + ", " +
+          FormatFixed(static_cast<double>(b.Y), 3) + ")");
     Print("Theta : " + table.ResultCell(1, kResTheta) + "  Rho : " + table.ResultCell(1, kResRho));
   }
   return 0;
@@ -308,11 +332,13 @@ int Peak(const std::vector<std::string>& raw) {
 
 }  // namespace
 
-ORVEK_CLI_VERB(fft, "fft", "fft FILE --out FILE.orvc [--real|--modulus|--autocorr|--crosscorr] [--json]",
-               Fft);
-ORVEK_CLI_VERB(autocorr, "autocorr", "autocorr --out-dir DIR [--enhanced] [--json] FILE...", AutoCorr);
+ORVEK_CLI_VERB(fft, "fft",
+               "fft FILE --out FILE.orvc [--real|--modulus|--autocorr|--crosscorr] [--json]", Fft);
+ORVEK_CLI_VERB(autocorr, "autocorr", "autocorr --out-dir DIR [--enhanced] [--json] FILE...",
+               AutoCorr);
 ORVEK_CLI_VERB(crosscorr, "crosscorr", "crosscorr --out-dir DIR [--json] FILE...", CrossCorr);
-ORVEK_CLI_VERB(refpower, "refpower", "refpower --out-dir DIR [--enhanced] [--json] FILE...", RefPower);
+ORVEK_CLI_VERB(refpower, "refpower", "refpower --out-dir DIR [--enhanced] [--json] FILE...",
+               RefPower);
 ORVEK_CLI_VERB(result, "result", "result --out-dir DIR [--json]", Result);
 ORVEK_CLI_VERB(dva, "dva", "dva --out-dir DIR [--json] FILE...", Dva);
 ORVEK_CLI_VERB(peak, "peak",

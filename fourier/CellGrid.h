@@ -47,7 +47,9 @@ inline __attribute__((always_inline)) void StorePair(Pair& p, Extended x) {
 }
 
 /// Clears the x87 exception flags of the calling thread.
-inline void ClearFpuFlags() { asm volatile("fnclex" ::: "memory"); }
+inline void ClearFpuFlags() {
+  asm volatile("fnclex" ::: "memory");
+}
 /// No invalid operation (0x01), overflow (0x08) or underflow (0x10) since the last clear.
 inline bool FpuFlagsClean() {
   uint16_t sw;
@@ -59,11 +61,13 @@ inline uint16_t FpuControlWord() {
   asm volatile("fnstcw %0" : "=m"(cw)::"memory");
   return cw;
 }
-inline void SetFpuControlWord(uint16_t cw) { asm volatile("fldcw %0" ::"m"(cw) : "memory"); }
+inline void SetFpuControlWord(uint16_t cw) {
+  asm volatile("fldcw %0" ::"m"(cw) : "memory");
+}
 
 /// N x N complex values, element [x][y] at index x * N + y.
 class CellGrid {
-public:
+ public:
   CellGrid() = default;
   /// A grid of n x n zeros in pair form.
   explicit CellGrid(int n);
@@ -94,7 +98,7 @@ public:
   ExtCell* Exts() { return m_e.data(); }
   const ExtCell* Exts() const { return m_e.data(); }
 
-private:
+ private:
   int m_n = 0;
   bool m_pairs = true;
   std::vector<PairCell> m_p;

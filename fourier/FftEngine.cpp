@@ -31,6 +31,13 @@ struct ExtOps {
 
 // ---- Views of the data as (index i, lane s) -------------------------------------------------
 
+// The last stage writes whole runs of cells at bit-reversed positions of a large array; asking
+// for the lines a few positions ahead hides the misses of those scattered writes.
+inline void PrefetchForWrite(const void* p, size_t bytes) {
+  const char* c = static_cast<const char*>(p);
+  for (size_t k = 0; k < bytes; k += 64) __builtin_prefetch(c + k, 1, 3);
+}
+
 // Cells in memory: element (i, s) at base[i * indexStride + s * laneStride].
 template <class Ops>
 struct CellView {
@@ -48,20 +55,10 @@ struct CellView {
     Ops::SetRe(c, re);
     Ops::SetIm(c, im);
   }
-};
-
-// Separate real and imaginary arrays of extended values.
-struct ArrayView {
-  E* re;
-  E* im;
-  ptrdiff_t indexStride;
-  ptrdiff_t laneStride;
-  E Re(int i, int s) const { return re[i * indexStride + s * laneStride]; }
-  E Im(int i, int s) const { return im[i * indexStride + s * laneStride]; }
-  void Put(int i, int s, E r, E m) const {
-    re[i * indexStride + s * laneStride] = r;
-    im[i * indexStride + s * laneStride] = m;
-  }
+  // Asks for element (i, s) ahead of its read.
+  void PrefetchRead(int i, int s) const { __builtin_prefetch(&At(i, s), 0, 3); }
+  // Announces the writes of element i of S contiguous lanes (laneStride 1).
+  void Prefetch(int i, int lanes) const { PrefetchForWrite(&At(i, 0), lanes * sizeof(Cell)); }
 };
 
 // A real input: the imaginary part is 0.
@@ -71,6 +68,9 @@ struct RealView {
   ptrdiff_t laneStride;
   E Re(int i, int s) const { return re[i * indexStride + s * laneStride]; }
   static E Im(int, int) { return 0.0L; }
+  void PrefetchRead(int i, int s) const {
+    __builtin_prefetch(&re[i * indexStride + s * laneStride], 0, 3);
+  }
 };
 
 // The power-spectrum sum: acc += re^2 + im^2.
@@ -83,6 +83,9 @@ struct PowerSink {
     const E power = r * r + m * m;
     a = a + power;
   }
+  void Prefetch(int i, int lanes) const {
+    PrefetchForWrite(&acc[i * indexStride], lanes * sizeof(E));
+  }
 };
 
 // ---- The stages -----------------------------------------------------------------------------
@@ -91,33 +94,8 @@ struct PowerSink {
 // column pass reads runs of that many contiguous cells. 16 up to N = 256 and 8 at 512 keep a
 // block's scratch (N x lanes x 32 bytes) at 128 KB; sides below kLanes use the plain procedure.
 constexpr int kLanes = 16;
-inline int LanesFor(int n) { return n >= 512 ? 8 : kLanes; }
-
-// One stage of half span n and table stride f over S lanes, from src into dst (possibly the
-// same cells). Every butterfly is the textbook one, in the order of the one-vector procedure.
-template <int S, class Ops, class Src, class Dst>
-inline void RunStage(const Src src, const Dst dst, int N, int n, int f,
-                     const typename Ops::Cell* tw) {
-  for (int j = 0; j < n; ++j) {
-    const E co = Ops::Re(tw[j * f]);
-    const E si = Ops::Im(tw[j * f]);
-    for (int base = 0; base < N; base += 2 * n) {
-      const int p = base + j;
-      const int q = p + n;
-      for (int s = 0; s < S; ++s) {
-        const E ap = src.Re(p, s);
-        const E aq = src.Re(q, s);
-        const E dr = ap - aq;
-        dst.SetRe(p, s, ap + aq);
-        const E bp = src.Im(p, s);
-        const E bq = src.Im(q, s);
-        const E di = bp - bq;
-        dst.SetIm(p, s, bp + bq);
-        dst.SetRe(q, s, co * dr + si * di);
-        dst.SetIm(q, s, co * di - si * dr);
-      }
-    }
-  }
+inline int LanesFor(int n) {
+  return n >= 512 ? 8 : kLanes;
 }
 
 // Stages 2 .. L-1 in place on the lane-interleaved scratch (element i of lane s at i * S + s).
@@ -158,9 +136,14 @@ void LastStage(const typename Ops::Cell* scratch, const Sink sink, int N, const 
   const CellView<Ops> src{const_cast<typename Ops::Cell*>(scratch), S, 1};
   const E co = Ops::Re(tw[0]);
   const E si = Ops::Im(tw[0]);
+  constexpr int kAhead = 8;  // positions
   for (int p = 0; p < N; p += 2) {
     const int tp = target[p];
     const int tq = target[p + 1];
+    if (p + kAhead + 1 < N) {
+      sink.Prefetch(target[p + kAhead], S);
+      sink.Prefetch(target[p + kAhead + 1], S);
+    }
     for (int s = 0; s < S; ++s) {
       const E ap = src.Re(p, s);
       const E aq = src.Re(p + 1, s);
@@ -191,14 +174,41 @@ void LastStage(const typename Ops::Cell* scratch, const Sink sink, int N, const 
 template <int S, class Ops, class Src>
 void FirstAndMiddle(const Src src, typename Ops::Cell* scratch, int N, int L,
                     const typename Ops::Cell* tw) {
-  const CellView<Ops> view{scratch, S, 1};
-  RunStage<S, Ops>(src, view, N, N / 2, 1, tw);
+  // First stage: half span N/2, table stride 1, one block. The source is read as 2 x S streams
+  // of a large array; the reads are requested a few positions ahead.
+  using Cell = typename Ops::Cell;
+  const int n = N / 2;
+  constexpr int kAhead = 4;
+  for (int j = 0; j < n; ++j) {
+    if (j + kAhead < n) {
+      for (int s = 0; s < S; ++s) {
+        src.PrefetchRead(j + kAhead, s);
+        src.PrefetchRead(j + n + kAhead, s);
+      }
+    }
+    const E co = Ops::Re(tw[j]);
+    const E si = Ops::Im(tw[j]);
+    Cell* P = scratch + static_cast<ptrdiff_t>(j) * S;
+    Cell* Q = P + static_cast<ptrdiff_t>(n) * S;
+    for (int s = 0; s < S; ++s) {
+      const E ap = src.Re(j, s);
+      const E aq = src.Re(j + n, s);
+      const E dr = ap - aq;
+      Ops::SetRe(P[s], ap + aq);
+      const E bp = src.Im(j, s);
+      const E bq = src.Im(j + n, s);
+      const E di = bp - bq;
+      Ops::SetIm(P[s], bp + bq);
+      Ops::SetRe(Q[s], co * dr + si * di);
+      Ops::SetIm(Q[s], co * di - si * dr);
+    }
+  }
   MiddleStages<S, Ops>(scratch, N, L, tw);
 }
 
 template <int S, class Ops, class Sink>
-void Finish(const typename Ops::Cell* scratch, const Sink sink, int N, bool back,
-            const int* target, const typename Ops::Cell* tw) {
+void Finish(const typename Ops::Cell* scratch, const Sink sink, int N, bool back, const int* target,
+            const typename Ops::Cell* tw) {
   if (back) {
     LastStage<S, false, Ops>(scratch, sink, N, target, tw, 1.0);
   } else {
@@ -282,7 +292,9 @@ void SmallTransform(E* re, E* im, int N, bool back) {
 
 // ---- Public helpers --------------------------------------------------------------------------
 
-bool IsPowerOfTwo(int64_t n) { return n > 0 && (n & (n - 1)) == 0; }
+bool IsPowerOfTwo(int64_t n) {
+  return n > 0 && (n & (n - 1)) == 0;
+}
 
 int StageCount(int n) {
   return static_cast<int>(std::nearbyint(std::log(static_cast<E>(n)) / std::log(2.0L)));
@@ -377,9 +389,12 @@ FftWorkspace::FftWorkspace(int n) : m_n(n), m_impl(new Impl) {
   m_impl->stages = StageCount(n);
   if (n >= kLanes) m_impl->target = BitReversalTargets(n);
 }
-FftWorkspace::~FftWorkspace() { delete m_impl; }
+FftWorkspace::~FftWorkspace() {
+  delete m_impl;
+}
 
-// ---- The two passes ------------------------------------------------------------------------------
+// ---- The two passes
+// ------------------------------------------------------------------------------
 
 namespace {
 
@@ -473,9 +488,8 @@ bool RowPass(const SrcFor& srcFor, CellGrid& work, FftWorkspace::Impl& ws, bool 
   if (pairs) {
     work.Prepare(true);
     PairCell* w = work.Pairs();
-    const PassResult r = RunPass(ws, back, tw, true, true, tasks, srcFor, [&](int x0) {
-      return View<PairOps>(w, x0, N, 1);
-    });
+    const PassResult r = RunPass(ws, back, tw, true, true, tasks, srcFor,
+                                 [&](int x0) { return View<PairOps>(w, x0, N, 1); });
     report.redoneStrips += r.redone;
     if (r.storesClean) return true;
   }
@@ -493,14 +507,14 @@ PassResult ColumnPass(CellGrid& work, FftWorkspace::Impl& ws, bool back, const T
   const int N = ws.n;
   if (work.PairStorage()) {
     PairCell* w = work.Pairs();
-    return RunPass(ws, back, tw, true, checkStores, tasks,
-                   [&](int y0) { return View<PairOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); },
-                   sinkFor);
+    return RunPass(
+        ws, back, tw, true, checkStores, tasks,
+        [&](int y0) { return View<PairOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); }, sinkFor);
   }
   ExtCell* w = work.Exts();
-  return RunPass(ws, back, tw, false, checkStores, tasks,
-                 [&](int y0) { return View<ExtOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); },
-                 sinkFor);
+  return RunPass(
+      ws, back, tw, false, checkStores, tasks,
+      [&](int y0) { return View<ExtOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); }, sinkFor);
 }
 
 // Sink of the power-spectrum sum.
@@ -511,7 +525,8 @@ struct PowerSinkAt {
 };
 
 int TaskCount(int threads, int n) {
-  return std::clamp(threads, 1, std::max(1, std::min(WorkerPool::Shared().MaxTasks(), n / LanesFor(n))));
+  return std::clamp(threads, 1,
+                    std::max(1, std::min(WorkerPool::Shared().MaxTasks(), n / LanesFor(n))));
 }
 
 }  // namespace
@@ -540,14 +555,16 @@ void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& worksp
   // Rows: from data (either form) into work.
   if (data.PairStorage()) {
     PairCell* d = data.Pairs();
-    local.rowsAsPairs = RowPass([&](int x0) { return View<PairOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); },
-                                work, ws, back, tw, tw.pairExact, tasks, local);
+    local.rowsAsPairs =
+        RowPass([&](int x0) { return View<PairOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); },
+                work, ws, back, tw, tw.pairExact, tasks, local);
   } else {
     ExtCell* d = data.Exts();
     // An ExtCell array is an array of 2 x count extended values.
     const bool finite = AllFiniteExtended(&d[0].re, 2 * data.Count());
-    local.rowsAsPairs = RowPass([&](int x0) { return View<ExtOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); },
-                                work, ws, back, tw, tw.pairExact && finite, tasks, local);
+    local.rowsAsPairs =
+        RowPass([&](int x0) { return View<ExtOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); }, work,
+                ws, back, tw, tw.pairExact && finite, tasks, local);
   }
 
   // Columns: from work back into data, as pairs when every result fits.
@@ -559,7 +576,8 @@ void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& worksp
   if (!r.storesClean) {
     data.Prepare(false);
     ExtCell* de = data.Exts();
-    ColumnPass(work, ws, back, tw, false, tasks, [&](int y0) { return View<ExtOps>(de, y0, N, 1); });
+    ColumnPass(work, ws, back, tw, false, tasks,
+               [&](int y0) { return View<ExtOps>(de, y0, N, 1); });
   }
   local.resultAsPairs = data.PairStorage();
   if (report != nullptr) *report = local;
@@ -586,9 +604,11 @@ void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& wor
   ws.EnsureTasks(tasks);
   const Twiddles& tw = ws.Table(false);
   const bool finite = AllFiniteExtended(frame, count);
-  local.rowsAsPairs =
-      RowPass([&](int x0) { return RealView{frame + static_cast<ptrdiff_t>(x0) * N, 1, N}; }, work,
-              ws, false, tw, tw.pairExact && finite, tasks, local);
+  local.rowsAsPairs = RowPass(
+      [&](int x0) {
+        return RealView{frame + static_cast<ptrdiff_t>(x0) * N, 1, N};
+      },
+      work, ws, false, tw, tw.pairExact && finite, tasks, local);
   const PassResult r = ColumnPass(work, ws, false, tw, false, tasks, PowerSinkAt{acc, N});
   local.redoneStrips += r.redone;
   if (report != nullptr) *report = local;

@@ -47,14 +47,14 @@ std::vector<int> BitReversalTargets(int n);
 
 /// How a transform stored its intermediate values (for tests and benchmarks).
 struct FftReport {
-  bool rowsAsPairs = false;     ///< the row pass results were kept as double pairs
-  int redoneStrips = 0;         ///< column strips whose stages were redone with 80-bit storage
-  bool resultAsPairs = false;   ///< the result grid is in pair form
+  bool rowsAsPairs = false;    ///< the row pass results were kept as double pairs
+  int redoneStrips = 0;        ///< column strips whose stages were redone with 80-bit storage
+  bool resultAsPairs = false;  ///< the result grid is in pair form
 };
 
 /// Tables and per-thread scratch of the engine for one side n, reused across transforms.
 class FftWorkspace {
-public:
+ public:
   explicit FftWorkspace(int n);
   ~FftWorkspace();
   FftWorkspace(const FftWorkspace&) = delete;
@@ -64,7 +64,7 @@ public:
   struct Impl;
   Impl& Internal() { return *m_impl; }
 
-private:
+ private:
   int m_n = 0;
   Impl* m_impl = nullptr;
 };

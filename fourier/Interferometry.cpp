@@ -16,7 +16,9 @@ namespace orvek::fourier {
 
 namespace {
 
-int Tasks(int threads) { return threads <= 0 ? DefaultThreads() : threads; }
+int Tasks(int threads) {
+  return threads <= 0 ? DefaultThreads() : threads;
+}
 
 std::string SizeText(const OTrame& f) {
   return std::to_string(f.Width()) + " x " + std::to_string(f.Height());
@@ -216,7 +218,8 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& fo
   r.written.push_back(back);
 
   OTrame original;  // "Back.orva" as every pass reloads it
-  if (Status s = LoadWritten(back, original); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = LoadWritten(back, original); !s)
+    return Fail(FourierStatus::WriteFailed, s.message);
   OTrame b = original;  // the box means; cells not reached by a pass keep their earlier value
   const int w = original.Width();
   const int h = original.Height();
@@ -275,8 +278,7 @@ FourierResult AutoCorrelationCommand(const SeriesInput& input, const std::string
                                      bool enhanced) {
   ClearFolder(folder, "*.*");
   OTrame frame;
-  FourierResult sum =
-      SumPowerSpectra(input, folder, kTargetSpectrumName, enhanced, &frame);
+  FourierResult sum = SumPowerSpectra(input, folder, kTargetSpectrumName, enhanced, &frame);
   if (!sum.ok()) return sum;
   FourierResult r = WithBackground(std::move(sum), frame, folder, kAutoSeries, input.threads);
   if (r.ok()) ClearFolder(folder, std::string(kTargetSpectrumName) + ".orvc");
@@ -323,12 +325,13 @@ FourierResult ResultCommand(const std::string& folder, int threads) {
     return Fail(FourierStatus::MissingInput, s.message);
   }
   if (target.Width() != reference.Width() || target.Height() != reference.Height()) {
-    return Fail(FourierStatus::MissingInput,
-                targetName + " is " + SizeText(target) + " but " + refName + " is " +
-                    SizeText(reference) + ": both spectra must have the same size");
+    return Fail(FourierStatus::MissingInput, targetName + " is " + SizeText(target) + " but " +
+                                                 refName + " is " + SizeText(reference) +
+                                                 ": both spectra must have the same size");
   }
   for (int x = 0; x < target.Width(); ++x) {
-    for (int y = 0; y < target.Height(); ++y) target.Px(x, y) = target.Px(x, y) - reference.Px(x, y);
+    for (int y = 0; y < target.Height(); ++y)
+      target.Px(x, y) = target.Px(x, y) - reference.Px(x, y);
   }
   return BuildBackgroundSeries(target, folder, kResultSeries, threads);
 }
@@ -434,12 +437,12 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
     massSoFar += mass;
     const int tasks = std::clamp(Tasks(threads), 1, static_cast<int>(list.size()));
     const size_t cells = static_cast<size_t>(buffer.Width()) * bh;
-    std::vector<std::vector<int64_t>> partial(tasks);
+    // Allocated here: a task must not throw.
+    std::vector<std::vector<int64_t>> partial(tasks, std::vector<int64_t>(cells, 0));
     auto body = [&](int t) {
       const int first = static_cast<int>(static_cast<int64_t>(list.size()) * t / tasks);
       const int last = static_cast<int>(static_cast<int64_t>(list.size()) * (t + 1) / tasks);
       std::vector<int64_t>& acc = partial[t];
-      acc.assign(cells, 0);
       for (int ip = first; ip < last; ++ip) {
         const Bright& p = list[ip];
         const int64_t vp = static_cast<int64_t>(p.v);
@@ -512,8 +515,8 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
     }
     if (frame.Width() != w || frame.Height() != h) {
       // Pairs of a larger image would fall outside the accumulator.
-      const std::string warning = FileNameOf(input.files[k]) + ": " + SizeText(frame) +
-                                  ", not " + std::to_string(w) + " x " + std::to_string(h) +
+      const std::string warning = FileNameOf(input.files[k]) + ": " + SizeText(frame) + ", not " +
+                                  std::to_string(w) + " x " + std::to_string(h) +
                                   " like the first image: skipped";
       r.warnings.push_back(warning);
       if (input.observer != nullptr) input.observer->Warning(warning);
@@ -521,9 +524,11 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
     }
     AccumulateDva(frame, buffer, exact, mass, input.threads);
   }
-  if (Status s = SaveWhole(buffer, bufferPath); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = SaveWhole(buffer, bufferPath); !s)
+    return Fail(FourierStatus::WriteFailed, s.message);
   OTrame shown;
-  if (Status s = LoadWritten(bufferPath, shown); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = LoadWritten(bufferPath, shown); !s)
+    return Fail(FourierStatus::WriteFailed, s.message);
   FourierResult bg = BuildBackgroundSeries(shown, folder, kDvaSeries, input.threads);
   bg.written.insert(bg.written.begin(), r.written.begin(), r.written.end());
   bg.warnings = r.warnings;

@@ -56,26 +56,26 @@ enum class FourierStatus {
 /// What a command leaves for the window.
 struct FourierResult {
   FourierStatus status = FourierStatus::Written;
-  std::string message;               ///< text of the message box to show (empty: none)
-  std::vector<std::string> written;  ///< files written, in the order written (full paths)
-  std::string shown;                 ///< the file to load and show at the end (empty: none)
-  std::vector<std::string> warnings; ///< images skipped, with the reason (DVA)
+  std::string message;                ///< text of the message box to show (empty: none)
+  std::vector<std::string> written;   ///< files written, in the order written (full paths)
+  std::string shown;                  ///< the file to load and show at the end (empty: none)
+  std::vector<std::string> warnings;  ///< images skipped, with the reason (DVA)
   bool ok() const { return status == FourierStatus::Written; }
 };
 
 /// The ticked images of a series command and how to read them.
 struct SeriesInput {
-  std::vector<std::string> files;    ///< full paths of the ticked items, in list order
-  const OTrame* bias = nullptr;      ///< the main window's bias frame, or none
-  FitsOptions fits;                  ///< FITS orientation options
-  SeriesObserver* observer = nullptr;///< progress and STOP (none: never stops)
-  int threads = 0;                   ///< tasks of the transforms (0: this machine's)
+  std::vector<std::string> files;      ///< full paths of the ticked items, in list order
+  const OTrame* bias = nullptr;        ///< the main window's bias frame, or none
+  FitsOptions fits;                    ///< FITS orientation options
+  SeriesObserver* observer = nullptr;  ///< progress and STOP (none: never stops)
+  int threads = 0;                     ///< tasks of the transforms (0: this machine's)
 };
 
 /// The power-spectrum sum of a series of n x n frames, held in memory: Add is the step
 /// "T := OFFT of the frame; Transform(false); ToPowerSpectrum; A.real += T.real".
 class PowerSpectrumSum {
-public:
+ public:
   explicit PowerSpectrumSum(int n, int threads = 0);
   int N() const { return m_n; }
   /// Adds the power spectrum of an n x n frame (std::invalid_argument for another size).
@@ -90,7 +90,7 @@ public:
   /// written into `frame` with top 65535.
   void WriteAutocorrelation(OTrame& frame) const;
 
-private:
+ private:
   int m_n;
   int m_threads;
   int m_count = 0;
@@ -138,10 +138,10 @@ FourierResult ResultCommand(const std::string& folder, int threads = 0);
 
 /// The single-image transforms of the "DEBUG" menu, on a frame in memory.
 enum class SingleTransform {
-  RealPart,      ///< "FFT directe, partie réelle"
-  Modulus,       ///< "FFT directe, module"
-  AutoCorrelate, ///< "Auto Corrélation"
-  CrossCorrelate ///< "Inter Corrélation" (CrossCorrelateFrame)
+  RealPart,       ///< "FFT directe, partie réelle"
+  Modulus,        ///< "FFT directe, module"
+  AutoCorrelate,  ///< "Auto Corrélation"
+  CrossCorrelate  ///< "Inter Corrélation" (CrossCorrelateFrame)
 };
 /// Applies the transform to `frame` in place. False (frame unchanged) when it is not a centred
 /// spectrum (IsCentredSpectrum).

@@ -12,7 +12,9 @@ namespace {
 
 constexpr Extended kPi = 3.141592653589793238462643383279502884L;
 
-Extended Sign(Extended v) { return v > 0 ? 1.0L : (v < 0 ? -1.0L : 0.0L); }
+Extended Sign(Extended v) {
+  return v > 0 ? 1.0L : (v < 0 ? -1.0L : 0.0L);
+}
 
 // out[i] := f(i) for every element. The results are stored as pairs when the inputs are pairs
 // (hence finite) and every result fits; otherwise, or when a result did not fit, as 80-bit.
@@ -64,15 +66,21 @@ OFFT::OFFT(const OTrame& frame, int threads) {
   m_data.Assign(frame.Data().data(), nullptr);
 }
 
-OFFT::OFFT(int n, int threads) { Init(n, threads); }
+OFFT::OFFT(int n, int threads) {
+  Init(n, threads);
+}
 
 OFFT::~OFFT() = default;
 OFFT::OFFT(OFFT&&) noexcept = default;
 OFFT& OFFT::operator=(OFFT&&) noexcept = default;
 
-void OFFT::SetThreads(int threads) { m_threads = threads <= 0 ? DefaultThreads() : threads; }
+void OFFT::SetThreads(int threads) {
+  m_threads = threads <= 0 ? DefaultThreads() : threads;
+}
 
-void OFFT::Assign(const Extended* re, const Extended* im) { m_data.Assign(re, im); }
+void OFFT::Assign(const Extended* re, const Extended* im) {
+  m_data.Assign(re, im);
+}
 
 void OFFT::Transform(bool back) {
   Transform2D(m_data, m_work, back, *m_workspace, m_threads, &m_report);
@@ -130,7 +138,8 @@ void OFFT::ToPowerSpectrum() {
 }
 
 void OFFT::MultiplyByConjugate(const OFFT& other) {
-  if (other.m_n != m_n) throw std::invalid_argument("MultiplyByConjugate: arrays of different sides");
+  if (other.m_n != m_n)
+    throw std::invalid_argument("MultiplyByConjugate: arrays of different sides");
   const CellGrid& a = m_data;
   const CellGrid& b = other.m_data;
   MapInto(m_work, a.Count(), a.PairStorage() && b.PairStorage(), [&](size_t i) {
@@ -143,7 +152,9 @@ void OFFT::MultiplyByConjugate(const OFFT& other) {
   std::swap(m_data, m_work);
 }
 
-void OFFT::ClearReal() { m_data.FillReal(0.0L); }
+void OFFT::ClearReal() {
+  m_data.FillReal(0.0L);
+}
 
 void OFFT::AddReal(const OFFT& other) {
   if (other.m_n != m_n) throw std::invalid_argument("AddReal: arrays of different sides");

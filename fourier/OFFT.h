@@ -18,7 +18,7 @@
 namespace orvek::fourier {
 
 class OFFT {
-public:
+ public:
   /// Floor of MaxReal: 3.4e-4932, at the bottom of the extended range.
   static constexpr Extended kMaxRealFloor = 3.4e-4932L;
 
@@ -76,7 +76,7 @@ public:
   /// How the last Transform stored its values.
   const FftReport& LastReport() const { return m_report; }
 
-private:
+ private:
   size_t Index(int x, int y) const { return static_cast<size_t>(x) * m_n + y; }
   void Init(int n, int threads);
 

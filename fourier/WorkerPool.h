@@ -13,7 +13,7 @@
 namespace orvek::fourier {
 
 class WorkerPool {
-public:
+ public:
   /// A pool able to run `maxTasks` tasks at once (maxTasks - 1 threads are started lazily).
   explicit WorkerPool(int maxTasks);
   ~WorkerPool();
@@ -30,7 +30,7 @@ public:
   /// The process-wide pool sized for this machine (DefaultThreads() tasks).
   static WorkerPool& Shared();
 
-private:
+ private:
   void Worker(int index);
   void StartThreads();
 

@@ -159,11 +159,17 @@ void Fftw_PowerSeries(benchmark::State& state) {
 BENCHMARK(Orvek_Transform)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Fftw_Transform)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Fftw_RealTransform)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Orvek_PowerSeries)->ArgName("threads")->Arg(2)->Arg(1)->Unit(benchmark::kMillisecond)
-    ->UseRealTime()->Iterations(3);
+BENCHMARK(Orvek_PowerSeries)
+    ->ArgName("threads")
+    ->Arg(2)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(Fftw_PowerSeries)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// ---- Same results as the straightforward transform -----------------------------------------------
+// ---- Same results as the straightforward transform
+// -----------------------------------------------
 
 bool SameAsReference() {
   bool same = true;
@@ -198,12 +204,13 @@ bool SameAsReference() {
   const std::vector<E> expected = acc.Scaled(65535);
   orvek::OTrame out;
   sum.WriteAutocorrelation(out);
-  for (size_t i = 0; i < expected.size(); ++i) same &= orvek::test::SameBits(out.Data()[i], expected[i]);
+  for (size_t i = 0; i < expected.size(); ++i)
+    same &= orvek::test::SameBits(out.Data()[i], expected[i]);
   return same;
 }
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+ public:
   std::map<std::string, double> ms;     // wall-clock time
   std::map<std::string, double> cpuMs;  // CPU time of the calling thread
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -239,9 +246,10 @@ int main(int argc, char** argv) {
     const double f = reporter.Get("Fftw_Transform/" + std::to_string(n));
     const double oc = reporter.Get("Orvek_Transform/" + std::to_string(n), true);
     const double fc = reporter.Get("Fftw_Transform/" + std::to_string(n), true);
-    std::printf("  one transform N = %d, one thread: %.3f ms / %.3f ms = %.2f (target <= 0.80); "
-                "CPU time %.3f / %.3f = %.2f\n",
-                n, o, f, o / f, oc, fc, oc / fc);
+    std::printf(
+        "  one transform N = %d, one thread: %.3f ms / %.3f ms = %.2f (target <= 0.80); "
+        "CPU time %.3f / %.3f = %.2f\n",
+        n, o, f, o / f, oc, fc, oc / fc);
   }
   const double series = reporter.Get("Orvek_PowerSeries/threads:2");
   const double fftwSeries = reporter.Get("Fftw_PowerSeries");

@@ -19,7 +19,7 @@ using test::SameBits;
 using test::WriteOrv;
 
 class DvaFolder : public ::testing::Test {
-protected:
+ protected:
   test::TempHome home;
   std::string folder = WorkFolder(kInterferometryFolder);
 };

@@ -138,7 +138,9 @@ TEST(FftEdgeCases, BrightPixelAnywhereGivesASinglePeakAtTheCentre) {
   EXPECT_NEAR(static_cast<double>(out.Px(64, 64)), 65535.0, 65535 * 1e-15);
   for (int x = 0; x < n; ++x)
     for (int y = 0; y < n; ++y)
-      if (x != 64 || y != 64) ASSERT_LT(std::fabs(static_cast<double>(out.Px(x, y))), 1e-9);
+      if (x != 64 || y != 64) {
+        ASSERT_LT(std::fabs(static_cast<double>(out.Px(x, y))), 1e-9);
+      }
 }
 
 TEST(FftEdgeCases, PhaseValues) {
@@ -227,7 +229,9 @@ TEST_P(FastEngineBits, RandomFramesBothDirectionsOneAndTwoThreads) {
       const std::vector<E> im = RandomValues(n, rng, 1000);
       FftReport report;
       ExpectSameAsReference(n, re, im, back, threads, &report);
-      if (n >= 16) EXPECT_TRUE(report.rowsAsPairs);
+      if (n >= 16) {
+        EXPECT_TRUE(report.rowsAsPairs);
+      }
     }
   }
 }
@@ -310,7 +314,8 @@ TEST(FastEngine, PowerSpectrumSumMatchesTheStepByStepSequence) {
   for (size_t i = 0; i < acc.size(); ++i) ASSERT_TRUE(SameBits(acc[i], expected[i])) << i;
 }
 
-// ---- Against a direct DFT ---------------------------------------------------------------------------
+// ---- Against a direct DFT
+// ---------------------------------------------------------------------------
 
 TEST(FftAgainstDirectDft, BothDirections) {
   // F[u][v] = (1/N^2) sum f[x][y] exp(+2 pi i (ux + vy) / N) for back = false; the opposite

@@ -12,10 +12,12 @@
 namespace orvek::fourier {
 namespace {
 
-std::string Cli() { return test::BuildDir() + "cli/orvek-cli"; }
+std::string Cli() {
+  return test::BuildDir() + "cli/orvek-cli";
+}
 
 class FourierCli : public ::testing::Test {
-protected:
+ protected:
   test::TempHome home;
   std::string Frame(const std::string& name, int n, int bright) {
     OTrame f = test::MakeFrame(n, n, 10);
@@ -50,9 +52,9 @@ TEST_F(FourierCli, AutocorrWritesTheSpectrumAndTheTenFiles) {
 
 TEST_F(FourierCli, WrongSizeFailsWithTheMessage) {
   int status = -1;
-  const std::string text = test::Capture(Cli() + " autocorr --out-dir " + home.File("o") + " " +
-                                             Frame("odd.orv", 100, 500) + " 2>&1",
-                                         &status);
+  const std::string text = test::Capture(
+      Cli() + " autocorr --out-dir " + home.File("o") + " " + Frame("odd.orv", 100, 500) + " 2>&1",
+      &status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(text.find("Image size = 64x64, 128x128, 256x256, 512x512"), std::string::npos);
   EXPECT_TRUE(ListFiles(home.File("o/"), "*.orvc").empty());

@@ -28,7 +28,7 @@ inline OTrame LoadOrv(const std::string& path) {
 
 /// Counts frames and presses STOP at a given frame.
 class RecordingObserver : public SeriesObserver {
-public:
+ public:
   int stopAt = -1;  ///< index at which FrameLoaded returns false
   int frames = 0;
   std::vector<std::string> warnings;

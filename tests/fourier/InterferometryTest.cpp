@@ -34,7 +34,7 @@ OTrame Speckles(int n, unsigned seed) {
 }
 
 class InterferometryFolder : public ::testing::Test {
-protected:
+ protected:
   test::TempHome home;
   std::string folder = WorkFolder(kInterferometryFolder);
   std::string inputs = home.Path();  // the images live beside the working folder
@@ -186,8 +186,8 @@ TEST_F(InterferometryFolder, CrossCorrelationSeriesIsTheReflectionOfTheSingleIma
   ASSERT_TRUE(CrossCorrelateFrame(single));
   for (int x = 1; x < n; ++x)
     for (int y = 1; y < n; ++y)
-      ASSERT_NEAR(static_cast<double>(series.Px(x, y)), static_cast<double>(single.Px(n - x, n - y)),
-                  1e-9);
+      ASSERT_NEAR(static_cast<double>(series.Px(x, y)),
+                  static_cast<double>(single.Px(n - x, n - y)), 1e-9);
 }
 
 TEST_F(InterferometryFolder, ResultSubtractsTheReference) {

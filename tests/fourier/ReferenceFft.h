@@ -13,10 +13,15 @@
 namespace orvek::test {
 
 class ReferenceFft {
-public:
+ public:
   using E = long double;
   explicit ReferenceFft(int n)
-      : N(n), wr(n + 1), wi(n + 1), cosine(n + 1), sine(n + 1), real(size_t(n) * n),
+      : N(n),
+        wr(n + 1),
+        wi(n + 1),
+        cosine(n + 1),
+        sine(n + 1),
+        real(size_t(n) * n),
         imag(size_t(n) * n) {}
 
   int N;
@@ -101,7 +106,7 @@ public:
     return out;
   }
 
-private:
+ private:
   void Transform1D(bool back, int L) {
     E* a = wr.data();
     E* b = wi.data();
@@ -142,6 +147,8 @@ private:
 };
 
 /// The 80 significant bits of two extended values are the same.
-inline bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
+inline bool SameBits(long double a, long double b) {
+  return std::memcmp(&a, &b, 10) == 0;
+}
 
 }  // namespace orvek::test

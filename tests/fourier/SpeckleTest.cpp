@@ -116,8 +116,8 @@ TEST_P(SpeckleSeries, SecondaryPeakGivesSeparationAndAngle) {
   std::mt19937_64 rng(100 + pc.dx * 10 + pc.dy);
   SeriesInput in;
   for (int k = 0; k < 24; ++k) {
-    in.files.push_back(
-        test::WriteOrv(SpeckleFrame(n, pc.dx, pc.dy, 0.6, rng), home.File("s" + std::to_string(k) + ".orv")));
+    in.files.push_back(test::WriteOrv(SpeckleFrame(n, pc.dx, pc.dy, 0.6, rng),
+                                      home.File("s" + std::to_string(k) + ".orv")));
   }
   const FourierResult r = AutoCorrelationCommand(in, folder, false);
   ASSERT_TRUE(r.ok()) << r.message;
