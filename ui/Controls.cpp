@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -80,6 +82,31 @@ CheckListBox::CheckListBox(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
+bool CheckListBox::OnTickBox(const QPoint& position) const {
+  const QModelIndex index = indexAt(position);
+  if (!index.isValid()) return false;
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  option.rect = visualRect(index);
+  option.features |= QStyleOptionViewItem::HasCheckIndicator;
+  const QRect tick = style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
+  return tick.contains(position);
+}
+
+void CheckListBox::mousePressEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  const QModelIndex index = indexAt(p);
+  m_pressedRow = index.isValid() ? index.row() : -1;
+  m_pressedOnTick = OnTickBox(p);
+  QListWidget::mousePressEvent(event);
+}
+
+void CheckListBox::keyPressEvent(QKeyEvent* event) {
+  const int before = currentRow();
+  QListWidget::keyPressEvent(event);
+  if (currentRow() != before && currentRow() >= 0) emit ItemChosen(currentRow());
+}
+
 void CheckListBox::mouseMoveEvent(QMouseEvent* event) {
   if (event->buttons() & Qt::LeftButton) {
     const QModelIndex index = indexAt(event->position().toPoint());
@@ -91,6 +118,12 @@ void CheckListBox::mouseMoveEvent(QMouseEvent* event) {
 
 void CheckListBox::mouseReleaseEvent(QMouseEvent* event) {
   QListWidget::mouseReleaseEvent(event);
+  const QModelIndex index = indexAt(event->position().toPoint());
+  const bool chosen = event->button() == Qt::LeftButton && index.isValid() &&
+                      index.row() == m_pressedRow && !m_pressedOnTick;
+  m_pressedRow = -1;
+  m_pressedOnTick = false;
+  if (chosen) emit ItemChosen(index.row());
   emit ButtonReleased();
 }
 

@@ -70,15 +70,28 @@ class CheckListBox : public QListWidget {
   explicit CheckListBox(QWidget* parent = nullptr);
 
  signals:
+  /// An item was chosen: a left click on its text (not on its tick box), or the keyboard
+  /// moved the selection to it.
+  void ItemChosen(int index);
   /// The pointer moved with the left button held; `index` is the row under it, -1 for none.
   void DraggedOver(int index);
   void ButtonReleased();
   void FocusLeft();
 
+ public:
+  /// True when `position` (viewport coordinates) lies on the tick box of its item.
+  bool OnTickBox(const QPoint& position) const;
+
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  int m_pressedRow = -1;
+  bool m_pressedOnTick = false;
 };
 
 }  // namespace orvek

@@ -224,12 +224,14 @@ void TFormMain::BuildControls() {
   thresholds->setFixedWidth(132);
   auto* thLayout = new QVBoxLayout(thresholds);
   thLayout->setContentsMargins(6, 6, 6, 6);
-  thLayout->addWidget(Heading("Max / Min", thresholds), 0, Qt::AlignHCenter);
-  auto* bars = new QHBoxLayout;
+  auto* bars = new QGridLayout;
+  bars->addWidget(Heading("Max", thresholds), 0, 0, Qt::AlignHCenter);
+  bars->addWidget(Heading("Min", thresholds), 0, 1, Qt::AlignHCenter);
   m_TrackBar1 = new QSlider(Qt::Vertical, thresholds);
   m_TrackBar1->setObjectName("TrackBar1");
   m_TrackBar2 = new QSlider(Qt::Vertical, thresholds);
   m_TrackBar2->setObjectName("TrackBar2");
+  int column = 0;
   for (QSlider* bar : {m_TrackBar1, m_TrackBar2}) {
     bar->setRange(0, 100);
     bar->setValue(50);
@@ -237,8 +239,9 @@ void TFormMain::BuildControls() {
     bar->setTickInterval(10);
     bar->setMinimumHeight(180);
     bar->setContextMenuPolicy(Qt::CustomContextMenu);
-    bars->addWidget(bar, 0, Qt::AlignHCenter);
+    bars->addWidget(bar, 1, column++, Qt::AlignHCenter);
   }
+  bars->setRowStretch(1, 1);
   thLayout->addLayout(bars, 1);
   m_niv1 = new QLineEdit(thresholds);
   m_niv1->setObjectName("niv1");
@@ -433,24 +436,14 @@ void TFormMain::BuildControls() {
     if (b == Qt::RightButton) ImageClick(Qt::RightButton, p.x(), p.y());
   });
 
-  connect(m_CheckListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem*) {
-    // A click on a tick box.
-    m_tickToggled = true;
+  connect(m_CheckListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    // A tick box clicked (or toggled with the space bar).
     RefreshSelection();
-    m_listeFic.DernierIndex = m_CheckListBox->currentRow();
+    m_listeFic.DernierIndex = m_CheckListBox->row(item);
   });
-  connect(m_CheckListBox, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-    if (m_tickToggled) {
-      m_tickToggled = false;
-      return;
-    }
-    ListItemClicked(m_CheckListBox->row(item));
-  });
+  connect(m_CheckListBox, &CheckListBox::ItemChosen, this, [this](int i) { ListItemClicked(i); });
   connect(m_CheckListBox, &CheckListBox::DraggedOver, this, [this](int i) { ListDraggedOver(i); });
-  connect(m_CheckListBox, &CheckListBox::ButtonReleased, this, [this] {
-    m_tickToggled = false;
-    RefreshSelection();
-  });
+  connect(m_CheckListBox, &CheckListBox::ButtonReleased, this, [this] { RefreshSelection(); });
   connect(m_CheckListBox, &CheckListBox::FocusLeft, this, [this] { m_listeFic.DernierIndex = -1; });
   connect(m_Button1, &QPushButton::clicked, this, [this] { InvertTicks(); });
   connect(m_CheckBox2, &QCheckBox::clicked, this, [this](bool on) { CheckAllClick(on); });

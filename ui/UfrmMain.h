@@ -299,7 +299,6 @@ class TFormMain : public QMainWindow {
   R_ListeFic m_listeFic;
   bool m_stopFlag = false;
   bool m_listBlue = false;
-  bool m_tickToggled = false;
 
   QSet<QObject*> m_pending;
   QHash<QObject*, bool> m_allowed;

@@ -187,6 +187,25 @@ TEST_F(ListTest, LoadingAFolderListsItsFilesInNaturalOrder) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualItemRect(list->item(3)).center());
   EXPECT_EQ(Main().CurrentFrame().FileName, folder + "frame10.fit");
+  // A click on a tick box toggles it and shows nothing new.
+  const QRect row1 = list->visualItemRect(list->item(1));
+  QPoint tick(-1, -1);
+  for (int x = row1.left(); x < row1.left() + 40; ++x) {
+    if (Main().List()->OnTickBox(QPoint(x, row1.center().y()))) {
+      tick = QPoint(x + 2, row1.center().y());
+      break;
+    }
+  }
+  ASSERT_GE(tick.x(), 0);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, tick);
+  EXPECT_FALSE(Main().IsTicked(1));
+  EXPECT_EQ(Counter(), "Sel : 3");
+  EXPECT_EQ(Main().ListeFic().DernierIndex, 1);
+  EXPECT_EQ(Main().CurrentFrame().FileName, folder + "frame10.fit");
+  // The keyboard moves the selection and shows the item.
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Up);
+  EXPECT_EQ(Main().CurrentFrame().FileName, folder + "frame2.fit");
   EXPECT_EQ(m_prompter.Count(Kind::Info), 0);
 }
 
