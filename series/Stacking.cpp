@@ -259,6 +259,14 @@ AlignResult AlignInputs(const std::vector<AlignInput>& inputs, bool tableMode,
 
 }  // namespace
 
+CropPreview MakeCropPreview(Extended starX, Extended starY, int offsetX, int offsetY, int size) {
+  CropPreview p;
+  p.cx = Nearest32(offsetX + static_cast<Extended>(Nearest(starX)));
+  p.cy = Nearest32(offsetY + static_cast<Extended>(Nearest(starY)));
+  p.half = Nearest32(static_cast<Extended>(size) / 2);
+  return p;
+}
+
 Extended FractionalPart(Extended x) { return x - std::trunc(x); }
 
 Status CropWindowFor(Extended x, Extended y, int size, int offsetX, int offsetY, CropWindow& out) {

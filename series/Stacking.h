@@ -65,6 +65,17 @@ struct CropWindow {
   int32_t Height() const { return bottom - top + 1; }
 };
 
+/// The preview of the alignment dialog (UpdatePreview): a cross with its square of
+/// half-side `half` at (cx, cy).
+struct CropPreview {
+  int32_t cx = 0;    ///< offsetX + star x rounded to the nearest integer (halves to even)
+  int32_t cy = 0;    ///< offsetY + star y rounded
+  int32_t half = 0;  ///< size / 2 rounded to the nearest integer, halves to even
+};
+/// The preview for a star position, the offsets and the crop side. OK confirms (cx, cy) as
+/// the "Découpage" centre (Xcrop, Ycrop).
+CropPreview MakeCropPreview(Extended starX, Extended starY, int offsetX, int offsetY, int size);
+
 /// x minus x truncated towards zero.
 Extended FractionalPart(Extended x);
 

@@ -60,6 +60,15 @@ TEST(CropWindow, RefusesAnEmptySize) {
   EXPECT_FALSE(CropWindowFor(10, 10, 0, 0, 0, w).ok);
 }
 
+TEST(CropPreview, CentreAndHalfSide) {
+  const CropPreview p = MakeCropPreview(200.5L, 99.5L, 3, -2, 128);
+  EXPECT_EQ(p.cx, 203);  // 200.5 rounds to the even 200, plus 3
+  EXPECT_EQ(p.cy, 98);   // 99.5 rounds to the even 100, minus 2
+  EXPECT_EQ(p.half, 64);
+  EXPECT_EQ(MakeCropPreview(0, 0, 0, 0, 129).half, 64);  // 64.5 -> 64
+  EXPECT_EQ(MakeCropPreview(0, 0, 0, 0, 131).half, 66);  // 65.5 -> 66
+}
+
 TEST(FractionalPart, TowardsZero) {
   EXPECT_NEAR(static_cast<double>(FractionalPart(200.3L)), 0.3, 1e-15);
   EXPECT_EQ(FractionalPart(7.0L), 0);
