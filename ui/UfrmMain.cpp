@@ -117,7 +117,12 @@ TFormMain::TFormMain(Workbench& workbench) : m_workbench(workbench) {
   resize(1280, 820);
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+  // The controls outlive this part of the window by a moment (QWidget deletes them): none of
+  // their last signals (focus leaving the list, ...) may reach the handlers here.
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
+}
 
 // ---- Construction ---------------------------------------------------------------------------
 
