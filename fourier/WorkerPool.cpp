@@ -50,9 +50,11 @@ void WorkerPool::Worker(int index) {
 }
 
 void WorkerPool::Run(int count, const std::function<void(int)>& task) {
-  count = std::clamp(count, 1, m_maxTasks);
-  if (count == 1) {
-    task(0);
+  if (count <= 0) return;
+  // Tasks beyond the pool's threads run on the calling thread after its own.
+  const int parallel = std::min(count, m_maxTasks);
+  if (parallel == 1) {
+    for (int i = 0; i < count; ++i) task(i);
     return;
   }
   std::lock_guard<std::mutex> runLock(m_runMutex);
@@ -60,12 +62,13 @@ void WorkerPool::Run(int count, const std::function<void(int)>& task) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_threads.empty()) StartThreads();
     m_task = &task;
-    m_count = count;
-    m_pending = count - 1;
+    m_count = parallel;
+    m_pending = parallel - 1;
     ++m_generation;
   }
   m_wake.notify_all();
   task(0);
+  for (int i = parallel; i < count; ++i) task(i);
   std::unique_lock<std::mutex> lock(m_mutex);
   m_done.wait(lock, [&] { return m_pending == 0; });
   m_task = nullptr;

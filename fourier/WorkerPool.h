@@ -20,9 +20,9 @@ class WorkerPool {
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
 
-  /// Runs task(0) .. task(count - 1) and returns when all have finished; task 0 runs on the
-  /// calling thread. `count` is clamped to 1 .. MaxTasks(). Calls from several threads are
-  /// serialised; a task must not call Run on the same pool.
+  /// Runs task(0) .. task(count - 1) and returns when all have finished. Task 0, and the tasks
+  /// beyond MaxTasks(), run on the calling thread; the others on the pool's threads. Calls from
+  /// several threads are serialised; a task must not call Run on the same pool, nor throw.
   void Run(int count, const std::function<void(int)>& task);
 
   int MaxTasks() const { return m_maxTasks; }

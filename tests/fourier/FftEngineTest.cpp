@@ -13,6 +13,7 @@
 #include "fourier/FftEngine.h"
 #include "fourier/OFFT.h"
 #include "fourier/ReferenceFft.h"
+#include "fourier/WorkerPool.h"
 #include "support/TestSupport.h"
 
 namespace orvek::fourier {
@@ -312,6 +313,18 @@ TEST(FastEngine, PowerSpectrumSumMatchesTheStepByStepSequence) {
     AccumulatePowerSpectrum(frame.data(), acc.data(), work, ws, 2);
   }
   for (size_t i = 0; i < acc.size(); ++i) ASSERT_TRUE(SameBits(acc[i], expected[i])) << i;
+}
+
+TEST(WorkerPool, RunsEveryTaskOnceEvenBeyondItsThreads) {
+  // A pool of two runs five tasks: 0 and 2..4 on the caller, 1 on its thread.
+  WorkerPool pool(2);
+  std::vector<int> runs(5, 0);
+  for (int round = 0; round < 50; ++round) pool.Run(5, [&](int t) { ++runs[t]; });
+  EXPECT_EQ(runs, std::vector<int>(5, 50));
+  WorkerPool single(1);
+  std::vector<int> once(3, 0);
+  single.Run(3, [&](int t) { ++once[t]; });
+  EXPECT_EQ(once, std::vector<int>(3, 1));
 }
 
 // ---- Against a direct DFT

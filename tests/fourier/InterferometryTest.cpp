@@ -138,7 +138,8 @@ TEST_F(InterferometryFolder, ConstantImageGivesZeroBackgroundSeries) {
     const OTrame s = LoadOrv(folder + "S" + std::to_string(d) + "_AutoSous.orvc");
     for (E v : s.Data()) ASSERT_EQ(v, 0.0L) << d;
   }
-  for (E v : LoadOrv(folder + "S0_AutoSous.orvc").Data()) ASSERT_EQ(v, 1000.0L);
+  const OTrame s0 = LoadOrv(folder + "S0_AutoSous.orvc");
+  for (E v : s0.Data()) ASSERT_EQ(v, 1000.0L);
 }
 
 TEST_F(InterferometryFolder, BackgroundOfOneBrightPixel) {
