@@ -1,6 +1,7 @@
 // FITS reading (8, 16, 32-bit integers, 32 and 64-bit floats; the first plane of the
 // primary image) and writing (16-bit samples).
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -55,6 +56,59 @@ Status OTrame::ReadFits(const std::string& name, const FitsOptions& fits, Raster
   Status s = ParseFits(bytes.data(), bytes.size(), name, fits);
   if (s && surface != nullptr) *surface = Raster(m_width, m_height);
   return s;
+}
+
+template <int Bits>
+void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offset,
+                           const FitsOptions& fits) {
+  constexpr int kBytes = Bits == 8 ? 1 : Bits == 16 ? 2 : Bits == -64 ? 8 : 4;
+  const int32_t W = m_width;
+  const int32_t H = m_height;
+  // File rows are taken a block at a time so that each column of the frame is written in
+  // runs (the frame keeps its columns contiguous, the file its rows).
+  constexpr int32_t kBlock = 32;
+  Extended maxValue = MaxValue;
+  Extended minValue = MinValue;
+  for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
+    const int32_t r1 = std::min(H, r0 + kBlock);
+    for (int32_t c = 0; c < W; ++c) {
+      const int32_t x = fits.swapHoriz ? LastX - c : c;
+      const bool interiorColumn = x > 0 && x < LastX;
+      Extended* column = Column(x);
+      for (int32_t r = r0; r < r1; ++r) {
+        const uint8_t* p = samples + (static_cast<size_t>(r) * W + c) * kBytes;
+        const int32_t y = fits.swapVert ? LastY - r : r;
+        Extended v = 0;
+        if constexpr (Bits == 8) {
+          v = p[0];  // bytes are stored as they are, without scale or offset
+        } else if constexpr (Bits == 16) {
+          const auto s16 = static_cast<int16_t>((p[0] << 8) | p[1]);
+          v = static_cast<Extended>(s16) * scale + offset;
+        } else if constexpr (Bits == 32) {
+          v = static_cast<Extended>(static_cast<int32_t>(BigEndian32(p))) * scale + offset;
+        } else if constexpr (Bits == -32) {
+          const uint32_t u = BigEndian32(p);
+          float f = 0;
+          std::memcpy(&f, &u, 4);
+          // A NaN sample (a blank) counts as 0; so does an infinite one.
+          const Extended sample = std::isfinite(f) ? static_cast<Extended>(f) : 0;
+          v = scale * sample + offset;
+        } else {
+          const uint64_t u = BigEndian64(p);
+          double d = 0;
+          std::memcpy(&d, &u, 8);
+          const Extended sample = std::isfinite(d) ? static_cast<Extended>(d) : 0;
+          v = scale * sample + offset;
+        }
+        column[y] = v;
+        // The maximum counts interior pixels only; the minimum counts them all.
+        if (v > maxValue && interiorColumn && y > 0 && y < LastY) maxValue = v;
+        if (v < minValue) minValue = v;
+      }
+    }
+  }
+  MaxValue = maxValue;
+  MinValue = minValue;
 }
 
 Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& name,
@@ -142,48 +196,13 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
   Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height));
   MaxValue = -10000000.0L;
   MinValue = std::numeric_limits<Extended>::max();
-  const uint8_t* p = data + dataStart;
-  const int32_t W = m_width;
-  const int32_t H = m_height;
-  for (int32_t r = 0; r < H; ++r) {
-    const int32_t y = fits.swapVert ? LastY - r : r;
-    const bool interiorRow = y > 0 && y < LastY;
-    for (int32_t c = 0; c < W; ++c, p += bytesPerSample) {
-      const int32_t x = fits.swapHoriz ? LastX - c : c;
-      Extended v = 0;
-      switch (bits) {
-        case 8:
-          v = p[0];  // bytes are stored as they are, without scale or offset
-          break;
-        case 32:
-          v = static_cast<Extended>(static_cast<int32_t>(BigEndian32(p))) * scale + offset;
-          break;
-        case -32: {
-          const uint32_t u = BigEndian32(p);
-          float f = 0;
-          std::memcpy(&f, &u, 4);
-          const Extended sample = std::isfinite(f) ? static_cast<Extended>(f) : 0;
-          v = scale * sample + offset;
-          break;
-        }
-        case -64: {
-          const uint64_t u = BigEndian64(p);
-          double d = 0;
-          std::memcpy(&d, &u, 8);
-          const Extended sample = std::isfinite(d) ? static_cast<Extended>(d) : 0;
-          v = scale * sample + offset;
-          break;
-        }
-        default: {
-          const auto s16 = static_cast<int16_t>((p[0] << 8) | p[1]);
-          v = static_cast<Extended>(s16) * scale + offset;
-          break;
-        }
-      }
-      Px(x, y) = v;
-      if (v > MaxValue && interiorRow && x > 0 && x < LastX) MaxValue = v;
-      if (v < MinValue) MinValue = v;
-    }
+  const uint8_t* samples = data + dataStart;
+  switch (bits) {
+    case 8: DecodeSamples<8>(samples, scale, offset, fits); break;
+    case 32: DecodeSamples<32>(samples, scale, offset, fits); break;
+    case -32: DecodeSamples<-32>(samples, scale, offset, fits); break;
+    case -64: DecodeSamples<-64>(samples, scale, offset, fits); break;
+    default: DecodeSamples<16>(samples, scale, offset, fits); break;
   }
   // A FITS frame never holds negative values: the whole frame is shifted up.
   if (MinValue < 0) {

@@ -142,29 +142,39 @@ void OTrame::MaxInRect(const rStarPos& corner1, const rStarPos& corner2, rStarPo
   }
 }
 
-namespace {
-
-// The scan of FindStar over columns i1..i2 and rows j1..j2. `at(i, j)` reads a pixel; the
-// arithmetic is extended whatever the storage type, so both storages give identical scores.
-template <typename Column>
-void ScanForStar(Column column, int64_t i1, int64_t i2, int64_t j1, int64_t j2, int32_t lastX,
-                 int32_t lastY, Extended cx, Extended cy, rStarPos& result) {
+void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) const {
+  const ClippedRect r = Clip(corner1, corner2, LastX, LastY);
+  result.Value = -1.0L;
+  result.X = 0;
+  result.Y = 0;
+  result.Count = 0;
+  if (Empty()) return;
   constexpr Extended kDiagonal = 0.8L;
+  // A score is at most 7.2 times the centre value (every neighbour counted is not brighter
+  // than the centre), and at most 0 when that is negative. Pixels whose bound stays clearly
+  // below the best score so far cannot win and are skipped; the margin covers the rounding
+  // of the sum, so the result is exactly that of the full scan.
+  constexpr Extended kBound = 7.2L;
+  constexpr Extended kMargin = 1e-12L;
   Extended best = kFarAway;
+  const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
+  const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
   for (int64_t i = i1; i <= i2; ++i) {
-    const bool interiorColumn = i > 0 && i < lastX;
-    const auto col = column(i);
-    const auto left = interiorColumn ? column(i - 1) : col;
-    const auto right = interiorColumn ? column(i + 1) : col;
+    const bool interiorColumn = i > 0 && i < LastX;
+    const Extended* col = Column(static_cast<int32_t>(i));
+    const Extended* left = interiorColumn ? Column(static_cast<int32_t>(i - 1)) : col;
+    const Extended* right = interiorColumn ? Column(static_cast<int32_t>(i + 1)) : col;
     for (int64_t j = j1; j <= j2; ++j) {
       Extended score = 0;
       int32_t count = 1;
-      if (interiorColumn && j > 0 && j < lastY) {
+      if (interiorColumn && j > 0 && j < LastY) {
         const Extended c = col[j];
+        const Extended bound = c > 0 ? kBound * c : Extended{0};
+        if (bound + std::fabs(bound) * kMargin < result.Value) continue;
         // Side neighbours count fully, diagonal ones at 0.8; a neighbour brighter than the
         // centre does not count, so a lone hot pixel scores no more than its background.
-        // Written without branches (adding 0 for a neighbour that does not count): on a noisy
-        // background the comparisons are unpredictable.
+        // Written without branches (adding 0 for a neighbour that does not count): on a
+        // noisy background the comparisons are unpredictable.
         const Extended sides[4] = {col[j - 1], col[j + 1], left[j], right[j]};
         for (Extended v : sides) {
           const bool counts = v <= c;
@@ -179,7 +189,7 @@ void ScanForStar(Column column, int64_t i1, int64_t i2, int64_t j1, int64_t j2, 
         }
       }
       if (!(score >= result.Value)) continue;
-      const Extended d = std::sqrt((i - cx) * (i - cx) + (j - cy) * (j - cy));
+      const Extended d = std::sqrt((i - r.cx) * (i - r.cx) + (j - r.cy) * (j - r.cy));
       if (score > result.Value || d < best) {
         result.X = static_cast<Extended>(i);
         result.Y = static_cast<Extended>(j);
@@ -189,55 +199,6 @@ void ScanForStar(Column column, int64_t i1, int64_t i2, int64_t j1, int64_t j2, 
       }
     }
   }
-}
-
-}  // namespace
-
-void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) const {
-  const ClippedRect r = Clip(corner1, corner2, LastX, LastY);
-  result.Value = -1.0L;
-  result.X = 0;
-  result.Y = 0;
-  result.Count = 0;
-  if (Empty()) return;
-  const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
-  const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
-  if (i2 < i1 || j2 < j1) return;
-
-  // Extended loads are slow; when every pixel of the scanned area (and its neighbours) is
-  // exactly a double, as with FITS and BMP frames, scan a double copy instead. The
-  // arithmetic stays extended, so the result is the same to the last bit.
-  const int64_t width = i2 - i1 + 1;
-  const int64_t height = j2 - j1 + 1;
-  if (width * height >= 4096) {
-    const int64_t c1 = std::max<int64_t>(i1 - 1, 0), c2 = std::min<int64_t>(i2 + 1, LastX);
-    const int64_t r1 = std::max<int64_t>(j1 - 1, 0), r2 = std::min<int64_t>(j2 + 1, LastY);
-    const int64_t rows = r2 - r1 + 1;
-    std::vector<double> copy(static_cast<size_t>((c2 - c1 + 1) * rows));
-    bool exact = true;
-    for (int64_t i = c1; i <= c2 && exact; ++i) {
-      const Extended* src = Column(static_cast<int32_t>(i)) + r1;
-      double* dst = copy.data() + (i - c1) * rows;
-      for (int64_t k = 0; k < rows; ++k) {
-        const double d = static_cast<double>(src[k]);
-        exact &= static_cast<Extended>(d) == src[k];
-        dst[k] = d;
-      }
-    }
-    if (exact) {
-      struct CopyColumn {
-        const double* data;
-        int64_t firstRow;
-        double operator[](int64_t j) const { return data[j - firstRow]; }
-      };
-      const double* base = copy.data();
-      ScanForStar([&](int64_t i) { return CopyColumn{base + (i - c1) * rows, r1}; }, i1, i2, j1,
-                  j2, LastX, LastY, r.cx, r.cy, result);
-      return;
-    }
-  }
-  ScanForStar([this](int64_t i) { return Column(static_cast<int32_t>(i)); }, i1, i2, j1, j2,
-              LastX, LastY, r.cx, r.cy, result);
 }
 
 void OTrame::ComputeStats() {

@@ -128,6 +128,9 @@ public:
 
 private:
   void ApplyBias(const OTrame& bias);
+  template <int Bits>
+  void DecodeSamples(const uint8_t* samples, Extended scale, Extended offset,
+                     const FitsOptions& fits);
 
   std::vector<Extended> m_pixels;
   int32_t m_width = 0;

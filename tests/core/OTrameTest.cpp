@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "core/OTrame.h"
 #include "support/TestSupport.h"
@@ -91,6 +92,67 @@ TEST(FindStar, BorderPixelsScoreZeroAndTheRectangleIsClipped) {
   f.FindStar(Point(10, 10), Point(20, 20), r);  // wholly outside: nothing found
   EXPECT_EQ(r.Value, -1);
   EXPECT_EQ(r.Count, 0);
+}
+
+// The star search written as plainly as it is described, to check the fast scan against.
+rStarPos ReferenceFindStar(const OTrame& f, Extended x1, Extended y1, Extended x2, Extended y2) {
+  x1 = std::max(x1, Extended{0});
+  y1 = std::max(y1, Extended{0});
+  x2 = std::min(x2, static_cast<Extended>(f.LastX));
+  y2 = std::min(y2, static_cast<Extended>(f.LastY));
+  const Extended cx = x1 + (x2 - x1) / 2, cy = y1 + (y2 - y1) / 2;
+  rStarPos r;
+  r.Value = -1;
+  Extended g = 2147483647.0L;
+  for (int64_t i = std::llrint(x1); i <= std::llrint(x2); ++i) {
+    for (int64_t j = std::llrint(y1); j <= std::llrint(y2); ++j) {
+      const int32_t x = static_cast<int32_t>(i), y = static_cast<int32_t>(j);
+      Extended score = 0;
+      int count = 1;
+      if (x > 0 && x < f.LastX && y > 0 && y < f.LastY) {
+        const Extended c = f.Px(x, y);
+        const int sx[4] = {0, 0, -1, 1}, sy[4] = {-1, 1, 0, 0};
+        for (int k = 0; k < 4; ++k) {
+          const Extended v = f.Px(x + sx[k], y + sy[k]);
+          if (v <= c) { score += v; ++count; }
+        }
+        const int dxs[4] = {-1, -1, 1, 1}, dys[4] = {-1, 1, -1, 1};
+        for (int k = 0; k < 4; ++k) {
+          const Extended v = f.Px(x + dxs[k], y + dys[k]);
+          if (v <= c) { score += 0.8L * v; ++count; }
+        }
+      }
+      if (score >= r.Value) {
+        const Extended d = std::sqrt((i - cx) * (i - cx) + (j - cy) * (j - cy));
+        if (score > r.Value || (score == r.Value && d < g)) {
+          r.X = i; r.Y = j; r.Value = score; r.Count = count; g = d;
+        }
+      }
+    }
+  }
+  return r;
+}
+
+TEST(FindStar, FastScanMatchesThePlainScanExactly) {
+  std::mt19937 rng(99);
+  for (int round = 0; round < 60; ++round) {
+    const int w = 3 + static_cast<int>(rng() % 40), h = 3 + static_cast<int>(rng() % 40);
+    OTrame f = MakeFrame(w, h, 0);
+    const int levels = 1 + static_cast<int>(rng() % 6);  // few levels: many exact ties
+    for (Extended& v : f.Data()) {
+      v = static_cast<Extended>(static_cast<int>(rng() % levels)) * (round % 3 == 0 ? -1.5L : 1.25L);
+    }
+    if (round % 4 == 1) test::AddMoffat(f, rng() % w, rng() % h, 500, 2.5);
+    const Extended x1 = static_cast<Extended>(rng() % w) - 3, y1 = static_cast<Extended>(rng() % h) - 3;
+    const Extended x2 = x1 + (rng() % 50), y2 = y1 + (rng() % 50);
+    rStarPos fast;
+    f.FindStar(Point(x1, y1), Point(x2, y2), fast);
+    const rStarPos plain = ReferenceFindStar(f, x1, y1, x2, y2);
+    ASSERT_EQ(fast.X, plain.X) << round;
+    ASSERT_EQ(fast.Y, plain.Y) << round;
+    ASSERT_EQ(fast.Value, plain.Value) << round;
+    ASSERT_EQ(fast.Count, plain.Count) << round;
+  }
 }
 
 TEST(MaxInRect, TiesGoToTheCentreThenToTheFirstInScanOrder) {
