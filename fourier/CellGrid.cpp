@@ -25,6 +25,7 @@ void CellGrid::Assign(const Extended* re, const Extended* im) {
   const size_t count = Count();
   bool pairs = AllFiniteExtended(re, count) && (im == nullptr || AllFiniteExtended(im, count));
   if (pairs) {
+    const ExtendedFpuScope fpu;
     Prepare(true);
     ClearFpuFlags();
     for (size_t i = 0; i < count; ++i) {
@@ -45,6 +46,7 @@ void CellGrid::Assign(const Extended* re, const Extended* im) {
 void CellGrid::FillReal(Extended value) {
   const size_t count = Count();
   if (m_pairs) {
+    const ExtendedFpuScope fpu;
     ClearFpuFlags();
     Pair p;
     StorePair(p, value);

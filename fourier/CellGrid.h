@@ -6,7 +6,8 @@
 // included). The two-double form is exact for finite x with 2^-1011 <= |x| < 2^1024 and for
 // 0; storing a value outside that range raises the x87 overflow, underflow or invalid flag,
 // which the writers test. A grid uses one form for all its values. 80-bit loads and stores are
-// several times dearer than 64-bit ones on current x86 cores, hence the double pairs.
+// several times dearer than 64-bit ones on current x86 cores, hence the double pairs. Reading a
+// pair back (h - l) assumes the x87 unit's default 64-bit precision, as all Extended code does.
 
 #include <cstddef>
 #include <cstdint>
@@ -64,6 +65,22 @@ inline uint16_t FpuControlWord() {
 inline void SetFpuControlWord(uint16_t cw) {
   asm volatile("fldcw %0" ::"m"(cw) : "memory");
 }
+
+/// The x87 control word of 80-bit arithmetic: 64-bit significands, rounding to nearest, every
+/// exception masked (so that overflow and underflow only raise the flags the writers test).
+inline constexpr uint16_t kExtendedControlWord = 0x037F;
+
+/// Sets kExtendedControlWord for the lifetime of the object and restores the caller's after.
+class ExtendedFpuScope {
+ public:
+  ExtendedFpuScope() : m_saved(FpuControlWord()) { SetFpuControlWord(kExtendedControlWord); }
+  ~ExtendedFpuScope() { SetFpuControlWord(m_saved); }
+  ExtendedFpuScope(const ExtendedFpuScope&) = delete;
+  ExtendedFpuScope& operator=(const ExtendedFpuScope&) = delete;
+
+ private:
+  uint16_t m_saved;
+};
 
 /// N x N complex values, element [x][y] at index x * N + y.
 class CellGrid {

@@ -358,6 +358,7 @@ struct FftWorkspace::Impl {
   const Twiddles& Table(bool back) {
     Twiddles& t = tw[back ? 1 : 0];
     if (!t.built) {
+      const ExtendedFpuScope fpu;
       t.table = BuildTwiddles(n, back);
       t.ext.resize(static_cast<size_t>(n) + 1);
       t.pair.resize(static_cast<size_t>(n) + 1);
@@ -399,13 +400,12 @@ FftWorkspace::~FftWorkspace() {
 namespace {
 
 // Runs `work(task, first, last)` over blocks [0, blocks) shared among `tasks` tasks, each task
-// under the caller's x87 control word.
+// in 80-bit arithmetic whatever its thread's control word was.
 template <class Work>
 void ShareBlocks(int tasks, int blocks, const Work& work) {
-  const uint16_t cw = FpuControlWord();
   tasks = std::clamp(tasks, 1, std::max(1, blocks));
   auto body = [&](int task) {
-    SetFpuControlWord(cw);
+    const ExtendedFpuScope fpu;
     const int first = static_cast<int>(static_cast<int64_t>(blocks) * task / tasks);
     const int last = static_cast<int>(static_cast<int64_t>(blocks) * (task + 1) / tasks);
     work(task, first, last);

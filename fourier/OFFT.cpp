@@ -20,6 +20,7 @@ Extended Sign(Extended v) {
 // (hence finite) and every result fits; otherwise, or when a result did not fit, as 80-bit.
 template <class F>
 void MapInto(CellGrid& out, size_t count, bool inputsArePairs, const F& f) {
+  const ExtendedFpuScope fpu;
   if (inputsArePairs) {
     out.Prepare(true);
     PairCell* cells = out.Pairs();

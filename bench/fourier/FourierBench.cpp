@@ -1,6 +1,7 @@
 // Speed of the Fourier engine, side by side with FFTW's long double transforms in one run.
 //
 //   Orvek_Transform/N      OFFT::Transform on one thread, values as a series command holds them
+//   Reference_Transform/N  the straightforward transform of the tests (for information)
 //   Fftw_Transform/N       fftwl 2-D complex in-place transform, one thread, FFTW_MEASURE plan
 //   Fftw_RealTransform/N   fftwl 2-D real-input transform (for information)
 //   Orvek_PowerSeries      the power-spectrum sum of 200 frames of 256 x 256 and its final
@@ -65,6 +66,18 @@ void Orvek_Transform(benchmark::State& state) {
     back = !back;
   }
   state.counters["pairs"] = f.PairStorage() ? 1 : 0;
+}
+
+// The straightforward transform of the tests, one vector at a time (for information).
+void Reference_Transform(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  orvek::test::ReferenceFft ref(n);
+  ref.real = Frame(n, 1);
+  bool back = false;
+  for (auto _ : state) {
+    ref.Transform(back);
+    back = !back;
+  }
 }
 
 void Fftw_Transform(benchmark::State& state) {
@@ -208,6 +221,7 @@ void Plain_Dva(benchmark::State& state) {
 }
 
 BENCHMARK(Orvek_Transform)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Reference_Transform)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Fftw_Transform)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Fftw_RealTransform)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Orvek_PowerSeries)

@@ -296,6 +296,26 @@ TEST(FastEngineFallback, SignedZerosAreKept) {
   ExpectSameAsReference(n, re, im, true, 2);
 }
 
+TEST(FastEngine, WorksIn80BitsWhateverTheCallersControlWord) {
+  // A caller that left the x87 unit at 53-bit precision (control word 0x027F) still gets the
+  // 80-bit results, and its control word back.
+  const int n = 64;
+  std::mt19937_64 rng(12);
+  const std::vector<E> re = RandomValues(n, rng, 65535);
+  ReferenceFft ref(n);
+  ref.real = re;
+  ref.Transform(false);
+  OFFT fast(n, 2);
+  fast.Assign(re.data(), nullptr);
+  SetFpuControlWord(0x027F);
+  fast.Transform(false);
+  const uint16_t after = FpuControlWord();
+  SetFpuControlWord(kExtendedControlWord);
+  EXPECT_EQ(after, 0x027F);
+  for (int x = 0; x < n; ++x)
+    for (int y = 0; y < n; ++y) ASSERT_TRUE(SameBits(fast.Re(x, y), ref.Re(x, y)));
+}
+
 TEST(FastEngine, PowerSpectrumSumMatchesTheStepByStepSequence) {
   // The fused step equals OFFT(frame), Transform(false), ToPowerSpectrum, acc += real.
   const int n = 64;
