@@ -85,17 +85,18 @@ bool AllFiniteExtended(const Extended* values, size_t count) {
   // exponent. Refused: infinities and NaNs (exponent all ones), unnormals (integer bit clear
   // with a non-zero exponent) and pseudo-denormals (integer bit set with a zero exponent).
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(values);
-  bool ok = true;
+  uint64_t bad = 0;
   for (size_t i = 0; i < count; ++i) {
     uint64_t mant;
     uint16_t se;
     std::memcpy(&mant, bytes + i * sizeof(Extended), 8);
     std::memcpy(&se, bytes + i * sizeof(Extended) + 8, 2);
-    const unsigned exponent = se & 0x7fffu;
-    const bool integerBit = (mant >> 63) != 0;
-    ok &= exponent != 0x7fffu && (exponent == 0 ? !integerBit : integerBit);
+    const uint64_t exponent = se & 0x7fffu;
+    const uint64_t integerBit = mant >> 63;
+    bad |= static_cast<uint64_t>(exponent == 0x7fffu) |
+           (integerBit ^ static_cast<uint64_t>(exponent != 0));
   }
-  return ok;
+  return bad == 0;
 }
 
 }  // namespace orvek::fourier
