@@ -199,7 +199,7 @@ void TFormMain::BuildControls() {
   m_Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   m_darkfile = new QLabel("Bias", status);
   m_darkfile->setObjectName("darkfile");
-  m_darkfile->setStyleSheet("QLabel { color: #b71c1c; font-weight: bold; }");
+  m_darkfile->setStyleSheet("QLabel { color: #1b7a1b; font-weight: bold; }");
   m_darkfile->hide();
   statusLayout->addWidget(m_lblFormatImage);
   statusLayout->addWidget(m_Label4);

@@ -108,6 +108,9 @@ class TFormMain : public QMainWindow {
   /// Renders CurrentFrame with the current thresholds and options, then draws the
   /// measurement outline again unless no point is measured on this image yet.
   void Redisplay();
+  /// CurrentFrame rendered as the display shows it (thresholds, log, colour), without the
+  /// marks drawn over it (outline, crosses); empty when no image is shown.
+  Raster DisplayRendering() const;
   /// Track-bar position of a value of the display range (nearest, halves to even).
   int ValueToPosition(Extended value) const;
   /// Value of a track-bar position: p / 100 x (max - min) + min.
@@ -211,6 +214,9 @@ class TFormMain : public QMainWindow {
   int FirstTicked();
   /// Clears StopFlag and shows or hides the STOP button.
   void ShowStop(bool visible);
+  /// Shows a progress text of a long loop ("12/340") in the counter until the next
+  /// RefreshSelection.
+  void ShowProgress(const QString& text);
   bool StopFlag() const { return m_stopFlag; }
   void SetStopFlag(bool value) { m_stopFlag = value; }
   /// Shows the interferometry file list in place of the image list (true) or back.

@@ -209,6 +209,12 @@ void TFormMain::Redisplay() {
   if (!m_noPoint) DrawWindowFrame(false);
 }
 
+Raster TFormMain::DisplayRendering() const {
+  if (!HasImage()) return Raster();
+  return m_frame->Render(m_VisuLog->isChecked(), m_VisuColor->isChecked(), m_UpDown1->Position(),
+                         ThresholdValue(m_niv2), ThresholdValue(m_niv1));
+}
+
 void TFormMain::Stretch1Click() {
   Extended min, max;
   ReadRange(min, max);

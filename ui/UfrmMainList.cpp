@@ -168,6 +168,10 @@ void TFormMain::ShowStop(bool visible) {
   if (visible) m_btnSTOP->raise();
 }
 
+void TFormMain::ShowProgress(const QString& text) {
+  m_Auto_Nb->setText(text);
+}
+
 void TFormMain::ShowInterList(bool visible) {
   m_FileListBoxInter->setVisible(visible);
   m_btnListeInter->setVisible(visible);
