@@ -4,6 +4,7 @@
 
 #include "core/Utils.h"
 #include "ui/Resources.h"
+#include "ui/SeriesCommands.h"
 #include "ui/UdlgAVI.h"
 #include "ui/UdlgAlign.h"
 #include "ui/UdlgSynthDrift.h"
@@ -59,6 +60,7 @@ std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& o
   wb->DlgAVI = std::make_unique<TDlgAVI>(*wb);
   wb->frmVisu = std::make_unique<TfrmVisu>(*wb);
   wb->frmFitsHeader = std::make_unique<TfrmFitsHeader>(*wb);
+  wb->seriesCommands = std::make_unique<SeriesCommands>(*wb);
   return wb;
 }
 

@@ -22,6 +22,7 @@ class TformCam;
 class TDlgAVI;
 class TfrmVisu;
 class TfrmFitsHeader;
+class SeriesCommands;
 
 struct Workbench {
   Workbench(Prompter& p, DocumentOpener& o);
@@ -45,6 +46,9 @@ struct Workbench {
   std::unique_ptr<TDlgAVI> DlgAVI;
   std::unique_ptr<TfrmVisu> frmVisu;
   std::unique_ptr<TfrmFitsHeader> frmFitsHeader;
+
+  /// The image-series commands of the main window (best-of, alignment, addition, bias).
+  std::unique_ptr<SeriesCommands> seriesCommands;
 
   /// Reloads the texts of every translated window, in the order main window, measurement
   /// table, about box, log window, alignment dialog, surface window, camera window.

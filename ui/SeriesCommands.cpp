@@ -1,0 +1,429 @@
+#include "ui/SeriesCommands.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <memory>
+
+#include "core/Utils.h"
+#include "series/Thumbnails.h"
+#include "ui/Prompter.h"
+#include "ui/UdlgAlign.h"
+#include "ui/UfrmCentroid.h"
+#include "ui/UfrmMain.h"
+#include "ui/UfrmVisu.h"
+#include "ui/Workbench.h"
+
+namespace orvek {
+
+namespace {
+
+const QString kOpenFilter =
+    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// How a library loop reaches the main window: each frame it loads is optionally selected in
+// the list and shown (LoadAndShow, which also reports a file it cannot read), the counter
+// shows "done/total", pending events run, and STOP ends the loops that honour it.
+class WindowObserver : public SeriesObserver {
+ public:
+  struct Options {
+    bool selectItem = false;  ///< the loop runs over the list: select item `index`
+    bool show = false;        ///< LoadAndShow of paths[index]
+    bool honourStop = false;  ///< FrameLoaded returns false once STOP was clicked
+  };
+
+  WindowObserver(TFormMain& main, std::vector<std::string> paths, int total, Options options)
+      : m_main(main), m_paths(std::move(paths)), m_total(total), m_options(options) {
+    m_clock.start();
+  }
+
+  bool FrameLoaded(int index, int count, const OTrame& frame) override {
+    ++m_done;
+    if (m_options.selectItem && index >= 0 && index < m_main.ItemCount()) m_main.SelectItem(index);
+    m_shownOk = true;
+    if (m_options.show && index >= 0 && index < static_cast<int>(m_paths.size())) {
+      m_shownOk = m_main.LoadAndShow(Q(m_paths[static_cast<size_t>(index)]));
+    }
+    m_main.ShowProgress(QString("%1/%2").arg(m_done).arg(m_total > 0 ? m_total : count));
+    m_main.ProcessPendingEvents();
+    m_clock.restart();
+    return !(m_options.honourStop && m_main.StopFlag());
+  }
+
+  bool Progress(int done, int total) override {
+    // Long work without frames (the median of the dark frames): the window stays responsive
+    // without spending the time repainting.
+    if (m_clock.elapsed() >= 40 || done == total) {
+      m_main.ShowProgress(QString("%1 %").arg(total > 0 ? done * 100 / total : 100));
+      m_main.ProcessPendingEvents();
+      m_clock.restart();
+    }
+    return true;
+  }
+
+  void Warning(const std::string& text) override {
+    // A frame the window could not load itself has been reported by LoadAndShow already.
+    if (m_options.show && !m_shownOk) return;
+    m_problems.push_back(text);
+  }
+
+  const std::vector<std::string>& Problems() const { return m_problems; }
+
+ private:
+  TFormMain& m_main;
+  std::vector<std::string> m_paths;
+  int m_total;
+  Options m_options;
+  int m_done = 0;
+  bool m_shownOk = true;
+  std::vector<std::string> m_problems;
+  QElapsedTimer m_clock;
+};
+
+std::vector<std::string> PathsOf(const std::vector<SeriesItem>& items) {
+  std::vector<std::string> paths;
+  paths.reserve(items.size());
+  for (const SeriesItem& item : items) paths.push_back(item.path);
+  return paths;
+}
+
+// The busy pointer until the end of the scope, whatever happens.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+// One series command at a time: the loops let the window run, so a second command could
+// otherwise start inside the first.
+class SeriesCommands::RunGuard {
+ public:
+  explicit RunGuard(SeriesCommands& owner) : m_owner(owner), m_entered(!owner.m_running) {
+    owner.m_running = true;
+  }
+  ~RunGuard() {
+    if (m_entered) m_owner.m_running = false;
+  }
+  RunGuard(const RunGuard&) = delete;
+  RunGuard& operator=(const RunGuard&) = delete;
+  /// False when another command was already running.
+  bool Entered() const { return m_entered; }
+
+ private:
+  SeriesCommands& m_owner;
+  bool m_entered;
+};
+
+SeriesCommands::SeriesCommands(Workbench& workbench) : m_workbench(workbench) {
+  TFormMain& main = *m_workbench.FormMain;
+  main.InstallCommand("BestOfsn", [this] { BestOfsnClick(); });
+  main.InstallCommand("BestOfMax1", [this] { BestOfMax1Click(); });
+  main.InstallCommand("SlectionManuelle1", [this] { SlectionManuelle1Click(); });
+  main.InstallCommand("Dcoupage1", [this] { Dcoupage1Click(); });
+  main.InstallCommand("Retailler1", [this] { Retailler1Click(); });
+  main.InstallCommand("Additioner1", [this] { Additioner1Click(); });
+  main.InstallCommand("Compositageautomatique1", [this] { Compositageautomatique1Click(); });
+  main.InstallCommand("AdditionnerReductions1", [this] { AdditionnerReductions1Click(); });
+  main.InstallCommand("Button2", [this] { Button2Click(); });
+  main.RefreshSelection();
+}
+
+// ---- Shared ---------------------------------------------------------------------------------
+
+LoadContext SeriesCommands::CurrentLoadContext() const {
+  TFormMain& main = *m_workbench.FormMain;
+  LoadContext context;
+  const OTrame* bias = main.BiasFrame();
+  context.bias = bias != nullptr && !bias->Empty() ? bias : nullptr;
+  context.fits = main.CurrentFitsOptions();
+  context.measure = main.CurrentMeasureSettings();
+  return context;
+}
+
+std::vector<SeriesItem> SeriesCommands::ListItems() const {
+  TFormMain& main = *m_workbench.FormMain;
+  const std::string folder = main.ListeFic().Dossier;
+  std::vector<SeriesItem> items;
+  items.reserve(static_cast<size_t>(main.ItemCount()));
+  for (int i = 0; i < main.ItemCount(); ++i) {
+    items.push_back(SeriesItem{folder + main.ItemText(i).toStdString(), main.IsTicked(i)});
+  }
+  return items;
+}
+
+void SeriesCommands::ShowCurrentFrame() {
+  TFormMain& main = *m_workbench.FormMain;
+  if (!main.CurrentFrame().FileName.empty()) {
+    main.LoadAndShow(Q(main.CurrentFrame().FileName));
+  } else if (!main.CurrentItemPath().isEmpty()) {
+    main.LoadAndShow(main.CurrentItemPath());
+  }
+}
+
+void SeriesCommands::ReportProblems(const QString& heading, const std::vector<std::string>& texts) {
+  if (texts.empty()) return;
+  QString message = heading;
+  for (const std::string& t : texts) message += "\r\n" + Q(t);
+  m_workbench.prompter.Error(message);
+}
+
+// ---- Best-of ---------------------------------------------------------------------------------
+
+bool SeriesCommands::SortBestOf(BestOfMode mode) {
+  TFormMain& main = *m_workbench.FormMain;
+  const int count = main.ItemCount();
+  if (count < 2) return false;
+  const std::vector<SeriesItem> items = ListItems();
+  QStringList names;
+  for (int i = 0; i < count; ++i) names << main.ItemText(i);
+  const std::string folder = main.ListeFic().Dossier;
+
+  main.ShowStop(true);
+  WindowObserver observer(main, PathsOf(items), count, {true, true, true});
+  const BestOfResult result = orvek::SortBestOf(items, mode, CurrentLoadContext(), observer);
+  main.ShowStop(false);
+
+  // The list may have been refilled while the frames were scored (the window kept running):
+  // the new order only applies to the list it was computed for.
+  bool same = result.sorted && main.ItemCount() == count && main.ListeFic().Dossier == folder;
+  for (int i = 0; same && i < count; ++i) same = main.ItemText(i) == names[i];
+  if (!same) {
+    main.RefreshSelection();
+    return false;
+  }
+  QStringList sortedNames;
+  QList<bool> ticks;
+  for (int k = 0; k < count; ++k) {
+    const int from = result.order[static_cast<size_t>(k)];
+    sortedNames << names[from];
+    ticks << main.IsTicked(from);  // the ticks as they are now, clicks during scoring included
+  }
+  main.SetItems(sortedNames, ticks);
+  main.SelectItem(0);
+  main.RefreshSelection();
+  main.LoadAndShow(main.CurrentItemPath());
+  return true;
+}
+
+void SeriesCommands::MakeThumbnails() {
+  TFormMain& main = *m_workbench.FormMain;
+  const int count = main.ItemCount();
+  main.SelectItem(0);
+  if (count == 0) return;
+  const std::vector<SeriesItem> items = ListItems();
+  WindowObserver observer(main, PathsOf(items), count, {true, true, false});
+  // Each frame is on screen when its thumbnail is taken: the picture as displayed, without
+  // the measurement outline.
+  const FrameRenderer render = [&main](const LoadedFrame&) { return main.DisplayRendering(); };
+  const ThumbnailsResult result =
+      orvek::MakeThumbnails(items, CurrentLoadContext(), render, WorkFolder("tempv"), observer);
+  main.SelectItem(0);
+  main.RefreshSelection();
+  main.LoadAndShow(main.CurrentItemPath());
+  ReportProblems(QString::fromUtf8("Vignettes non écrites :"), observer.Problems());
+  m_workbench.frmVisu->ShowModal();
+}
+
+// ---- Alignment and addition ------------------------------------------------------------------
+
+bool SeriesCommands::AlignList() {
+  TFormMain& main = *m_workbench.FormMain;
+  AlignSettings settings;
+  if (const Status read = m_workbench.DlgAlign->ReadSettings(settings); !read) {
+    m_workbench.prompter.Error(Q(read.message));
+    return false;
+  }
+  auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
+  settings.subPixel = subPixel == nullptr || subPixel->isChecked();
+  const std::vector<SeriesItem> items = ListItems();
+  if (items.empty()) return false;
+
+  AlignOutput output;
+  output.folder = WorkFolder("temp");
+  WindowObserver observer(main, PathsOf(items), CountTicked(items), {true, true, false});
+  const AlignResult result =
+      orvek::AlignList(items, settings, CurrentLoadContext(), output, observer);
+  if (!result.status) {
+    main.RefreshSelection();
+    m_workbench.prompter.Error(Q(result.status.message));
+    return false;
+  }
+  main.FillList(Q(output.folder + "*.*"));
+  if (main.ItemCount() > 0) {
+    main.SelectItem(0);
+    main.LoadAndShow(main.CurrentItemPath());
+  }
+  ReportProblems(QString::fromUtf8("Images non recadrées :"), observer.Problems());
+  return true;
+}
+
+bool SeriesCommands::AlignTable(const std::vector<TableRowInput>& rows) {
+  TFormMain& main = *m_workbench.FormMain;
+  AlignSettings settings;
+  if (const Status read = m_workbench.DlgAlign->ReadSettings(settings); !read) {
+    m_workbench.prompter.Error(Q(read.message));
+    return false;
+  }
+  auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
+  settings.subPixel = subPixel == nullptr || subPixel->isChecked();
+  std::vector<std::string> paths;
+  for (const TableRowInput& row : rows) paths.push_back(row.path);
+  AlignOutput output;
+  output.folder = WorkFolder("temp");
+  WindowObserver observer(main, paths, static_cast<int>(rows.size()), {false, true, false});
+  const AlignResult result =
+      orvek::AlignTable(rows, settings, CurrentLoadContext(), output, observer);
+  if (!result.status) {
+    main.RefreshSelection();
+    m_workbench.prompter.Error(Q(result.status.message));
+    return false;
+  }
+  main.FillList(Q(output.folder + "*.*"));
+  if (main.ItemCount() > 0) {
+    main.SelectItem(0);
+    main.LoadAndShow(main.CurrentItemPath());
+  }
+  ReportProblems(QString::fromUtf8("Images non recadrées :"), observer.Problems());
+  return true;
+}
+
+bool SeriesCommands::AddList() {
+  TFormMain& main = *m_workbench.FormMain;
+  const int n = main.RefreshSelection();
+  if (n == 0) return false;
+  main.FirstTicked();
+  const BusyCursor busy;
+  const std::vector<SeriesItem> items = ListItems();
+  AddOutput output;
+  output.folder = WorkFolder("tempc");
+  WindowObserver observer(main, PathsOf(items), n, {false, false, false});
+  const AddResult result = orvek::AddList(items, CurrentLoadContext(), output, observer);
+  main.RefreshSelection();
+  if (!result.status) {
+    QString message = Q(result.status.message);
+    if (!result.SkippedText().empty()) message += "\r\n" + Q(result.SkippedText());
+    m_workbench.prompter.Error(message);
+    return false;
+  }
+  main.LoadAndShow(Q(result.compositePath));
+  main.ProcessPendingEvents();
+  // Frames that could not take part are named once the composite is on screen.
+  if (!result.SkippedText().empty()) m_workbench.prompter.Info(Q(result.SkippedText()));
+  return true;
+}
+
+// ---- Commands ----------------------------------------------------------------------------------
+
+void SeriesCommands::BestOfsnClick() {
+  const RunGuard guard(*this);
+  if (guard.Entered()) SortBestOf(BestOfMode::SignalToNoise);
+}
+
+void SeriesCommands::BestOfMax1Click() {
+  const RunGuard guard(*this);
+  if (guard.Entered()) SortBestOf(BestOfMode::Max);
+}
+
+void SeriesCommands::SlectionManuelle1Click() {
+  const RunGuard guard(*this);
+  if (guard.Entered()) MakeThumbnails();
+}
+
+void SeriesCommands::Retailler1Click() {
+  const RunGuard guard(*this);
+  if (!guard.Entered()) return;
+  ShowCurrentFrame();
+  if (m_workbench.DlgAlign->Execute()) AlignList();
+}
+
+void SeriesCommands::Dcoupage1Click() {
+  const RunGuard guard(*this);
+  if (!guard.Entered()) return;
+  QCheckBox* subPixel = m_workbench.FormMain->findChild<QCheckBox*>("SubPixellaire");
+  // Fixed-centre cropping for this run only; the box is ticked again however the run ends.
+  struct Retick {
+    QCheckBox* box;
+    ~Retick() {
+      if (box != nullptr) box->setChecked(true);
+    }
+  } retick{subPixel};
+  if (subPixel != nullptr) subPixel->setChecked(false);
+  ShowCurrentFrame();
+  if (m_workbench.DlgAlign->Execute()) AlignList();
+}
+
+void SeriesCommands::Additioner1Click() {
+  const RunGuard guard(*this);
+  if (guard.Entered()) AddList();
+}
+
+void SeriesCommands::Compositageautomatique1Click() {
+  const RunGuard guard(*this);
+  if (!guard.Entered()) return;
+  ShowCurrentFrame();
+  if (!m_workbench.DlgAlign->Execute()) return;
+  if (!AlignList()) return;
+  // A STOP during the sort leaves the crops in their order; the addition still runs.
+  SortBestOf(BestOfMode::SignalToNoise);
+  AddList();
+}
+
+void SeriesCommands::AdditionnerReductions1Click() {
+  const RunGuard guard(*this);
+  if (!guard.Entered()) return;
+  TFormMain& main = *m_workbench.FormMain;
+  const ReductionTable& table = m_workbench.formCentroid->Table();
+  if (table.DataRows() < 1) return;
+  std::vector<TableRowInput> rows;
+  if (const Status s = TableRowsFrom(table, rows); !s) {
+    m_workbench.prompter.Error(Q(s.message));
+    return;
+  }
+  main.LoadAndShow(Q(rows.front().path));
+  // The preview is centred on row 1's component A.
+  rStarPos star = main.CurrentPoint();
+  star.X = rows.front().xA;
+  star.Y = rows.front().yA;
+  main.SetCurrentPoint(star);
+  if (!m_workbench.DlgAlign->Execute()) return;
+  if (!AlignTable(rows)) return;
+  AddList();
+}
+
+void SeriesCommands::Button2Click() {
+  const RunGuard guard(*this);
+  if (!guard.Entered()) return;
+  TFormMain& main = *m_workbench.FormMain;
+  // From here on frames load without a bias, whatever the outcome.
+  main.SetBiasFrame(nullptr);
+  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, true);
+  if (!files.isEmpty()) {
+    std::vector<std::string> paths;
+    for (const QString& f : files) paths.push_back(f.toStdString());
+    WindowObserver observer(main, paths, static_cast<int>(paths.size()), {false, false, false});
+    BiasResult result = MakeBias(paths, main.CurrentFitsOptions(),
+                                 WorkFolder("temps") + "dark.orvc", observer);
+    main.RefreshSelection();
+    if (result.status) {
+      main.SetBiasFrame(std::make_unique<OTrame>(std::move(result.bias)));
+    } else if (result.status.message == kBiasSizeMessage) {
+      m_workbench.prompter.Info(QString::fromUtf8(kBiasSizeMessage));
+    } else {
+      m_workbench.prompter.Error(Q(result.status.message));
+    }
+  }
+  if (main.HasImage()) {
+    main.ReloadCurrent();
+    main.AutoThresholds();
+  }
+}
+
+}  // namespace orvek
