@@ -1,0 +1,201 @@
+#include "ui/DriftCommands.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSlider>
+
+#include "core/Rounding.h"
+#include "core/Utils.h"
+#include "measure/ReductionTable.h"
+#include "ui/Controls.h"
+#include "ui/Prompter.h"
+#include "ui/UdlgSynthDrift.h"
+#include "ui/UfrmCentroid.h"
+#include "ui/UfrmMain.h"
+#include "ui/Workbench.h"
+
+namespace orvek {
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// Every frame the synthetic drift loads is shown on the main window as it goes, the way the
+// window's own loops show theirs; pending events run between frames. There is no STOP here.
+class ShowingObserver : public SeriesObserver {
+ public:
+  ShowingObserver(TFormMain& main, const std::vector<SeriesItem>& items)
+      : m_main(main), m_items(items) {}
+  bool FrameLoaded(int index, int, const OTrame& frame) override {
+    if (index < 0 || index >= static_cast<int>(m_items.size())) return true;
+    m_main.SelectItem(index);
+    // A frame the library could not read is reported once, at the end.
+    if (!frame.Empty()) m_main.LoadAndShow(Q(m_items[static_cast<size_t>(index)].path));
+    m_main.ProcessPendingEvents();
+    return true;
+  }
+  void Warning(const std::string& text) override { warnings.push_back(text); }
+  std::vector<std::string> warnings;
+
+ private:
+  TFormMain& m_main;
+  const std::vector<SeriesItem>& m_items;
+};
+
+// The busy cursor for the life of the object.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+  ~BusyCursor() { Restore(); }
+  void Restore() {
+    if (m_on) QApplication::restoreOverrideCursor();
+    m_on = false;
+  }
+
+ private:
+  bool m_on = true;
+};
+
+}  // namespace
+
+DriftCommands::DriftCommands(Workbench& workbench) : m_workbench(workbench) {
+  Main().InstallCommand("btnDriftSingle", [this] { btnDriftSingleClick(); });
+  Main().InstallCommand("btnDriftMulti", [this] { btnDriftMultiClick(); });
+}
+
+TFormMain& DriftCommands::Main() const {
+  return *m_workbench.FormMain;
+}
+
+LoadContext DriftCommands::CurrentLoadContext() const {
+  LoadContext context;
+  context.bias = Main().BiasFrame();
+  context.fits = Main().CurrentFitsOptions();
+  context.measure = Main().CurrentMeasureSettings();
+  return context;
+}
+
+void DriftCommands::DrawFittedLine(const DriftLine& line, int32_t lastX) {
+  QImage& picture = Main().Image1()->Picture();
+  if (picture.isNull()) return;
+  const DriftSegment s = DriftLineSegment(line, lastX);
+  QPainter p(&picture);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setPen(QPen(LineColour(), 1, Qt::SolidLine));
+  p.drawLine(s.x1, s.y1, s.x2, s.y2);
+  p.end();
+  Main().Image1()->update();
+}
+
+void DriftCommands::DrawCrosses(const std::vector<DriftPoint>& points) {
+  QImage& picture = Main().Image1()->Picture();
+  if (picture.isNull()) return;
+  QPainter p(&picture);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setPen(QPen(CrossColour(), 1, Qt::SolidLine));
+  constexpr int s = 5;  // half-size of the crosses
+  for (const DriftPoint& point : points) {
+    const int x = Nearest32(point.x), y = Nearest32(point.y);
+    p.drawLine(x - s, y, x + s, y);
+    p.drawLine(x, y - s, x, y + s);
+  }
+  p.end();
+  Main().Image1()->update();
+}
+
+void DriftCommands::btnDriftSingleClick() {
+  TFormMain& main = Main();
+  main.Redisplay();  // earlier marks leave the picture
+  const DriftTrailResult r = DriftTrail(main.CurrentFrame(), main.CapturedA(), main.CapturedB(),
+                                        main.CurrentMeasureSettings());
+  m_lastPoints = r.points;
+  if (r.columns == 0) {
+    // The ends share a column (or no image is shown): no direction to follow.
+    main.ProcessPendingEvents();
+    m_workbench.prompter.Info(kDriftImpossible);
+    return;
+  }
+  main.SetCurrentPoint(r.current);
+  DrawCrosses(r.points);
+  if (r.status) DrawFittedLine(r.line, r.lastX);
+  if (!r.status) {
+    // Every column fell on one centroid, or the centroids stand in one column: the points
+    // give no line, and the table is left as it was.
+    m_workbench.prompter.Info(kDriftImpossible);
+    return;
+  }
+  m_lastLine = r.line;
+  OrientAndFeed(r.line, r.lastX, r.current, main.CurrentFrame().FileName);
+}
+
+void DriftCommands::btnDriftMultiClick() {
+  SyntheticDrift();
+}
+
+bool DriftCommands::SyntheticDrift() {
+  TFormMain& main = Main();
+  if (main.RefreshSelection() == 0) return false;
+  main.FirstTicked();
+  std::vector<SeriesItem> items;
+  const QString folder = Q(main.ListeFic().Dossier);
+  for (int i = 0; i < main.ItemCount(); ++i) {
+    items.push_back(SeriesItem{(folder + main.ItemText(i)).toStdString(), main.IsTicked(i)});
+  }
+  const std::string imagePath = WorkFolder("tempc") + "drift.orvc";
+
+  BusyCursor busy;
+  ShowingObserver observer(main, items);
+  const SyntheticDriftResult r = orvek::SyntheticDrift(items, CurrentLoadContext(), imagePath, observer);
+  m_lastPoints = r.points;
+  if (!r.imagePath.empty()) {
+    main.LoadAndShow(Q(r.imagePath));
+    main.ProcessPendingEvents();
+  }
+  busy.Restore();
+
+  if (!observer.warnings.empty()) {
+    QString text = "Frames left out (they could not be read):";
+    for (const std::string& w : observer.warnings) text += "\n" + Q(w);
+    m_workbench.prompter.Error(text);
+  }
+  if (!r.status) {
+    if (r.status.message == kDriftImpossible) {
+      // Frames all at one spot, or all in one column: no line, nothing fed to the table.
+      m_workbench.prompter.Info(kDriftImpossible);
+    } else {
+      m_workbench.prompter.Error(Q(r.status.message));
+    }
+    return false;
+  }
+
+  // The upper threshold at the top of the display range: the crosses stand out in full.
+  Extended top = 0;
+  auto* bar = main.findChild<QSlider*>("TrackBar1");
+  auto* range = main.findChild<QLineEdit*>("TrackBarsMax");
+  if (bar != nullptr && range != nullptr && ParseNumber(range->text().toStdString(), top)) {
+    bar->setValue(main.ValueToPosition(top));
+  }
+  DrawFittedLine(r.line, r.lastX);
+  m_lastLine = r.line;
+  OrientAndFeed(r.line, r.lastX, main.CurrentPoint(), main.CurrentFrame().FileName);
+  return true;
+}
+
+void DriftCommands::OrientAndFeed(const DriftLine& line, int32_t lastX, const rStarPos& current,
+                                  const std::string& framePath) {
+  const DriftDialogResult answer = m_workbench.dlgSynthDrift->Execute();
+  const DriftOrientation o = OrientationFromDialog(answer);
+  TformCentroid& table = *m_workbench.formCentroid;
+  const FeedResult fed =
+      FeedCalibration(table.Table(), line, o.eastLeft, o.northUp, lastX, current, framePath);
+  if (!fed.status) m_workbench.prompter.Error(Q(fed.status.message));
+  table.ShowTable();
+}
+
+}  // namespace orvek

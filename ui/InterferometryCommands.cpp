@@ -1,0 +1,309 @@
+#include "ui/InterferometryCommands.h"
+
+#include <QAction>
+#include <QListWidget>
+
+#include "core/Utils.h"
+#include "ui/Prompter.h"
+#include "ui/SeriesCommands.h"
+#include "ui/UdlgAlign.h"
+#include "ui/UfrmMain.h"
+#include "ui/Workbench.h"
+
+namespace orvek {
+
+using fourier::FourierResult;
+using fourier::FourierStatus;
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// Every frame a series loop loads is shown on the main window as it goes (selected in the
+// list, loaded and measured); pending events run between frames, so that STOP can be clicked,
+// and FrameLoaded returns false once it was.
+class ShowingObserver : public SeriesObserver {
+ public:
+  ShowingObserver(TFormMain& main, const std::vector<std::string>& files,
+                  const std::vector<int>& positions)
+      : m_main(main), m_files(files), m_positions(positions) {}
+  bool FrameLoaded(int index, int, const OTrame&) override {
+    if (index >= 0 && index < static_cast<int>(m_positions.size())) {
+      m_main.SelectItem(m_positions[static_cast<size_t>(index)]);
+      m_main.LoadAndShow(Q(m_files[static_cast<size_t>(index)]));
+    }
+    m_main.ProcessPendingEvents();
+    return !m_main.StopFlag();
+  }
+
+ private:
+  TFormMain& m_main;
+  const std::vector<std::string>& m_files;
+  const std::vector<int>& m_positions;
+};
+
+// Restores a flag when a command ends, however it ends.
+class Running {
+ public:
+  explicit Running(bool& flag) : m_flag(flag), m_entered(!flag) { m_flag = true; }
+  ~Running() {
+    if (m_entered) m_flag = false;
+  }
+  bool Entered() const { return m_entered; }
+
+ private:
+  bool& m_flag;
+  bool m_entered;
+};
+
+}  // namespace
+
+InterferometryCommands::InterferometryCommands(Workbench& workbench) : m_workbench(workbench) {
+  TFormMain& main = Main();
+  main.MarkBuilt("EnhancedPowerSpectrum1");
+  main.InstallCommand("AutocorrlationetSoustractionFond1",
+                      [this] { AutocorrlationetSoustractionFond1Click(); });
+  main.InstallCommand("InterCorrlationetSoustractionFond1",
+                      [this] { InterCorrlationetSoustractionFond1Click(); });
+  main.InstallCommand("PuissanceRfrence1", [this] { PuissanceRfrence1Click(); });
+  main.InstallCommand("PuissanceDouble1", [this] { PuissanceDouble1Click(); });
+  main.InstallCommand("DivisionetRetourSpatial1", [this] { DivisionetRetourSpatial1Click(); });
+  main.InstallCommand("LibrairieInterfromtrie1", [this] { ShowInterferometryFolder(); });
+  main.InstallCommand("FFT1", [this] { FFT1Click(); });
+  main.InstallCommand("FFTdirecteargument1", [this] { FFTdirecteargument1Click(); });
+  main.InstallCommand("AutoCorrlation1", [this] { AutoCorrlation1Click(); });
+  main.InstallCommand("InterCorrlation1", [this] { InterCorrlation1Click(); });
+  main.InstallCommand("SoustractionFond1", [this] { SoustractionFond1Click(); });
+  main.InstallCommand("DV01", [this] { DV01Click(); });
+
+  if (auto* list = main.findChild<QListWidget*>("FileListBoxInter")) {
+    // A click on an entry opens it, and so does moving to another entry with the keyboard.
+    // The press that changes the entry already opened it: the click that follows does not
+    // open it a second time.
+    QObject::connect(list, &QListWidget::currentRowChanged, &main, [this](int row) {
+      if (row < 0) return;
+      FileListBoxInterClick(row);
+      m_justLoadedRow = row;
+    });
+    QObject::connect(list, &QListWidget::itemClicked, &main, [this, list](QListWidgetItem* item) {
+      const int row = list->row(item);
+      if (row == m_justLoadedRow) {
+        m_justLoadedRow = -1;
+        return;
+      }
+      FileListBoxInterClick(row);
+    });
+  }
+}
+
+TFormMain& InterferometryCommands::Main() const {
+  return *m_workbench.FormMain;
+}
+
+std::string InterferometryCommands::Folder() {
+  return WorkFolder(fourier::kInterferometryFolder);
+}
+
+bool InterferometryCommands::Enhanced() const {
+  const QAction* a = Main().Action("EnhancedPowerSpectrum1");
+  return a != nullptr && a->isChecked();
+}
+
+fourier::SeriesInput InterferometryCommands::TickedInput(std::vector<int>& positions) const {
+  TFormMain& main = Main();
+  fourier::SeriesInput input;
+  const QString folder = Q(main.ListeFic().Dossier);
+  positions.clear();
+  for (int i = 0; i < main.ItemCount(); ++i) {
+    if (!main.IsTicked(i)) continue;
+    input.files.push_back((folder + main.ItemText(i)).toStdString());
+    positions.push_back(i);
+  }
+  input.bias = main.BiasFrame();
+  input.fits = main.CurrentFitsOptions();
+  return input;
+}
+
+template <class Run>
+FourierResult InterferometryCommands::RunSeries(const Run& run) {
+  TFormMain& main = Main();
+  std::vector<int> positions;
+  fourier::SeriesInput input = TickedInput(positions);
+  main.FirstTicked();
+  ShowingObserver observer(main, input.files, positions);
+  input.observer = &observer;
+  main.ShowStop(true);
+  FourierResult r = run(input);
+  main.ShowStop(false);
+  m_lastStatus = r.status;
+  return r;
+}
+
+void InterferometryCommands::ShowResult(const FourierResult& r) {
+  if (!r.message.empty()) m_workbench.prompter.Error(Q(r.message));
+  if (!r.shown.empty()) Main().LoadAndShow(Q(r.shown));
+}
+
+// ---- Menu "Interférométrie" ------------------------------------------------------------------
+
+void InterferometryCommands::AutocorrlationetSoustractionFond1Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  TFormMain& main = Main();
+  const int kept = main.HalfSize();
+  main.SetHalfSize(1);
+  if (!main.IsCentredSpectrum()) {
+    // The series is cut to 128 x 128 round its star first, when the user agrees.
+    m_workbench.prompter.Error(fourier::kSizeMessage);
+    m_workbench.DlgAlign->SetCropSizeText("128");
+    if (!m_workbench.DlgAlign->Execute()) return;
+    if (!m_workbench.seriesCommands || !m_workbench.seriesCommands->AlignList()) return;
+  }
+  const std::string folder = Folder();
+  const bool enhanced = Enhanced();
+  const FourierResult r = RunSeries([&](const fourier::SeriesInput& input) {
+    return fourier::AutoCorrelationCommand(input, folder, enhanced);
+  });
+  ShowResult(r);
+  if (!r.ok()) return;  // the measurement window stays at 1 x 1, as after a failed run
+  ShowInterferometryFolder();
+  main.SetHalfSize(kept);
+}
+
+void InterferometryCommands::InterCorrlationetSoustractionFond1Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  TFormMain& main = Main();
+  const int kept = main.HalfSize();
+  main.SetHalfSize(1);
+  if (!main.IsCentredSpectrum()) {
+    m_workbench.prompter.Error(fourier::kSizeMessage);
+    m_workbench.DlgAlign->SetCropSizeText("128");
+    if (!m_workbench.DlgAlign->Execute()) return;
+    if (!m_workbench.seriesCommands || !m_workbench.seriesCommands->AlignList()) return;
+  }
+  const std::string folder = Folder();
+  const FourierResult r = RunSeries([&](const fourier::SeriesInput& input) {
+    return fourier::CrossCorrelationCommand(input, folder);
+  });
+  ShowResult(r);
+  if (!r.ok()) return;
+  ShowInterferometryFolder();
+  main.SetHalfSize(kept);
+}
+
+void InterferometryCommands::PuissanceRfrence1Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  const std::string folder = Folder();
+  const bool enhanced = Enhanced();
+  ShowResult(RunSeries([&](const fourier::SeriesInput& input) {
+    return fourier::ReferencePowerSpectrum(input, folder, enhanced);
+  }));
+}
+
+void InterferometryCommands::PuissanceDouble1Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  const std::string folder = Folder();
+  const bool enhanced = Enhanced();
+  ShowResult(RunSeries([&](const fourier::SeriesInput& input) {
+    return fourier::TargetPowerSpectrum(input, folder, enhanced);
+  }));
+}
+
+void InterferometryCommands::DivisionetRetourSpatial1Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  const FourierResult r = fourier::ResultCommand(Folder());
+  m_lastStatus = r.status;
+  // A missing spectrum, or two of different sizes, is said plainly and nothing is written.
+  ShowResult(r);
+  if (r.ok()) ShowInterferometryFolder();
+}
+
+void InterferometryCommands::ShowInterferometryFolder() {
+  TFormMain& main = Main();
+  main.ShowInterList(true);
+  auto* list = main.findChild<QListWidget*>("FileListBoxInter");
+  if (list == nullptr) return;
+  const QSignalBlocker block(list);  // the first entry is selected, not opened
+  list->clear();
+  for (const std::string& name : fourier::InterferometryList(Folder())) list->addItem(Q(name));
+  if (list->count() > 0) list->setCurrentRow(0);
+  m_justLoadedRow = -1;
+}
+
+void InterferometryCommands::FileListBoxInterClick(int row) {
+  auto* list = Main().findChild<QListWidget*>("FileListBoxInter");
+  if (list == nullptr || row < 0 || row >= list->count()) return;
+  Main().LoadAndShow(Q(Folder()) + list->item(row)->text());
+}
+
+// ---- Menu "DEBUG" ----------------------------------------------------------------------------
+
+void InterferometryCommands::SingleTransform(fourier::SingleTransform kind) {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  TFormMain& main = Main();
+  if (!main.HasImage()) {
+    m_workbench.prompter.Error(fourier::kSizeMessage);
+    return;
+  }
+  // The transform works on a copy: the window's frame changes only by showing the result.
+  OTrame work = main.CurrentFrame();
+  const FourierResult r = fourier::SingleTransformCommand(work, kind, Folder());
+  m_lastStatus = r.status;
+  ShowResult(r);
+}
+
+void InterferometryCommands::FFT1Click() {
+  SingleTransform(fourier::SingleTransform::RealPart);
+}
+
+void InterferometryCommands::FFTdirecteargument1Click() {
+  SingleTransform(fourier::SingleTransform::Modulus);
+}
+
+void InterferometryCommands::AutoCorrlation1Click() {
+  SingleTransform(fourier::SingleTransform::AutoCorrelate);
+}
+
+void InterferometryCommands::InterCorrlation1Click() {
+  SingleTransform(fourier::SingleTransform::CrossCorrelate);
+}
+
+void InterferometryCommands::SoustractionFond1Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  TFormMain& main = Main();
+  if (!main.HasImage()) return;
+  const FourierResult r = fourier::BackgroundCommand(main.CurrentFrame(), Folder());
+  m_lastStatus = r.status;
+  ShowResult(r);
+  if (r.ok()) ShowInterferometryFolder();
+}
+
+void InterferometryCommands::DV01Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  const std::string folder = Folder();
+  const FourierResult r = RunSeries(
+      [&](const fourier::SeriesInput& input) { return fourier::DvaCommand(input, folder); });
+  if (!r.warnings.empty()) {
+    // Images of another size than the first are left out: say which.
+    QString text = QString::fromUtf8("Images left out of the DVA:");
+    for (const std::string& w : r.warnings) text += "\n" + Q(w);
+    m_workbench.prompter.Info(text);
+  }
+  if (!r.ok()) {
+    if (!r.message.empty()) m_workbench.prompter.Error(Q(r.message));
+    return;
+  }
+  if (!r.shown.empty()) Main().LoadAndShow(Q(r.shown));
+  ShowInterferometryFolder();
+}
+
+}  // namespace orvek

@@ -1,0 +1,72 @@
+#pragma once
+// The speckle-interferometry commands of the main window (menu "Interférométrie") and the
+// development transforms of the hidden menu "DEBUG". The library (fourier/Interferometry.h)
+// does the work in the working folder "tempf"; the window shows every frame the series loops
+// load, shows STOP during them and polls it between frames, shows the result, and lists the
+// folder's ".orvc" files in FileListBoxInter, where a click opens one. The fast measurement
+// (Part of the main window) then measures the secondary peak of an opened result.
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "fourier/Interferometry.h"
+
+namespace orvek {
+
+struct Workbench;
+class TFormMain;
+
+class InterferometryCommands {
+ public:
+  /// Wires the items of "Interférométrie" and "DEBUG" and the interferometry list.
+  explicit InterferometryCommands(Workbench& workbench);
+  InterferometryCommands(const InterferometryCommands&) = delete;
+  InterferometryCommands& operator=(const InterferometryCommands&) = delete;
+
+  // ---- Menu "Interférométrie" -------------------------------------------------------------
+  void AutocorrlationetSoustractionFond1Click();   ///< "AutoCorrelation"
+  void InterCorrlationetSoustractionFond1Click();  ///< "Cross-Correlation"
+  void PuissanceRfrence1Click();                   ///< "Reference Power Spectrum"
+  void PuissanceDouble1Click();                    ///< "Target Power Spectrum"
+  void DivisionetRetourSpatial1Click();            ///< "Result"
+  /// "Interferometry Folder": the list of the folder's ".orvc" files in place of the image
+  /// list, its first entry selected (not opened).
+  void ShowInterferometryFolder();
+  /// An entry of the interferometry list chosen: LoadAndShow of that file.
+  void FileListBoxInterClick(int row);
+
+  // ---- Menu "DEBUG" -----------------------------------------------------------------------
+  void FFT1Click();                 ///< "FFT directe, partie réelle" -> "Fourier.orvc"
+  void FFTdirecteargument1Click();  ///< "FFT directe, module" -> "Fourier.orvc"
+  void AutoCorrlation1Click();      ///< "Auto Corrélation" -> "Fourier.orvc"
+  void InterCorrlation1Click();     ///< "Inter Corrélation" -> "InterCorr.orvc"
+  void SoustractionFond1Click();    ///< "Soustraction Fond": background series of the image
+  void DV01Click();                 ///< "DVA" of the ticked series
+
+  /// The working folder of these commands, ending in "/" (created when missing).
+  static std::string Folder();
+  /// The status of the last command (for tests).
+  fourier::FourierStatus LastStatus() const { return m_lastStatus; }
+
+ private:
+  TFormMain& Main() const;
+  /// The ticked items and how to read them, with the list positions of the ticked items.
+  fourier::SeriesInput TickedInput(std::vector<int>& positions) const;
+  /// Runs a series command with STOP shown and an observer that shows each frame; STOP is
+  /// hidden again however it ends.
+  template <class Run>
+  fourier::FourierResult RunSeries(const Run& run);
+  /// Shows the result of a command: its message (error box), then its file.
+  void ShowResult(const fourier::FourierResult& r);
+  /// One of the four single-image transforms of the DEBUG menu.
+  void SingleTransform(fourier::SingleTransform kind);
+  bool Enhanced() const;
+
+  Workbench& m_workbench;
+  fourier::FourierStatus m_lastStatus = fourier::FourierStatus::NothingTicked;
+  bool m_running = false;
+  int m_justLoadedRow = -1;
+};
+
+}  // namespace orvek
