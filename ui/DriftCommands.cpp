@@ -60,6 +60,21 @@ class BusyCursor {
   bool m_on = true;
 };
 
+// The window's cross pen, remembered and put back however the drawing ends.
+class SavedCrossPen {
+ public:
+  explicit SavedCrossPen(TFormMain& main)
+      : m_main(main), m_pen(main.CrossPen()), m_xor(main.CrossPenExclusiveOr()) {}
+  ~SavedCrossPen() { m_main.SetCrossPen(m_pen, m_xor); }
+  SavedCrossPen(const SavedCrossPen&) = delete;
+  SavedCrossPen& operator=(const SavedCrossPen&) = delete;
+
+ private:
+  TFormMain& m_main;
+  QPen m_pen;
+  bool m_xor;
+};
+
 }  // namespace
 
 DriftCommands::DriftCommands(Workbench& workbench) : m_workbench(workbench) {
@@ -80,33 +95,25 @@ LoadContext DriftCommands::CurrentLoadContext() const {
 }
 
 void DriftCommands::DrawFittedLine(const DriftLine& line, int32_t lastX) {
-  QImage& picture = Main().Image1()->Picture();
+  TFormMain& main = Main();
+  QImage& picture = main.Image1()->Picture();
   if (picture.isNull()) return;
+  // The picture's pen is saved, the line drawn solid red in copy mode, the pen put back.
+  const SavedCrossPen saved(main);
+  main.SetCrossPen(QPen(LineColour(), 1, Qt::SolidLine), false);
   const DriftSegment s = DriftLineSegment(line, lastX);
   QPainter p(&picture);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   p.setRenderHint(QPainter::Antialiasing, false);
-  p.setPen(QPen(LineColour(), 1, Qt::SolidLine));
+  p.setPen(main.CrossPen());
   p.drawLine(s.x1, s.y1, s.x2, s.y2);
   p.end();
-  Main().Image1()->update();
+  main.Image1()->update();
 }
 
 void DriftCommands::DrawCrosses(const std::vector<DriftPoint>& points) {
-  QImage& picture = Main().Image1()->Picture();
-  if (picture.isNull()) return;
-  QPainter p(&picture);
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.setPen(QPen(CrossColour(), 1, Qt::SolidLine));
-  constexpr int s = 5;  // half-size of the crosses
-  for (const DriftPoint& point : points) {
-    const int x = Nearest32(point.x), y = Nearest32(point.y);
-    p.drawLine(x - s, y, x + s, y);
-    p.drawLine(x, y - s, x, y + s);
-  }
-  p.end();
-  Main().Image1()->update();
+  TFormMain& main = Main();
+  for (const DriftPoint& p : points) main.DrawCross(Nearest32(p.x), Nearest32(p.y), false, true, 5);
 }
 
 void DriftCommands::btnDriftSingleClick() {
@@ -122,8 +129,13 @@ void DriftCommands::btnDriftSingleClick() {
     return;
   }
   main.SetCurrentPoint(r.current);
-  DrawCrosses(r.points);
-  if (r.status) DrawFittedLine(r.line, r.lastX);
+  {
+    // Green crosses in copy mode with the window's kept pen, which is put back afterwards.
+    const SavedCrossPen saved(main);
+    main.SetCrossPen(QPen(CrossColour(), 1, Qt::SolidLine), false);
+    DrawCrosses(r.points);
+    if (r.status) DrawFittedLine(r.line, r.lastX);
+  }
   if (!r.status) {
     // Every column fell on one centroid, or the centroids stand in one column: the points
     // give no line, and the table is left as it was.

@@ -46,7 +46,8 @@ class DriftCommands {
   TFormMain& Main() const;
   /// The load settings of the main window (bias, FITS options, measurement settings).
   LoadContext CurrentLoadContext() const;
-  /// Marks the points on the shown picture with green crosses of half-size 5 (copy mode).
+  /// Marks the points on the shown picture with crosses of half-size 5 in the window's kept
+  /// cross pen (green, copy mode, set by the caller).
   void DrawCrosses(const std::vector<DriftPoint>& points);
   /// Draws the fitted line across the shown picture from column 0 to lastX, solid red, one
   /// pixel wide, in copy mode.

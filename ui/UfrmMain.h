@@ -173,6 +173,11 @@ class TFormMain : public QMainWindow {
   void DrawProfiles();
   /// Marks (x, y) on the image with an exclusive-or cross of half-size s (and a square).
   void DrawCross(int x, int y, bool withSquare, bool keepPen, int halfSize);
+  /// The pen of DrawCross when it keeps its pen, and its mode: exclusive-or (true) or copy.
+  /// A DrawCross that does not keep its pen puts back the red dotted exclusive-or pen.
+  const QPen& CrossPen() const { return m_crossPen; }
+  bool CrossPenExclusiveOr() const { return m_crossXor; }
+  void SetCrossPen(const QPen& pen, bool exclusiveOr);
   /// CurrentFrame is square with a side of 64, 128, 256 or 512.
   bool IsCentredSpectrum() const;
 
@@ -301,6 +306,7 @@ class TFormMain : public QMainWindow {
   double m_profileScaleX = 1;
   double m_profileScaleY = 1;
   QPen m_crossPen;
+  bool m_crossXor = true;
 
   R_ListeFic m_listeFic;
   bool m_stopFlag = false;

@@ -194,10 +194,11 @@ void TFormMain::DrawProfiles() {
 void TFormMain::DrawCross(int x, int y, bool withSquare, bool keepPen, int halfSize) {
   QImage& picture = m_Image1->Picture();
   if (picture.isNull()) return;
-  if (!keepPen) m_crossPen = QPen(QColor(255, 0, 0), 0, Qt::DotLine);
+  if (!keepPen) SetCrossPen(QPen(QColor(255, 0, 0), 0, Qt::DotLine), true);
   const int s = halfSize;
   QPainter p(&picture);
-  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  p.setCompositionMode(m_crossXor ? QPainter::RasterOp_SourceXorDestination
+                                  : QPainter::CompositionMode_SourceOver);
   p.setPen(m_crossPen);
   p.drawLine(x - s, y, x + s, y);
   p.drawLine(x, y - s, x, y + s);
@@ -208,6 +209,11 @@ void TFormMain::DrawCross(int x, int y, bool withSquare, bool keepPen, int halfS
   }
   p.end();
   m_Image1->update();
+}
+
+void TFormMain::SetCrossPen(const QPen& pen, bool exclusiveOr) {
+  m_crossPen = pen;
+  m_crossXor = exclusiveOr;
 }
 
 void TFormMain::ImageClick(Qt::MouseButton button, int x, int y) {
