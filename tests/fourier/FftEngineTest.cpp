@@ -11,6 +11,7 @@
 
 #include "core/OTrame.h"
 #include "fourier/FftEngine.h"
+#include "fourier/Interferometry.h"
 #include "fourier/OFFT.h"
 #include "fourier/ReferenceFft.h"
 #include "fourier/WorkerPool.h"
@@ -345,6 +346,34 @@ TEST(WorkerPool, RunsEveryTaskOnceEvenBeyondItsThreads) {
   std::vector<int> once(3, 0);
   single.Run(3, [&](int t) { ++once[t]; });
   EXPECT_EQ(once, std::vector<int>(3, 1));
+}
+
+TEST(FastEngine, SeriesSumWithOneTwoOrThreeTasks) {
+  // One, two and three tasks over 5 frames: the sums are those of the frame-by-frame loop, also
+  // with values whose powers pass the double range (1e160 squared).
+  const int n = 32;
+  for (E scale : {4000.0L, 1e160L}) {
+    std::mt19937_64 rng(31);
+    std::vector<std::vector<E>> frames;
+    for (int k = 0; k < 5; ++k) frames.push_back(RandomValues(n, rng, scale));
+    std::vector<E> expected(size_t(n) * n, 0.0L);
+    for (const auto& f : frames) {
+      ReferenceFft ref(n);
+      ref.real = f;
+      ref.Transform(false);
+      ref.ToPowerSpectrum();
+      for (size_t i = 0; i < expected.size(); ++i) expected[i] = expected[i] + ref.real[i];
+    }
+    for (int threads : {1, 2, 3}) {
+      PowerSpectrumSum sum(n, threads);
+      for (const auto& f : frames) sum.Add(f.data());
+      EXPECT_EQ(sum.Count(), 5);
+      const std::vector<E>& got = sum.Sum();
+      for (size_t i = 0; i < got.size(); ++i) {
+        ASSERT_TRUE(SameBits(got[i], expected[i])) << "threads " << threads << " at " << i;
+      }
+    }
+  }
 }
 
 // ---- Against a direct DFT
