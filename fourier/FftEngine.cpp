@@ -57,6 +57,21 @@ struct CellView {
   }
   // Asks for element (i, s) ahead of its read.
   void PrefetchRead(int i, int s) const { __builtin_prefetch(&At(i, s), 0, 3); }
+  // True when the block's values (n indices of `lanes` lanes) may go into pairs: pairs are
+  // finite by construction; 80-bit cells are checked.
+  bool BlockFinite(int lanes, int n) const {
+    if constexpr (std::is_same_v<Ops, PairOps>) {
+      return true;
+    } else {
+      if (indexStride == 1 && laneStride == n) {
+        return AllFiniteExtended(&base->re, 2 * static_cast<size_t>(lanes) * n);
+      }
+      for (int s = 0; s < lanes; ++s)
+        for (int i = 0; i < n; ++i)
+          if (!AllFiniteExtended(&At(i, s).re, 2)) return false;
+      return true;
+    }
+  }
   // Announces the writes of element i of S contiguous lanes (laneStride 1).
   void Prefetch(int i, int lanes) const { PrefetchForWrite(&At(i, 0), lanes * sizeof(Cell)); }
 };
@@ -70,6 +85,15 @@ struct RealView {
   static E Im(int, int) { return 0.0L; }
   void PrefetchRead(int i, int s) const {
     __builtin_prefetch(&re[i * indexStride + s * laneStride], 0, 3);
+  }
+  bool BlockFinite(int lanes, int n) const {
+    if (indexStride == 1 && laneStride == n) {
+      return AllFiniteExtended(re, static_cast<size_t>(lanes) * n);
+    }
+    for (int s = 0; s < lanes; ++s)
+      for (int i = 0; i < n; ++i)
+        if (!AllFiniteExtended(&re[i * indexStride + s * laneStride], 1)) return false;
+    return true;
   }
 };
 
@@ -439,7 +463,11 @@ PassResult RunPassLanes(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, b
       const auto src = srcFor(l0);
       const auto sink = sinkFor(l0);
       bool done = false;
-      if (pairScratch) {
+      // Infinities and NaNs are not kept as pairs (a NaN would lose its payload): such a block
+      // takes 80-bit scratch and the pass is redone with 80-bit storage.
+      const bool finite = !pairScratch || src.BlockFinite(S, N);
+      if (!finite) clean = false;
+      if (pairScratch && finite) {
         PairCell* scratch = ws.scratchPair[task].data();
         ClearFpuFlags();
         FirstAndMiddle<S, PairOps>(src, scratch, N, L, tw.pair.data());
@@ -560,11 +588,9 @@ void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& worksp
                 work, ws, back, tw, tw.pairExact, tasks, local);
   } else {
     ExtCell* d = data.Exts();
-    // An ExtCell array is an array of 2 x count extended values.
-    const bool finite = AllFiniteExtended(&d[0].re, 2 * data.Count());
     local.rowsAsPairs =
         RowPass([&](int x0) { return View<ExtOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); }, work,
-                ws, back, tw, tw.pairExact && finite, tasks, local);
+                ws, back, tw, tw.pairExact, tasks, local);
   }
 
   // Columns: from work back into data, as pairs when every result fits.
@@ -603,12 +629,11 @@ void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& wor
   const int tasks = TaskCount(threads, N);
   ws.EnsureTasks(tasks);
   const Twiddles& tw = ws.Table(false);
-  const bool finite = AllFiniteExtended(frame, count);
   local.rowsAsPairs = RowPass(
       [&](int x0) {
         return RealView{frame + static_cast<ptrdiff_t>(x0) * N, 1, N};
       },
-      work, ws, false, tw, tw.pairExact && finite, tasks, local);
+      work, ws, false, tw, tw.pairExact, tasks, local);
   const PassResult r = ColumnPass(work, ws, false, tw, false, tasks, PowerSinkAt{acc, N});
   local.redoneStrips += r.redone;
   if (report != nullptr) *report = local;

@@ -29,10 +29,20 @@ void WorkerPool::StartThreads() {
   for (int i = 1; i < m_maxTasks; ++i) m_threads.emplace_back([this, i] { Worker(i); });
 }
 
+namespace {
+// A series sends jobs back to back: a thread that has just finished looks for the next one for
+// a few tens of microseconds before going to sleep, which saves the wake-up latency.
+constexpr int kSpins = 4000;
+inline void Pause() {
+  __builtin_ia32_pause();
+}
+}  // namespace
+
 void WorkerPool::Worker(int index) {
   uint64_t seen = 0;
   for (;;) {
     const std::function<void(int)>* task = nullptr;
+    for (int i = 0; i < kSpins && m_published.load(std::memory_order_acquire) == seen; ++i) Pause();
     {
       std::unique_lock<std::mutex> lock(m_mutex);
       m_wake.wait(lock, [&] { return m_quit || m_generation != seen; });
@@ -44,7 +54,10 @@ void WorkerPool::Worker(int index) {
     (*task)(index);
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (--m_pending == 0) m_done.notify_one();
+      if (--m_pending == 0) {
+        m_finished.store(true, std::memory_order_release);
+        m_done.notify_one();
+      }
     }
   }
 }
@@ -64,11 +77,14 @@ void WorkerPool::Run(int count, const std::function<void(int)>& task) {
     m_task = &task;
     m_count = parallel;
     m_pending = parallel - 1;
+    m_finished.store(false, std::memory_order_relaxed);
     ++m_generation;
+    m_published.store(m_generation, std::memory_order_release);
   }
   m_wake.notify_all();
   task(0);
   for (int i = parallel; i < count; ++i) task(i);
+  for (int i = 0; i < kSpins && !m_finished.load(std::memory_order_acquire); ++i) Pause();
   std::unique_lock<std::mutex> lock(m_mutex);
   m_done.wait(lock, [&] { return m_pending == 0; });
   m_task = nullptr;

@@ -3,6 +3,7 @@
 // pool's threads run the others, so a two-core machine uses both cores without creating
 // threads for every transform.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -43,6 +44,8 @@ class WorkerPool {
   int m_count = 0;
   int m_pending = 0;
   uint64_t m_generation = 0;
+  std::atomic<uint64_t> m_published{0};  // m_generation, readable without the lock
+  std::atomic<bool> m_finished{true};    // every thread of the current job is done
   bool m_quit = false;
   std::vector<std::thread> m_threads;
 };
