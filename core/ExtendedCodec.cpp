@@ -104,12 +104,30 @@ Extended DecodeExtended(const uint8_t* in) {
   }
 }
 
+// The bulk forms copy bytes straight between the file and the values, without passing each
+// value through the x87 registers (80-bit loads and stores are slow on current cores).
 void EncodeExtendedArray(const Extended* values, int64_t count, uint8_t* out) {
-  for (int64_t i = 0; i < count; ++i) EncodeExtended(values[i], out + i * kExtendedBytes);
+  if constexpr (kHostIsX87) {
+    for (int64_t i = 0; i < count; ++i) std::memcpy(out + i * kExtendedBytes, values + i, kExtendedBytes);
+  } else {
+    for (int64_t i = 0; i < count; ++i) EncodeExtended(values[i], out + i * kExtendedBytes);
+  }
 }
 
 void DecodeExtendedArray(const uint8_t* in, int64_t count, Extended* values) {
-  for (int64_t i = 0; i < count; ++i) values[i] = DecodeExtended(in + i * kExtendedBytes);
+  if constexpr (kHostIsX87) {
+    for (int64_t i = 0; i < count; ++i) {
+      const uint8_t* p = in + i * kExtendedBytes;
+      const int exponent = (p[8] | (p[9] << 8)) & 0x7FFF;
+      if (exponent != 0 && exponent != 0x7FFF && (p[7] & 0x80) == 0) {
+        values[i] = DecodeExtendedPortable(p);  // an unnormal: read by its value
+      } else {
+        std::memcpy(values + i, p, kExtendedBytes);
+      }
+    }
+  } else {
+    for (int64_t i = 0; i < count; ++i) values[i] = DecodeExtended(in + i * kExtendedBytes);
+  }
 }
 
 }  // namespace orvek

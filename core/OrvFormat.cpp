@@ -1,6 +1,8 @@
 // ORV: Orvek's own lossless format. Width and height as extended values, then every pixel
 // as a 10-byte extended value, column by column (x outer, y inner).
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "core/ExtendedCodec.h"
@@ -63,11 +65,24 @@ std::vector<uint8_t> OTrame::EncodeOrv(int32_t x1, int32_t y1, int32_t x2, int32
   EncodeExtended(static_cast<Extended>(w), out.data());
   EncodeExtended(static_cast<Extended>(h), out.data() + kExtendedBytes);
   uint8_t* p = out.data() + 2 * kExtendedBytes;
+  uint8_t median[kExtendedBytes];
+  EncodeExtended(Median, median);
   for (int64_t x = x1; x <= x2; ++x) {
     const bool columnInside = !Empty() && x >= 0 && x <= LastX;
-    for (int64_t y = y1; y <= y2; ++y, p += kExtendedBytes) {
-      const bool inside = columnInside && y >= 0 && y <= LastY;
-      EncodeExtended(inside ? Px(static_cast<int32_t>(x), static_cast<int32_t>(y)) : Median, p);
+    // The part of the column inside the frame is one contiguous run of values.
+    const int64_t inFirst = columnInside ? std::max<int64_t>(y1, 0) : y2 + 1;
+    const int64_t inLast = columnInside ? std::min<int64_t>(y2, LastY) : y2;
+    for (int64_t y = y1; y <= y2;) {
+      if (y >= inFirst && y <= inLast) {
+        const int64_t n = inLast - y + 1;
+        EncodeExtendedArray(Column(static_cast<int32_t>(x)) + y, n, p);
+        p += n * kExtendedBytes;
+        y += n;
+      } else {
+        std::memcpy(p, median, kExtendedBytes);
+        p += kExtendedBytes;
+        ++y;
+      }
     }
   }
   return out;
