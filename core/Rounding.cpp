@@ -94,15 +94,26 @@ std::string FormatRoundTrip(double x) {
   return ToChars(x, std::chars_format::general, 17);
 }
 
-bool ParseNumber(const std::string& text, Extended& out) {
-  size_t b = 0;
-  size_t e = text.size();
+namespace {
+
+// The span of a number's text: blanks around it and a leading "+" left out.
+bool NumberSpan(const std::string& text, size_t& b, size_t& e) {
+  b = 0;
+  e = text.size();
   while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
   while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' ||
                    text[e - 1] == '\n'))
     --e;
   if (b < e && text[b] == '+') ++b;
-  if (b >= e) return false;
+  return b < e;
+}
+
+}  // namespace
+
+bool ParseNumber(const std::string& text, Extended& out) {
+  size_t b = 0;
+  size_t e = 0;
+  if (!NumberSpan(text, b, e)) return false;
   // Only digits, one point, a sign and an exponent are numbers here (no "inf", "nan", hex).
   for (size_t i = b; i < e; ++i) {
     const char c = text[i];
@@ -118,13 +129,8 @@ bool ParseNumber(const std::string& text, Extended& out) {
 
 bool ParseInt(const std::string& text, int64_t& out) {
   size_t b = 0;
-  size_t e = text.size();
-  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
-  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' ||
-                   text[e - 1] == '\n'))
-    --e;
-  if (b < e && text[b] == '+') ++b;
-  if (b >= e) return false;
+  size_t e = 0;
+  if (!NumberSpan(text, b, e)) return false;
   int64_t v = 0;
   auto res = std::from_chars(text.data() + b, text.data() + e, v);
   if (res.ec != std::errc() || res.ptr != text.data() + e) return false;
