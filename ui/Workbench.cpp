@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "core/Utils.h"
+#include "ui/AnalysisCommands.h"
 #include "ui/Resources.h"
 #include "ui/SeriesCommands.h"
 #include "ui/UdlgAVI.h"
@@ -61,6 +62,7 @@ std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& o
   wb->frmVisu = std::make_unique<TfrmVisu>(*wb);
   wb->frmFitsHeader = std::make_unique<TfrmFitsHeader>(*wb);
   wb->seriesCommands = std::make_unique<SeriesCommands>(*wb);
+  wb->analysisCommands = std::make_unique<AnalysisCommands>(*wb);
   return wb;
 }
 

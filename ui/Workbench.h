@@ -23,6 +23,7 @@ class TDlgAVI;
 class TfrmVisu;
 class TfrmFitsHeader;
 class SeriesCommands;
+class AnalysisCommands;
 
 struct Workbench {
   Workbench(Prompter& p, DocumentOpener& o);
@@ -49,6 +50,8 @@ struct Workbench {
 
   /// The image-series commands of the main window (best-of, alignment, addition, bias).
   std::unique_ptr<SeriesCommands> seriesCommands;
+  /// The drift calibration, the video import and the interferometry commands.
+  std::unique_ptr<AnalysisCommands> analysisCommands;
 
   /// Reloads the texts of every translated window, in the order main window, measurement
   /// table, about box, log window, alignment dialog, surface window, camera window.
