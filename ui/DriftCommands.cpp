@@ -163,7 +163,8 @@ bool DriftCommands::SyntheticDrift() {
 
   BusyCursor busy;
   ShowingObserver observer(main, items);
-  const SyntheticDriftResult r = orvek::SyntheticDrift(items, CurrentLoadContext(), imagePath, observer);
+  const SyntheticDriftResult r =
+      orvek::SyntheticDrift(items, CurrentLoadContext(), imagePath, observer);
   m_lastPoints = r.points;
   if (!r.imagePath.empty()) {
     main.LoadAndShow(Q(r.imagePath));

@@ -133,8 +133,8 @@ bool TDlgAVI::Conversion(const QString& videoPath, const QString& baseName) {
   m_btnSelectAvi->setEnabled(false);
   m_btnConvert->setEnabled(false);
   LabelProgress progress(*this);
-  m_last = ConvertVideo(videoPath.toStdString(), baseName.toStdString(), VideoFormat::Auto,
-                        progress);
+  m_last =
+      ConvertVideo(videoPath.toStdString(), baseName.toStdString(), VideoFormat::Auto, progress);
   m_btnSelectAvi->setEnabled(true);
   m_btnConvert->setEnabled(true);
   m_converting = false;
