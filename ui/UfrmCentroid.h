@@ -1,25 +1,48 @@
 #pragma once
-// The measurement table window (TformCentroid). It owns the table model; the calls the rest
-// of the program makes (SaveCentroid, RefreshZoomCent, RAZ, SauveParams, ChangeLangue) work
-// on that model now. The grids, fields and menus of the window itself are not built yet:
-// ShowTable() shows nothing until they are, and the main window's "Réduction" item stays
-// disabled.
+// The measurement table window (TformCentroid): the raw grid (tab "Brutes") and the results
+// grid (tab "Réduites") of the measured pairs, the calibration and result fields, the
+// orientation compass, the camera choice and the table commands. The table itself is the
+// model ReductionTable: this window passes the user's edits and commands to it, shows its
+// state afterwards and reports a recomputation that stopped on a cell or field that is not
+// a number (nothing else changes then).
+//
+// Other windows call SaveCentroid, RefreshZoomCent, RAZ, SauveParams, ChangeLangue and
+// ShowTable; code that changes the model directly through Table() calls UpdateView()
+// afterwards.
 
 #include <QWidget>
 
 #include "measure/ReductionTable.h"
 
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QTabBar;
+class QTableView;
+
 namespace orvek {
 
 struct Workbench;
+class ReductionGridModel;
 
 class TformCentroid : public QWidget {
   Q_OBJECT
  public:
   explicit TformCentroid(Workbench& workbench);
+  ~TformCentroid() override;
+
+  // ---- Calls of the other windows ----------------------------------------------------------
 
   /// Enters the main window's CurrentPoint, measured on its CurrentFrame, as A of a new row
-  /// or B of the open row (which recomputes the table).
+  /// or B of the open row (which recomputes the table). A recomputation error is shown.
   RecomputeResult SaveCentroid();
   /// Copies the main window's CurrentPoint into the read-out fields.
   void RefreshZoomCent();
@@ -29,15 +52,117 @@ class TformCentroid : public QWidget {
   Status SauveParams();
   /// Reloads the texts of section language + "Reduction".
   void ChangeLangue();
-  /// Shows the table window in its normal state (once its grids exist).
+  /// Shows the table window in its normal (not minimised) state and brings it forward.
   void ShowTable();
 
   ReductionTable& Table() { return m_table; }
   const ReductionTable& Table() const { return m_table; }
+  /// Shows the model's current state (after a change made directly through Table()).
+  void UpdateView();
+
+  // ---- The window's own commands (what its controls do) -----------------------------------
+
+  /// A text typed into one of the edit fields (comma turned into "."), recomputing as the
+  /// model says. A recomputation error is shown and changes nothing else.
+  RecomputeResult EditField(ReductionField field, const QString& text);
+  /// option1: "Etalonnage" or "Mesure".
+  RecomputeResult SetMode(ReductionMode mode);
+  /// Button1 / Button4.
+  RecomputeResult ToggleNS();
+  /// Button2 / Button3.
+  RecomputeResult ToggleEW();
+  /// "2x Binning" ticked or unticked.
+  RecomputeResult SetBinning(bool ticked);
+  /// TabControl1: 0 "Brutes", 1 "Réduites" (always "Brutes" in calibration mode).
+  void SelectTab(int tab);
+  /// "&Trier": results column 0..4, ascending or descending.
+  RecomputeResult SortGrid(int column, bool descending);
+  /// "Rejets".
+  RejectReport RejectOutliers();
+  /// "&Effacer": asks the "dDL" question; Yes empties the table. True when emptied.
+  bool Effacer();
+  /// Pop-up "Supprimer la ligne" on data row r (1..n); with `recall` the image of the row
+  /// that takes its place is shown.
+  RecomputeResult DeleteRow(int row, bool recall);
+  /// Pop-up "Supprimer à partir d'ici": removes row r and all following ones.
+  RecomputeResult CutFrom(int row);
+  /// A click on data row r of either grid: selects it in both and, when it names an image,
+  /// loads it into the main window, draws the crosses at A (20) and B (10) and sets the
+  /// captured positions. True when the image was loaded.
+  bool RecallFrame(int row);
+  /// Current data row of the visible grid (0 when none).
+  int CurrentGridRow() const;
+  /// "Ajouter au &Log": the log window with the series name as the system, first page.
+  void AjouterAuLog();
+  /// ComboBox1: a camera chosen in the list (-1: none).
+  RecomputeResult SelectCamera(int index);
+  /// Button5 "...": the camera editor, modal; OK reloads the camera list.
+  bool EditCameras();
+  /// "Always on top".
+  void SetAlwaysOnTop(bool onTop);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildControls();
+  void BuildMenus();
+  QLineEdit* AddField(const char* name, ReductionField field, bool editable, int width);
+  /// Shows a failed recomputation; then the model's state. Returns `result`.
+  RecomputeResult Apply(const RecomputeResult& result);
+  void ShowFields();
+  void ShowCameras();
+  void SelectGridRow(int row);
+
   Workbench& m_workbench;
   ReductionTable m_table;
+  QString m_questionDDL;
+  std::string m_shownCaption;  ///< the model caption last put in the title
+  bool m_updating = false;     ///< the window is showing the model: no edits go back
+  bool m_moving = false;       ///< the window moves the grids' selection itself
+  std::vector<std::string> m_cameraNames;
+
+  // Controls (objectName as the member without "m_").
+  QMenuBar* m_MainMenu1 = nullptr;
+  QAction* m_AjouterauLog1 = nullptr;
+  QAction* m_Effacer1 = nullptr;
+  QMenu* m_Trier1 = nullptr;
+  QList<QMenu*> m_sortMenus;
+  QList<QAction*> m_ascending;
+  QList<QAction*> m_descending;
+  QAction* m_Rejets1 = nullptr;
+  QMenu* m_PopupMenu1 = nullptr;
+  QAction* m_Supprimerlaligne1 = nullptr;
+  QAction* m_Supprimerapartirdici1 = nullptr;
+
+  QTabBar* m_TabControl1 = nullptr;
+  QTableView* m_StringGrid1 = nullptr;
+  QTableView* m_StringGrid2 = nullptr;
+  ReductionGridModel* m_rawModel = nullptr;
+  ReductionGridModel* m_resultModel = nullptr;
+
+  std::vector<std::pair<ReductionField, QLineEdit*>> m_fields;
+  QLineEdit* m_txtDelta = nullptr;
+  QLineEdit* m_txtEps = nullptr;
+  QLineEdit* m_txtTheta = nullptr;
+  QLineEdit* m_txtRho = nullptr;
+  QLineEdit* m_LPix = nullptr;
+  QLineEdit* m_HPix = nullptr;
+
+  QLabel* m_lblPre = nullptr;
+  QPushButton* m_Button1 = nullptr;
+  QPushButton* m_Button2 = nullptr;
+  QPushButton* m_Button3 = nullptr;
+  QPushButton* m_Button4 = nullptr;
+  QGroupBox* m_option1 = nullptr;
+  QButtonGroup* m_optionGroup = nullptr;
+  QRadioButton* m_option1Items[2] = {nullptr, nullptr};
+  QCheckBox* m_Bin2x = nullptr;
+  QCheckBox* m_CheckBox1 = nullptr;
+  QLabel* m_L5 = nullptr;
+  QLabel* m_L15 = nullptr;
+  QComboBox* m_ComboBox1 = nullptr;
+  QPushButton* m_Button5 = nullptr;
 };
 
 }  // namespace orvek

@@ -4,6 +4,7 @@
 
 #include "core/Utils.h"
 #include "ui/AnalysisCommands.h"
+#include "ui/ReductionCommands.h"
 #include "ui/Resources.h"
 #include "ui/SeriesCommands.h"
 #include "ui/UdlgAVI.h"
@@ -62,6 +63,7 @@ std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& o
   wb->frmVisu = std::make_unique<TfrmVisu>(*wb);
   wb->frmFitsHeader = std::make_unique<TfrmFitsHeader>(*wb);
   wb->seriesCommands = std::make_unique<SeriesCommands>(*wb);
+  wb->reductionCommands = std::make_unique<ReductionCommands>(*wb);
   wb->analysisCommands = std::make_unique<AnalysisCommands>(*wb);
   return wb;
 }

@@ -23,6 +23,7 @@ class TDlgAVI;
 class TfrmVisu;
 class TfrmFitsHeader;
 class SeriesCommands;
+class ReductionCommands;
 class AnalysisCommands;
 
 struct Workbench {
@@ -50,6 +51,8 @@ struct Workbench {
 
   /// The image-series commands of the main window (best-of, alignment, addition, bias).
   std::unique_ptr<SeriesCommands> seriesCommands;
+  /// The measurement-table commands of the main window (AutoOrvek, Réduction, Log).
+  std::unique_ptr<ReductionCommands> reductionCommands;
   /// The drift calibration, the video import and the interferometry commands.
   std::unique_ptr<AnalysisCommands> analysisCommands;
 
