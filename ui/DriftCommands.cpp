@@ -208,6 +208,7 @@ void DriftCommands::OrientAndFeed(const DriftLine& line, int32_t lastX, const rS
   const FeedResult fed =
       FeedCalibration(table.Table(), line, o.eastLeft, o.northUp, lastX, current, framePath);
   if (!fed.status) m_workbench.prompter.Error(Q(fed.status.message));
+  table.UpdateView();  // the new txtDelta and the orientation buttons
   table.ShowTable();
 }
 

@@ -120,6 +120,20 @@ class DriftUi : public UiTest {
   }
 
   QRgb PixelAt(int x, int y) { return Main().Image1()->Picture().pixel(x, y); }
+
+  // The table window is shown and its controls show the model: txtDelta and the compass.
+  void ExpectTableWindowShows() {
+    EXPECT_TRUE(TableWindow().isVisible());
+    auto* delta = TableWindow().findChild<QLineEdit*>("txtDelta");
+    auto* eps = TableWindow().findChild<QLineEdit*>("txtEps");
+    auto* east = TableWindow().findChild<QPushButton*>("Button2");
+    auto* north = TableWindow().findChild<QPushButton*>("Button1");
+    ASSERT_TRUE(delta && eps && east && north);
+    EXPECT_EQ(delta->text().toStdString(), Field(ReductionField::txtDelta));
+    EXPECT_EQ(eps->text().toStdString(), Field(ReductionField::txtEps));
+    EXPECT_EQ(east->text().toStdString(), Table().Button2());
+    EXPECT_EQ(north->text().toStdString(), Table().Button1());
+  }
 };
 
 // ---- Orientation dialog ---------------------------------------------------------------------
@@ -296,6 +310,7 @@ TEST_F(DriftUi, TrailGivesTheLibrarysDeltaAndMarksThePicture) {
   EXPECT_EQ(Table().DataRows(), 0);
   EXPECT_EQ(Table().Button2(), "E");
   EXPECT_EQ(Table().Button1(), "N");
+  ExpectTableWindowShows();
 
   // The marks: green crosses at the centroids, the fitted line in red from column 0.
   const std::vector<DriftPoint>& points = lib.points;
@@ -331,6 +346,7 @@ TEST_F(DriftUi, HorizontalTrailGivesDeltaZeroWhateverTheOrientation) {
   EXPECT_EQ(HandAngle(-119, 0, false), 270.0);
   EXPECT_EQ(Table().Button2(), "W");
   EXPECT_EQ(Table().Button1(), "S");
+  ExpectTableWindowShows();
   Extended delta = 0;
   ASSERT_TRUE(ParseNumber(Field(ReductionField::txtDelta), delta));
   EXPECT_NEAR(static_cast<double>(delta), 0.0, 0.005);
@@ -405,6 +421,7 @@ TEST_F(DriftUi, SyntheticDriftMatchesLibraryAndCommandLine) {
   EXPECT_EQ(PixelAt(s.x1, s.y1), qRgb(255, 0, 0));
   EXPECT_EQ(Table().Button2(), "W");
   EXPECT_EQ(Table().Button1(), "N");
+  ExpectTableWindowShows();
 }
 
 TEST_F(DriftUi, FiveFramesAtOneSpotAreRefused) {
@@ -419,6 +436,7 @@ TEST_F(DriftUi, FiveFramesAtOneSpotAreRefused) {
   EXPECT_EQ(Field(ReductionField::txtDelta), delta);
   EXPECT_EQ(Field(ReductionField::txtEps), eps);
   EXPECT_EQ(Table().DataRows(), 0);
+  EXPECT_FALSE(TableWindow().isVisible());
   // The five crosses on one spot are still shown.
   EXPECT_TRUE(FileExists(WorkFolder("tempc") + "drift.orvc"));
   EXPECT_EQ(Main().CurrentFrame().GetPixel(20, 19), 255);
