@@ -409,8 +409,8 @@ void SeriesCommands::Button2Click() {
     std::vector<std::string> paths;
     for (const QString& f : files) paths.push_back(f.toStdString());
     WindowObserver observer(main, paths, static_cast<int>(paths.size()), {false, false, false});
-    BiasResult result = MakeBias(paths, main.CurrentFitsOptions(),
-                                 WorkFolder("temps") + "dark.orvc", observer);
+    BiasResult result =
+        MakeBias(paths, main.CurrentFitsOptions(), WorkFolder("temps") + "dark.orvc", observer);
     main.RefreshSelection();
     if (result.status) {
       main.SetBiasFrame(std::make_unique<OTrame>(std::move(result.bias)));

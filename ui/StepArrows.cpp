@@ -28,7 +28,7 @@ StepArrows::StepArrows(QLineEdit* buddy, Qt::Orientation orientation, int minimu
   for (QToolButton* b : {m_next, m_prev}) {
     b->setAutoRepeat(true);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setFixedSize(vertical ? QSize(18, 12) : QSize(18, 22));
+    b->setFixedSize(vertical ? QSize(18, 12) : QSize(22, 22));
   }
   if (vertical) {
     layout->addWidget(m_next);
@@ -62,8 +62,8 @@ void StepArrows::SetRange(int minimum, int maximum) {
 
 void StepArrows::Step(bool next) {
   const long long v = static_cast<long long>(Position()) + (next ? m_increment : -m_increment);
-  SetPosition(static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max())));
+  SetPosition(static_cast<int>(
+      std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
   emit Clicked(next);
 }
 

@@ -15,8 +15,8 @@ class StepArrows : public QWidget {
  public:
   /// Arrows for `buddy` within minimum..maximum. Vertical: up then down; horizontal: left
   /// then right. The up (or right) arrow adds `increment`, the other subtracts it.
-  StepArrows(QLineEdit* buddy, Qt::Orientation orientation, int minimum, int maximum,
-             int increment, QWidget* parent = nullptr);
+  StepArrows(QLineEdit* buddy, Qt::Orientation orientation, int minimum, int maximum, int increment,
+             QWidget* parent = nullptr);
 
   /// The buddy's integer clamped to the range; the last position set when the text is not
   /// an integer.

@@ -1,7 +1,6 @@
 #include "ui/UdlgAlign.h"
 
 #include <QCheckBox>
-#include <cstdint>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,6 +10,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <cstdint>
 
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
@@ -167,7 +167,8 @@ bool TDlgAlign::ReadField(const QLineEdit* edit, const QString& caption, int min
 Status TDlgAlign::ReadSettings(AlignSettings& settings) const {
   QString message;
   AlignSettings s = settings;
-  const QString sizeCaption = m_Label1->text().isEmpty() ? QString("Taille Image") : m_Label1->text();
+  const QString sizeCaption =
+      m_Label1->text().isEmpty() ? QString("Taille Image") : m_Label1->text();
   if (!ReadField(m_ctlTailleRecadrage, sizeCaption, 1, kMaxCropSide, s.size, &message) ||
       !ReadField(m_OffsetX, "Offset X", -kMaxOffset, kMaxOffset, s.offsetX, &message) ||
       !ReadField(m_OffsetY, "Offset Y", -kMaxOffset, kMaxOffset, s.offsetY, &message)) {
@@ -243,7 +244,8 @@ void TDlgAlign::CheckBox2Click() {
 void TDlgAlign::Button1Click() {
   QString message;
   int size = 0, offsetX = 0, offsetY = 0;
-  const QString sizeCaption = m_Label1->text().isEmpty() ? QString("Taille Image") : m_Label1->text();
+  const QString sizeCaption =
+      m_Label1->text().isEmpty() ? QString("Taille Image") : m_Label1->text();
   if (!ReadField(m_ctlTailleRecadrage, sizeCaption, 1, kMaxCropSide, size, &message) ||
       !ReadField(m_OffsetX, "Offset X", -kMaxOffset, kMaxOffset, offsetX, &message) ||
       !ReadField(m_OffsetY, "Offset Y", -kMaxOffset, kMaxOffset, offsetY, &message)) {

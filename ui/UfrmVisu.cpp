@@ -92,8 +92,7 @@ TfrmVisu::TfrmVisu(Workbench& workbench) : m_workbench(workbench) {
     image->setObjectName(QString("Image%1").arg(n));
     image->setPalette(slot);
     image->setGeometry(left + c * (kThumbnailSide + kGap),
-                       kSheetMargin + r * (kThumbnailSide + kGap), kThumbnailSide,
-                       kThumbnailSide);
+                       kSheetMargin + r * (kThumbnailSide + kGap), kThumbnailSide, kThumbnailSide);
     image->setFixedSize(kThumbnailSide, kThumbnailSide);
     image->setCursor(Qt::PointingHandCursor);
     image->setEnabled(false);
@@ -132,7 +131,8 @@ TfrmVisu::TfrmVisu(Workbench& workbench) : m_workbench(workbench) {
   row->addWidget(new QLabel("retenue", bar));
   row->addSpacing(8);
   row->addWidget(Dot(QColor(255, 0, 0), bar));
-  row->addWidget(new QLabel(QString::fromUtf8("écartée  (un clic sur une vignette l'inverse)"), bar));
+  row->addWidget(
+      new QLabel(QString::fromUtf8("écartée  (un clic sur une vignette l'inverse)"), bar));
   row->addStretch(1);
   m_btnClose = new QPushButton("Fermer", bar);
   m_btnClose->setObjectName("btnClose");

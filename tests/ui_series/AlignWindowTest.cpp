@@ -182,8 +182,8 @@ TEST_F(AlignWindowTest, SubPixelCropsAreThoseOfTheLibraryWithTheWindowsSettings)
   settings.size = 48;
   AlignOutput output;
   output.folder = Data("lib/");
-  const AlignResult library = AlignList(Series().ListItems(), settings,
-                                        Series().CurrentLoadContext(), output);
+  const AlignResult library =
+      AlignList(Series().ListItems(), settings, Series().CurrentLoadContext(), output);
   ASSERT_TRUE(library.status.ok);
   ASSERT_EQ(library.frames.size(), 2u);
 

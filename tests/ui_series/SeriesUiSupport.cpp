@@ -15,7 +15,8 @@ OTrame PlusStar(int width, int height, int x, int y, double peak, double backgro
   OTrame f = MakeFrame(width, height, background);
   const Extended b = background;
   f.Px(x, y) = b + peak;
-  for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) f.Px(x + dx, y + dy) = b + peak / 2;
+  for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+    f.Px(x + dx, y + dy) = b + peak / 2;
   for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {-1, 1}, {1, 1}}) {
     f.Px(x + dx, y + dy) = b + peak / 4;
   }

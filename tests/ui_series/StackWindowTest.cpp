@@ -42,7 +42,8 @@ class StackWindowTest : public SeriesUiTest {
 
 TEST_F(StackWindowTest, AddingPositionsOneTwoFiveWritesAd0005AndShowsIt) {
   const double levels[] = {10, 20, 30, 40, 60};
-  for (int i = 0; i < 5; ++i) WriteData("m57_00" + std::to_string(i + 1) + ".fit", Level(levels[i]));
+  for (int i = 0; i < 5; ++i)
+    WriteData("m57_00" + std::to_string(i + 1) + ".fit", Level(levels[i]));
   ListData("m57_*.fit");
   Main().SetTicked(2, false);
   Main().SetTicked(3, false);
@@ -242,8 +243,8 @@ TEST_F(BiasWindowTest, MedianOfThreeIsSubtractedAtEveryLoadAndShowsTheLabel) {
 TEST_F(BiasWindowTest, MedianOfFourIsTheMeanOfTheMiddleTwo) {
   ShowLight();
   // 10, 40, 20, 30 sorted: 10 20 30 40 -> (20 + 30) / 2 = 25; at (5, 5): 1, 2, 3, 5 -> 2.5.
-  Bias({Dark("d1.fit", 10, 1), Dark("d2.fit", 40, 2), Dark("d3.fit", 20, 3),
-        Dark("d4.fit", 30, 5)});
+  Bias(
+      {Dark("d1.fit", 10, 1), Dark("d2.fit", 40, 2), Dark("d3.fit", 20, 3), Dark("d4.fit", 30, 5)});
   ASSERT_NE(Main().BiasFrame(), nullptr);
   EXPECT_EQ(Main().BiasFrame()->Px(3, 3), 25);
   EXPECT_EQ(Main().BiasFrame()->Px(5, 5), 2.5L);
