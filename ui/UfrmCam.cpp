@@ -35,6 +35,11 @@ class CameraCellEditor : public QStyledItemDelegate {
     return edit;
   }
 
+  void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
+    if (editor == m_open) m_open = nullptr;
+    QStyledItemDelegate::destroyEditor(editor, index);
+  }
+
   /// Ends an edit in progress, keeping what was typed.
   void Commit() {
     if (!m_open) return;
