@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "core/IniFile.h"
 #include "core/Utils.h"
@@ -181,8 +182,12 @@ void TformCam::CellEdited(int row, int col) {
   }
 }
 
-bool TformCam::Execute() {
+bool TformCam::Execute(QWidget* over) {
   FormShow();
+  if (over != nullptr && over->windowHandle() != nullptr) {
+    winId();  // the native window exists from here on
+    if (windowHandle() != nullptr) windowHandle()->setTransientParent(over->windowHandle());
+  }
   const int answer = exec();
   return answer == QDialog::Accepted && m_written;
 }

@@ -26,9 +26,9 @@ class TformCam : public QDialog {
   /// Reloads the texts of section language + "Cam".
   void ChangeLangue();
 
-  /// Shows the editor modally (FormShow first). True when it closed with OK and the list
-  /// was written.
-  bool Execute();
+  /// Shows the editor modally (FormShow first), kept above `over` (the window that opens it,
+  /// which may itself stay on top). True when it closed with OK and the list was written.
+  bool Execute(QWidget* over = nullptr);
   /// FormShow: the grid refilled from the settings file, the name column 180 wide.
   void FormShow();
   /// OK (Button1): writes the list and closes.

@@ -638,7 +638,7 @@ RecomputeResult TformCentroid::SelectCamera(int index) {
 bool TformCentroid::EditCameras() {
   TformCam* editor = m_workbench.formCam.get();
   if (editor == nullptr) return false;
-  if (!editor->Execute()) return false;
+  if (!editor->Execute(this)) return false;
   m_table.LoadCameras();
   UpdateView();
   return true;
