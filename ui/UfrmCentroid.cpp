@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -65,8 +66,14 @@ QTableView* MakeGrid(const char* name, QWidget* parent) {
   grid->setObjectName(name);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  // A compact font, so that positions such as 1234.567 fit the narrow columns of the grids.
+  QFont font = grid->font();
+  font.setPointSizeF(std::min(font.pointSizeF(), 7.5));
+  grid->setFont(font);
+  grid->horizontalHeader()->setFont(font);
+  grid->setTextElideMode(Qt::ElideNone);
   grid->verticalHeader()->hide();
-  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 6);
   grid->horizontalHeader()->setHighlightSections(false);
   grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   grid->horizontalHeader()->setMinimumSectionSize(16);
@@ -165,6 +172,9 @@ void TformCentroid::BuildControls() {
     return m_table.ResultRows();
   }, kResultColumnCount, this);
   m_StringGrid1->setModel(m_rawModel);
+  // Both grids write their cells' text 2 pixels right of and below the corner.
+  m_StringGrid1->setItemDelegate(new ResidualCellPainter(
+      [](int, int) { return std::optional<CellColour>(); }, m_StringGrid1));
   m_StringGrid2->setModel(m_resultModel);
   m_StringGrid2->setItemDelegate(new ResidualCellPainter(
       [this](int row, int col) { return m_table.ResidualColour(row, col); }, m_StringGrid2));
@@ -353,11 +363,9 @@ void TformCentroid::BuildControls() {
   connect(m_CheckBox1, &QCheckBox::clicked, this, [this](bool on) { SetAlwaysOnTop(on); });
   right->addWidget(m_CheckBox1);
 
-  // Disabled fields still show values the user reads: keep their text dark.
-  QPalette pal = palette();
-  pal.setColor(QPalette::Disabled, QPalette::Text, QColor(90, 90, 90));
-  pal.setColor(QPalette::Disabled, QPalette::Base, QColor(240, 240, 240));
-  for (QLineEdit* e : {m_txtDelta, m_txtEps, m_txtTheta, m_txtRho}) e->setPalette(pal);
+  // Disabled fields still show values the user reads (the means): keep their text dark.
+  for (QLineEdit* e : {m_txtDelta, m_txtEps, m_txtTheta, m_txtRho})
+    e->setStyleSheet("QLineEdit:disabled { color: #202020; background: #ececec; }");
 }
 
 void TformCentroid::BuildMenus() {
@@ -476,8 +484,6 @@ void TformCentroid::UpdateView() {
   m_txtEps->setEnabled(m_table.CalibrationFieldsEnabled());
   m_txtTheta->setEnabled(m_table.KnownValueFieldsEnabled());
   m_txtRho->setEnabled(m_table.KnownValueFieldsEnabled());
-  // Every computation leaves the two result fields on white.
-  for (QLineEdit* e : {m_txtTheta, m_txtRho}) e->setStyleSheet(QString());
   m_Button1->setText(Q(m_table.Button1()));
   m_Button4->setText(Q(m_table.Button4()));
   m_Button2->setText(Q(m_table.Button2()));
