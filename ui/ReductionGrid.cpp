@@ -32,8 +32,7 @@ QVariant ReductionGridModel::data(const QModelIndex& index, int role) const {
   return QString::fromStdString(rows[r][c]);
 }
 
-QVariant ReductionGridModel::headerData(int section, Qt::Orientation orientation,
-                                        int role) const {
+QVariant ReductionGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Vertical) return section + 1;
   const Rows& rows = m_rows();

@@ -67,10 +67,9 @@ TformCam::TformCam(Workbench& workbench) : m_workbench(workbench) {
   m_StringGrid1->setObjectName("StringGrid1");
   m_StringGrid1->setColumnCount(CameraEditor::kColumns);
   m_StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-  m_StringGrid1->setEditTriggers(QAbstractItemView::DoubleClicked |
-                                 QAbstractItemView::EditKeyPressed |
-                                 QAbstractItemView::AnyKeyPressed |
-                                 QAbstractItemView::SelectedClicked);
+  m_StringGrid1->setEditTriggers(
+      QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+      QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
   m_StringGrid1->verticalHeader()->setDefaultSectionSize(m_StringGrid1->fontMetrics().height() + 6);
   m_StringGrid1->verticalHeader()->setSectionsMovable(true);
   m_StringGrid1->horizontalHeader()->setSectionsMovable(true);
@@ -131,7 +130,8 @@ TformCam::TformCam(Workbench& workbench) : m_workbench(workbench) {
 }
 
 TformCam::~TformCam() {
-  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void TformCam::ChangeLangue() {
@@ -207,12 +207,12 @@ bool TformCam::eventFilter(QObject* watched, QEvent* event) {
     if (column.isValid() && edit != nullptr) {
       const auto* key = static_cast<QKeyEvent*>(event);
       const QString typed = key->text();
-      if (typed.size() != 1 || (typed[0].unicode() < 0x20 && typed[0] != QChar('\b')))
-        return false;
+      if (typed.size() != 1 || (typed[0].unicode() < 0x20 && typed[0] != QChar('\b'))) return false;
       const char16_t c = typed[0].unicode();
       if (column.toInt() == CameraEditor::kNameColumn) return false;  // names take any key
       if (c > 0x7F) return true;
-      const std::optional<char> accepted = CameraEditor::FilterKey(column.toInt(), static_cast<char>(c));
+      const std::optional<char> accepted =
+          CameraEditor::FilterKey(column.toInt(), static_cast<char>(c));
       if (!accepted) return true;
       if (*accepted != static_cast<char>(c)) {
         edit->insert(QString(QChar(*accepted)));

@@ -106,7 +106,8 @@ TformCentroid::TformCentroid(Workbench& workbench)
 
 TformCentroid::~TformCentroid() {
   // The controls' last signals (focus leaving a field) must not reach the handlers.
-  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
   // The grids read the table, which goes before QWidget deletes its children.
   delete m_StringGrid1;
   delete m_StringGrid2;
@@ -162,25 +163,24 @@ void TformCentroid::BuildControls() {
                                  QAbstractItemView::EditKeyPressed |
                                  QAbstractItemView::AnyKeyPressed);
   m_StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_rawModel = new ReductionGridModel([this]() -> const ReductionGridModel::Rows& {
-    return m_table.RawRows();
-  }, kRawColumnCount, this);
+  m_rawModel = new ReductionGridModel(
+      [this]() -> const ReductionGridModel::Rows& { return m_table.RawRows(); }, kRawColumnCount,
+      this);
   m_rawModel->SetEditor([this](int row, int col, const std::string& text) {
     return m_table.SetCell(row, col, text);
   });
-  m_resultModel = new ReductionGridModel([this]() -> const ReductionGridModel::Rows& {
-    return m_table.ResultRows();
-  }, kResultColumnCount, this);
+  m_resultModel = new ReductionGridModel(
+      [this]() -> const ReductionGridModel::Rows& { return m_table.ResultRows(); },
+      kResultColumnCount, this);
   m_StringGrid1->setModel(m_rawModel);
   // Both grids write their cells' text 2 pixels right of and below the corner.
-  m_StringGrid1->setItemDelegate(new ResidualCellPainter(
-      [](int, int) { return std::optional<CellColour>(); }, m_StringGrid1));
+  m_StringGrid1->setItemDelegate(
+      new ResidualCellPainter([](int, int) { return std::optional<CellColour>(); }, m_StringGrid1));
   m_StringGrid2->setModel(m_resultModel);
   m_StringGrid2->setItemDelegate(new ResidualCellPainter(
       [this](int row, int col) { return m_table.ResidualColour(row, col); }, m_StringGrid2));
   for (int c = 0; c < kRawColumnCount; ++c) m_StringGrid1->setColumnWidth(c, kRawWidths[c]);
-  for (int c = 0; c < kResultColumnCount; ++c)
-    m_StringGrid2->setColumnWidth(c, kResultWidths[c]);
+  for (int c = 0; c < kResultColumnCount; ++c) m_StringGrid2->setColumnWidth(c, kResultWidths[c]);
   left->addWidget(m_StringGrid1, 1);
   left->addWidget(m_StringGrid2, 1);
   columns->addLayout(left, 1);
@@ -197,8 +197,9 @@ void TformCentroid::BuildControls() {
               if (QApplication::mouseButtons() != Qt::NoButton || !grid->hasFocus()) return;
               RecallFrame(current.row() + 1);
             });
-    connect(grid, &QWidget::customContextMenuRequested, this,
-            [this, grid](const QPoint& p) { m_PopupMenu1->popup(grid->viewport()->mapToGlobal(p)); });
+    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& p) {
+      m_PopupMenu1->popup(grid->viewport()->mapToGlobal(p));
+    });
   }
   connect(m_TabControl1, &QTabBar::currentChanged, this, [this](int tab) {
     if (!m_updating) SelectTab(tab);
@@ -258,9 +259,8 @@ void TformCentroid::BuildControls() {
     modeLayout->addWidget(m_option1Items[i]);
   }
   m_option1Items[1]->setChecked(true);
-  connect(m_optionGroup, &QButtonGroup::idClicked, this, [this](int id) {
-    SetMode(id == 0 ? ReductionMode::Etalonnage : ReductionMode::Mesure);
-  });
+  connect(m_optionGroup, &QButtonGroup::idClicked, this,
+          [this](int id) { SetMode(id == 0 ? ReductionMode::Etalonnage : ReductionMode::Mesure); });
 
   auto* top = new QHBoxLayout;
   top->setSpacing(6);
@@ -406,7 +406,8 @@ void TformCentroid::BuildMenus() {
   m_Supprimerapartirdici1->setObjectName("Supprimerapartirdici1");
   connect(m_Supprimerlaligne1, &QAction::triggered, this,
           [this] { DeleteRow(CurrentGridRow(), true); });
-  connect(m_Supprimerapartirdici1, &QAction::triggered, this, [this] { CutFrom(CurrentGridRow()); });
+  connect(m_Supprimerapartirdici1, &QAction::triggered, this,
+          [this] { CutFrom(CurrentGridRow()); });
 }
 
 // ---- Texts ----------------------------------------------------------------------------------
@@ -670,11 +671,11 @@ bool TformCentroid::eventFilter(QObject* watched, QEvent* event) {
       const QString typed = key->text();
       // Keys that type nothing (arrows, Delete) and shortcuts (copy, paste) pass; a typed
       // character goes through the field's filter.
-      if (typed.size() != 1 || (typed[0].unicode() < 0x20 && typed[0] != QChar('\b')))
-        return false;
+      if (typed.size() != 1 || (typed[0].unicode() < 0x20 && typed[0] != QChar('\b'))) return false;
       const char16_t c = typed[0].unicode();
       if (c > 0x7F) return true;
-      const std::optional<char> accepted = ReductionTable::FilterKey(it->first, static_cast<char>(c));
+      const std::optional<char> accepted =
+          ReductionTable::FilterKey(it->first, static_cast<char>(c));
       if (!accepted) return true;
       if (*accepted != static_cast<char>(c)) {
         edit->insert(QString(QChar(*accepted)));

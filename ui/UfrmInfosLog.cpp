@@ -57,7 +57,8 @@ TfrmInfosLog::TfrmInfosLog(Workbench& workbench)
 }
 
 TfrmInfosLog::~TfrmInfosLog() {
-  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+  for (QObject* child : findChildren<QObject*>())
+    QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 QLineEdit* TfrmInfosLog::AddField(const char* name, std::string LogFields::*field) {

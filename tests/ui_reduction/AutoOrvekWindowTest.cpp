@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "ReductionUiSupport.h"
-#include "ui/Controls.h"
 #include "core/Utils.h"
 #include "measure/AutoOrvek.h"
 #include "measure/LogComposer.h"
+#include "ui/Controls.h"
 #include "ui/ReductionCommands.h"
 #include "ui/UfrmMain.h"
 
@@ -50,10 +50,10 @@ class AutoOrvekWindowTest : public ReductionUiTest {
     // North up, east left: B lies rho sin(theta) to the left of A and rho cos(theta) above.
     const double theta = std::stod(truth["theta"]) * 3.14159265358979323846 / 180;
     const double rho = std::stod(truth["rho"]);
-    const int bx = static_cast<int>(std::lround(static_cast<double>(Main().CapturedA().X) -
-                                                rho * std::sin(theta)));
-    const int by = static_cast<int>(std::lround(static_cast<double>(Main().CapturedA().Y) -
-                                                rho * std::cos(theta)));
+    const int bx = static_cast<int>(
+        std::lround(static_cast<double>(Main().CapturedA().X) - rho * std::sin(theta)));
+    const int by = static_cast<int>(
+        std::lround(static_cast<double>(Main().CapturedA().Y) - rho * std::cos(theta)));
     QTest::mouseClick(Main().Image1(), Qt::LeftButton, {}, QPoint(bx, by));
     QTest::mouseClick(Find<QPushButton>("Capture_B"), Qt::LeftButton);
     ASSERT_GT(Main().CurrentPoint().Count, 0);

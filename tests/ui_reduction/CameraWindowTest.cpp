@@ -82,8 +82,8 @@ TEST_F(CameraWindowTest, TheEditorShowsTheCamerasFromIndexOneWithTenEmptyRows) {
 TEST_F(CameraWindowTest, RoundTripThroughTheTable) {
   RunEditor([&] {
     TypeCell(12, 0, "My Cam");
-    TypeCell(12, 1, "7,4");   // the comma becomes a point
-    TypeCell(12, 2, "x8a");   // letters are refused in the size columns
+    TypeCell(12, 1, "7,4");  // the comma becomes a point
+    TypeCell(12, 2, "x8a");  // letters are refused in the size columns
     EXPECT_EQ(Grid()->item(12, 1)->text(), "7.4");
     EXPECT_EQ(Grid()->item(12, 2)->text(), "8");
     QTest::mouseClick(CamButton("Button1"), Qt::LeftButton);

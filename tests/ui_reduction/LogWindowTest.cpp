@@ -56,8 +56,9 @@ class LogWindowTest : public ReductionUiTest {
   // The lines of one entry, written out from the layout of each log.
   const QString kData =
       "ORV1           ;2024-05-01  ;   66.14;  11.774;0.75;3;22.62 / 2.134;seeing 2";
-  const QString kReport = "STF 1234       ORV1              7.1   8.3     2024-05-01     66.14  "
-                          "11.774     3     seeing 2";
+  const QString kReport =
+      "STF 1234       ORV1              7.1   8.3     2024-05-01     66.14  "
+      "11.774     3     seeing 2";
 };
 
 TEST_F(LogWindowTest, TheTableOpensTheLogWithTheSeriesNameOnTheFirstPage) {

@@ -49,8 +49,8 @@ TEST_F(PairEntryTest, RightLeftRightMakesOneCompleteRow) {
 
   ASSERT_EQ(Table().DataRows(), 1);
   EXPECT_FALSE(Table().LastRowOpen());
-  const std::vector<std::string> row = {"20", "20", "900", "32", "27", "500", "pair.fit",
-                                        m_data->Path(), "1", "1", "1"};
+  const std::vector<std::string> row = {"20",       "20",           "900", "32", "27", "500",
+                                        "pair.fit", m_data->Path(), "1",   "1",  "1"};
   EXPECT_EQ(Table().RawRows()[1], row);
   auto* grid = W<QTableView>("StringGrid1");
   ASSERT_EQ(grid->model()->rowCount(), 1);

@@ -16,8 +16,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabWidget>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QtTest/QTest>
 
@@ -81,8 +81,8 @@ TEST_F(TableWindowTest, ControlsAtStart) {
   EXPECT_FALSE(Grid2()->isVisible());
   // The grids' headers and widths as designed.
   const int rawWidths[] = {45, 45, 45, 45, 45, 45, 150, 20, 20, 20, 20};
-  const char* rawHeaders[] = {"xA", "yA", "intA", "xB", "yB", "intB", "Image", "Path", "nA", "nB",
-                              "Bin"};
+  const char* rawHeaders[] = {"xA",    "yA",   "intA", "xB", "yB", "intB",
+                              "Image", "Path", "nA",   "nB", "Bin"};
   ASSERT_EQ(Grid1()->model()->columnCount(), 11);
   for (int c = 0; c < 11; ++c) {
     EXPECT_EQ(Grid1()->columnWidth(c), rawWidths[c]) << c;
@@ -292,9 +292,9 @@ TEST_F(TableWindowTest, SortingFromTheMenu) {
 TEST_F(TableWindowTest, RejetsFromTheMenuRemovesTheRowsThatFail) {
   LoadFrame();
   for (int i = 0; i < 6; ++i) Pair(-10, 0);
-  Pair(-10, 0, 1000, 2);   // row 7: B of 2 pixels
-  Pair(-10, 0, -1, 5);     // row 8: B with no signal (Value -1)
-  Pair(-10, -10);          // row 9: theta 45, within 3 sigma of the others
+  Pair(-10, 0, 1000, 2);  // row 7: B of 2 pixels
+  Pair(-10, 0, -1, 5);    // row 8: B with no signal (Value -1)
+  Pair(-10, -10);         // row 9: theta 45, within 3 sigma of the others
   ASSERT_EQ(Table().DataRows(), 9);
   Act("Rejets1")->trigger();
   // Row 7 (nB < 3) and row 8 (intB not > 0) go; the others stay in their order.
@@ -326,9 +326,9 @@ TEST_F(TableWindowTest, EffacerAsksBeforeClearing) {
 
 TEST_F(TableWindowTest, PopupDeletesTheCurrentRowAndRecallsTheNext) {
   LoadFrame();
-  Pair(-10, 0);   // row 1, B at y 40
-  Pair(-10, -5);  // row 2, B at y 35
-  Pair(-10, -10); // row 3, B at y 30
+  Pair(-10, 0);    // row 1, B at y 40
+  Pair(-10, -5);   // row 2, B at y 35
+  Pair(-10, -10);  // row 3, B at y 30
   Win().ShowTable();
   ClickRow(Grid1(), 2);
   EXPECT_EQ(Win().CurrentGridRow(), 2);
@@ -380,7 +380,8 @@ TEST_F(TableWindowTest, AnOpenRowRecallsNothing) {
   EXPECT_EQ(Main().CurrentFrame().FileName, Data("other.fit"));
 }
 
-// ---- Calibration, orientation, binning, camera ----------------------------------------------------
+// ---- Calibration, orientation, binning, camera
+// ----------------------------------------------------
 
 TEST_F(TableWindowTest, CalibrationModeDerivesDeltaAndEpsilon) {
   LoadFrame();
@@ -412,7 +413,7 @@ TEST_F(TableWindowTest, CalibrationModeDerivesDeltaAndEpsilon) {
 
 TEST_F(TableWindowTest, CompassButtonsTurnTheOrientation) {
   LoadFrame();
-  Pair(-10, -10);  // up and left of A: 45 with north up, east left
+  Pair(-10, -10);                      // up and left of A: 45 with north up, east left
   W<QPushButton>("Button1")->click();  // north at the bottom: 135
   EXPECT_EQ(W<QPushButton>("Button1")->text(), "S");
   EXPECT_EQ(W<QPushButton>("Button4")->text(), "N");
@@ -471,7 +472,8 @@ TEST_F(TableWindowTest, AlwaysOnTopFollowsItsBox) {
   EXPECT_TRUE(Win().isVisible());
 }
 
-// ---- Language ------------------------------------------------------------------------------------
+// ---- Language
+// ------------------------------------------------------------------------------------
 
 TEST_F(TableWindowTest, ItalianReloadsTheTextsOfTheThreeWindows) {
   Main().SelectLanguage("I");
