@@ -95,8 +95,7 @@ TformCentroid::TformCentroid(Workbench& workbench)
   // Creation order: texts, cameras, the stored camera, the stored parameters (the main
   // window's options among them), an empty table.
   ChangeLangue();
-  Status cameraStatus;
-  const MainWindowParams params = m_table.Initialise(&cameraStatus);
+  const MainWindowParams params = m_table.Initialise();
   if (m_workbench.FormMain) m_workbench.FormMain->ApplyMainParams(params);
   // The title keeps the window's caption until the table is computed again.
   m_shownCaption = m_table.Caption();
@@ -439,7 +438,7 @@ void TformCentroid::ChangeLangue() {
 // ---- Showing the model ------------------------------------------------------------------------
 
 RecomputeResult TformCentroid::Apply(const RecomputeResult& result) {
-  if (result.ran || result.passes > 0) {
+  if (result.ran) {
     // A computation sets the caption, even when it writes the same one again.
     setWindowTitle(Q(m_table.Caption()));
     m_shownCaption = m_table.Caption();

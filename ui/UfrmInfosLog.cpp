@@ -192,7 +192,10 @@ void TfrmInfosLog::BuildControls() {
 
   // The Enter key anywhere in the window adds to the logs.
   installEventFilter(this);
-  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+  // (The menu bar keeps Enter for its own items.)
+  for (QWidget* w : findChildren<QWidget*>()) {
+    if (w != m_MainMenu1) w->installEventFilter(this);
+  }
 }
 
 void TfrmInfosLog::ChangeLangue() {
