@@ -5,7 +5,7 @@
 //
 // The window reads its controls and the image list, the series library does the work, and
 // the window shows its results. Every frame a library loop loads is shown on the main window
-// as it goes (each frame of the design's loops reaches the screen through LoadAndShow), the
+// as it goes (through LoadAndShow, as the observer expects to see every frame), the
 // counter shows the progress ("12/40"), pending events run between frames, and the best-of
 // sort stops on STOP.
 
