@@ -42,12 +42,20 @@ function(orvek_add_test name)
   # Source, build and real-data folders reach the tests through tests/support (compiled in).
 endfunction()
 
-# Adds every immediate sub-folder that holds a CMakeLists.txt.
+# Adds every immediate sub-folder that holds a CMakeLists.txt. Folders whose name matches
+# one of the regular expressions given are skipped.
 function(orvek_add_subfolders)
   file(GLOB _children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT _children)
   foreach(_child ${_children})
-    if(IS_DIRECTORY ${_child} AND EXISTS ${_child}/CMakeLists.txt)
+    get_filename_component(_leaf ${_child} NAME)
+    set(_skip FALSE)
+    foreach(_pattern ${ARGN})
+      if(_leaf MATCHES "${_pattern}")
+        set(_skip TRUE)
+      endif()
+    endforeach()
+    if(NOT _skip AND IS_DIRECTORY ${_child} AND EXISTS ${_child}/CMakeLists.txt)
       add_subdirectory(${_child})
     endif()
   endforeach()
