@@ -16,6 +16,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "core/Memory.h"
 #include "core/Utils.h"
 #include "ui/DocumentOpener.h"
 #include "ui/QtPrompter.h"
@@ -52,6 +53,7 @@ QStringList FilesOfArguments(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  orvek::PrepareMemoryForFrames();
   QApplication app(argc, argv);
   // Numbers are written and read with "." whatever the desktop's regional settings
   // (QApplication has just adopted them for the C library).

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "core/Memory.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ void PrintUsage(FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvek::PrepareMemoryForFrames();
   if (argc < 2) {
     PrintUsage(stderr);
     return 2;

@@ -282,7 +282,7 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
   }
 
   // The pixel value is the sum of the three colour bytes (a grey level counts three times).
-  Allocate(W, H);
+  AllocateUninitialized(W, H);
   MaxValue = 0;
   MinValue = std::numeric_limits<Extended>::max();
   for (int32_t y = 0; y < H; ++y) {

@@ -81,6 +81,27 @@ Extended DecodeExtendedPortable(const uint8_t* in) {
   return negative ? -value : value;
 }
 
+void EncodeInt64Extended(int64_t v, uint8_t* out) {
+  uint64_t magnitude = v < 0 ? ~static_cast<uint64_t>(v) + 1 : static_cast<uint64_t>(v);
+  unsigned top = 0;
+  if (magnitude != 0) {
+    const int msb = 63 - std::countl_zero(magnitude);
+    magnitude <<= (63 - msb);  // the explicit integer bit lands on bit 63
+    top = static_cast<unsigned>(kBias + msb) | (v < 0 ? 0x8000u : 0u);
+  }
+  WriteU64(magnitude, out);
+  out[8] = static_cast<uint8_t>(top & 0xFF);
+  out[9] = static_cast<uint8_t>(top >> 8);
+}
+
+void StoreIntegerExtended(int64_t v, Extended* pixel) {
+  if constexpr (kHostIsX87) {
+    EncodeInt64Extended(v, reinterpret_cast<uint8_t*>(pixel));
+  } else {
+    *pixel = static_cast<Extended>(v);
+  }
+}
+
 void EncodeExtended(Extended v, uint8_t* out) {
   if constexpr (kHostIsX87) {
     std::memcpy(out, &v, kExtendedBytes);

@@ -21,6 +21,13 @@ Extended DecodeExtended(const uint8_t* in);
 void EncodeExtendedPortable(Extended v, uint8_t* out);
 Extended DecodeExtendedPortable(const uint8_t* in);
 
+/// The 10 bytes of an integer as an extended value, written with integer operations only
+/// (the same bytes as the conversion of v to an extended value).
+void EncodeInt64Extended(int64_t v, uint8_t* out);
+/// Stores an integer into an extended pixel without passing through the x87 registers on
+/// hosts whose long double is the x87 type; a plain conversion elsewhere.
+void StoreIntegerExtended(int64_t v, Extended* pixel);
+
 /// Bulk forms used by the ORV reader and writer.
 void EncodeExtendedArray(const Extended* values, int64_t count, uint8_t* out);
 void DecodeExtendedArray(const uint8_t* in, int64_t count, Extended* values);

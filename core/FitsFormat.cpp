@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "core/ExtendedCodec.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -69,6 +70,48 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
   constexpr int32_t kBlock = 32;
   Extended maxValue = MaxValue;
   Extended minValue = MinValue;
+  // Integer samples with a unit scale and a whole offset (8-bit data, 16-bit data with
+  // BZERO 32768, ...) give whole values: they are computed and stored with integer
+  // operations, which give exactly the extended values the arithmetic would.
+  constexpr bool kIntegerSamples = Bits == 8 || Bits == 16 || Bits == 32;
+  const bool wholeOffset = std::fabs(offset) < 0x1p52L && offset == std::trunc(offset);
+  if (kIntegerSamples && (Bits == 8 || (scale == 1 && wholeOffset))) {
+    const int64_t off = Bits == 8 ? 0 : static_cast<int64_t>(offset);
+    int64_t maxInt = std::numeric_limits<int64_t>::min();
+    int64_t minInt = std::numeric_limits<int64_t>::max();
+    bool anyInterior = false;
+    for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
+      const int32_t r1 = std::min(H, r0 + kBlock);
+      for (int32_t c = 0; c < W; ++c) {
+        const int32_t x = fits.swapHoriz ? LastX - c : c;
+        const bool interiorColumn = x > 0 && x < LastX;
+        Extended* column = Column(x);
+        for (int32_t r = r0; r < r1; ++r) {
+          const uint8_t* p = samples + (static_cast<size_t>(r) * W + c) * kBytes;
+          const int32_t y = fits.swapVert ? LastY - r : r;
+          int64_t v = 0;
+          if constexpr (Bits == 8) {
+            v = p[0];
+          } else if constexpr (Bits == 16) {
+            v = static_cast<int16_t>((p[0] << 8) | p[1]) + off;
+          } else {
+            v = static_cast<int64_t>(static_cast<int32_t>(BigEndian32(p))) + off;
+          }
+          StoreIntegerExtended(v, column + y);
+          if (interiorColumn && y > 0 && y < LastY) {
+            anyInterior = true;
+            maxInt = std::max(maxInt, v);
+          }
+          minInt = std::min(minInt, v);
+        }
+      }
+    }
+    if (anyInterior && static_cast<Extended>(maxInt) > maxValue) maxValue = static_cast<Extended>(maxInt);
+    if (static_cast<Extended>(minInt) < minValue) minValue = static_cast<Extended>(minInt);
+    MaxValue = maxValue;
+    MinValue = minValue;
+    return;
+  }
   for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
     const int32_t r1 = std::min(H, r0 + kBlock);
     for (int32_t c = 0; c < W; ++c) {
@@ -193,7 +236,7 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
                          std::to_string(height) + " samples need " + std::to_string(needed) +
                          " bytes of data but the file holds " + std::to_string(available));
 
-  Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  AllocateUninitialized(static_cast<int32_t>(width), static_cast<int32_t>(height));
   MaxValue = -10000000.0L;
   MinValue = std::numeric_limits<Extended>::max();
   const uint8_t* samples = data + dataStart;

@@ -1,7 +1,10 @@
 #include "core/OTrame.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "core/Rounding.h"
@@ -51,13 +54,24 @@ std::string UpperExtension(const std::string& path) {
 
 bool IsOrvExtension(const std::string& upperExt) { return upperExt.compare(0, 4, ".ORV") == 0; }
 
-void OTrame::Allocate(int32_t width, int32_t height) {
+void OTrame::AllocateUninitialized(int32_t width, int32_t height) {
   m_width = std::max(width, 0);
   m_height = std::max(height, 0);
-  m_pixels.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
-  m_pixels.shrink_to_fit();
+  const size_t n = static_cast<size_t>(m_width) * static_cast<size_t>(m_height);
+  if (m_pixels.capacity() < n || m_pixels.capacity() > 2 * n + 1024) {
+    // A new array (the old one is too small, or much too large to keep).
+    PixelStore().swap(m_pixels);
+    m_pixels.reserve(n);
+  }
+  m_pixels.resize(n);
   LastX = m_width > 0 ? m_width - 1 : 0;
   LastY = m_height > 0 ? m_height - 1 : 0;
+}
+
+void OTrame::Allocate(int32_t width, int32_t height) {
+  AllocateUninitialized(width, height);
+  // All-zero bytes are the extended value +0 (and clear the padding bytes too).
+  if (!m_pixels.empty()) std::memset(static_cast<void*>(m_pixels.data()), 0, m_pixels.size() * sizeof(Extended));
 }
 
 LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const FitsOptions& fits,
@@ -142,6 +156,30 @@ void OTrame::MaxInRect(const rStarPos& corner1, const rStarPos& corner2, rStarPo
   }
 }
 
+namespace {
+
+// The sign-and-exponent word and the significand of an x87 value, as stored.
+struct OrderKey {
+  uint16_t top = 0;
+  uint64_t significand = 0;
+};
+
+OrderKey KeyOf(const Extended* v) {
+  OrderKey k;
+  std::memcpy(&k.significand, v, sizeof k.significand);
+  std::memcpy(&k.top, reinterpret_cast<const unsigned char*>(v) + 8, sizeof k.top);
+  return k;
+}
+
+// True when the value is below a positive cutoff: any negative value (or -0) is, and
+// values not below zero compare by exponent, then significand.
+bool BelowCutoff(const OrderKey& k, const OrderKey& cutoff) {
+  if (k.top & 0x8000u) return true;
+  return k.top < cutoff.top || (k.top == cutoff.top && k.significand < cutoff.significand);
+}
+
+}  // namespace
+
 void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) const {
   const ClippedRect r = Clip(corner1, corner2, LastX, LastY);
   result.Value = -1.0L;
@@ -151,11 +189,24 @@ void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos
   if (Empty()) return;
   constexpr Extended kDiagonal = 0.8L;
   // A score is at most 7.2 times the centre value (every neighbour counted is not brighter
-  // than the centre), and at most 0 when that is negative. Pixels whose bound stays clearly
-  // below the best score so far cannot win and are skipped; the margin covers the rounding
-  // of the sum, so the result is exactly that of the full scan.
-  constexpr Extended kBound = 7.2L;
-  constexpr Extended kMargin = 1e-12L;
+  // than the centre), and at most 0 when that is negative. While the best score so far is
+  // positive, pixels below best / 7.2 (less a margin that covers the rounding of the sum)
+  // cannot win and are skipped with one comparison; the result is that of the full scan.
+  // On the x87 type the test reads the value's bits as integers: for values not below zero,
+  // the order of (exponent, significand) is the order of the values, and an integer load
+  // is much cheaper than an 80-bit one.
+  constexpr bool kX87Bits =
+      std::numeric_limits<long double>::digits == 64 && std::endian::native == std::endian::little;
+  bool cutoffActive = false;
+  Extended cutoff = 0;
+  OrderKey cutoffKey;
+  const auto setCutoff = [&](Extended bestScore) {
+    cutoffActive = bestScore > 0 && std::isfinite(bestScore);
+    if (!cutoffActive) return;
+    cutoff = bestScore / 7.2L * (1 - 1e-12L);
+    cutoffKey = KeyOf(&cutoff);
+  };
+  setCutoff(result.Value);
   Extended best = kFarAway;
   const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
   const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
@@ -168,9 +219,14 @@ void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos
       Extended score = 0;
       int32_t count = 1;
       if (interiorColumn && j > 0 && j < LastY) {
+        if (cutoffActive) {
+          if constexpr (kX87Bits) {
+            if (BelowCutoff(KeyOf(col + j), cutoffKey)) continue;
+          } else {
+            if (col[j] < cutoff) continue;
+          }
+        }
         const Extended c = col[j];
-        const Extended bound = c > 0 ? kBound * c : Extended{0};
-        if (bound + std::fabs(bound) * kMargin < result.Value) continue;
         // Side neighbours count fully, diagonal ones at 0.8; a neighbour brighter than the
         // centre does not count, so a lone hot pixel scores no more than its background.
         // Written without branches (adding 0 for a neighbour that does not count): on a
@@ -196,6 +252,7 @@ void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos
         result.Value = score;
         result.Count = count;
         best = d;
+        setCutoff(score);
       }
     }
   }
@@ -232,7 +289,7 @@ void OTrame::ComputeStats() {
 
 Extended OTrame::Percentile(int p) const {
   if (Empty()) return 0;
-  std::vector<Extended> s(m_pixels);
+  std::vector<Extended> s(m_pixels.begin(), m_pixels.end());
   const int64_t h = static_cast<int64_t>(s.size()) - 1;
   int64_t index = Nearest(static_cast<Extended>(static_cast<int64_t>(p) * h) / 100);
   index = std::clamp<int64_t>(index, 0, h);

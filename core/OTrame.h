@@ -4,7 +4,9 @@
 // with its size, source file, FITS header and statistics.
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Raster.h"
@@ -32,6 +34,30 @@ struct LoadResult {
   bool biasApplied = false; ///< true exactly when a bias frame was subtracted (the "Bias" label)
   bool ok() const { return status == LoadStatus::Ok; }
 };
+
+/// Allocator of pixel arrays: a new element is left uninitialised (the frame says when it
+/// wants zeros), so that a reader fills each pixel once instead of twice.
+template <class T>
+struct PixelAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = PixelAllocator<U>;
+  };
+  PixelAllocator() = default;
+  template <class U>
+  PixelAllocator(const PixelAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+/// The pixel array of a frame: column after column (x * height + y).
+using PixelStore = std::vector<Extended, PixelAllocator<Extended>>;
 
 /// Largest frame the readers accept, in pixels (about 2.1 GB of extended values).
 inline constexpr int64_t kMaxPixels = int64_t{1} << 27;
@@ -68,12 +94,14 @@ public:
   const Extended* Column(int32_t x) const {
     return m_pixels.data() + static_cast<size_t>(x) * m_height;
   }
-  std::vector<Extended>& Data() { return m_pixels; }
-  const std::vector<Extended>& Data() const { return m_pixels; }
+  PixelStore& Data() { return m_pixels; }
+  const PixelStore& Data() const { return m_pixels; }
 
   /// Sizes the pixel array to width x height (zero-filled) and sets LastX, LastY.
-  /// Used by the readers and by writers of computed results; statistics are left alone.
+  /// Used by writers of computed results; statistics are left alone.
   void Allocate(int32_t width, int32_t height);
+  /// The same without zeroing the pixels: for readers that set every pixel.
+  void AllocateUninitialized(int32_t width, int32_t height);
 
   /// Reads the file by its extension (".BMP"; ".FIT", ".FITS", ".FTS"; ".ORV*"), subtracts
   /// `bias` when it holds pixels of the same size and the file is not ORV, computes the
@@ -132,7 +160,7 @@ private:
   void DecodeSamples(const uint8_t* samples, Extended scale, Extended offset,
                      const FitsOptions& fits);
 
-  std::vector<Extended> m_pixels;
+  PixelStore m_pixels;
   int32_t m_width = 0;
   int32_t m_height = 0;
 };

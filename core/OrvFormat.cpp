@@ -43,7 +43,7 @@ Status OTrame::ParseOrv(const uint8_t* data, size_t size, const std::string& nam
                          std::to_string(height) + " pixels needs " + std::to_string(needed) +
                          " bytes but holds " + std::to_string(size));
 
-  Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  AllocateUninitialized(static_cast<int32_t>(width), static_cast<int32_t>(height));
   // The file order (x outer, y inner) is the frame's own memory order.
   DecodeExtendedArray(data + 2 * kExtendedBytes, static_cast<int64_t>(m_pixels.size()),
                       m_pixels.data());

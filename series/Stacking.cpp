@@ -408,7 +408,7 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
   // pixels are the first addend, so it need not be read a second time.
   const OTrame firstAddend = accumulator;
   accumulator.ClearPixels();
-  std::vector<Extended>& sum = accumulator.Data();
+  PixelStore& sum = accumulator.Data();
 
   std::vector<std::string> paths;
   std::vector<int> positions;
@@ -550,7 +550,7 @@ BiasResult MakeBias(const std::vector<std::string>& files, const FitsOptions& fi
   OTrame combined = frames[0];
   if (m > 1) {
     std::vector<Extended> values(files.size());
-    std::vector<Extended>& out = combined.Data();
+    PixelStore& out = combined.Data();
     const size_t n = out.size();
     const size_t columnLength = static_cast<size_t>(combined.Height());
     for (size_t i = 0; i < n; ++i) {

@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "core/Memory.h"
+
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -92,4 +94,11 @@ BENCHMARK(BM_Render2048)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  orvek::PrepareMemoryForFrames();  // as the programs do
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

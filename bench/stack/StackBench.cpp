@@ -4,6 +4,8 @@
 // per second; the files are made once, in a temporary folder, before either runs.
 
 #include <benchmark/benchmark.h>
+
+#include "core/Memory.h"
 #include <fitsio.h>
 
 #include <cmath>
@@ -143,4 +145,11 @@ BENCHMARK(BM_OrvekLoadFileOneFrame)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  orvek::PrepareMemoryForFrames();  // as the programs do
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -57,6 +57,15 @@ struct BmpBuilder {
   }
 };
 
+BmpBuilder Bmp(int width, int height, int bits, uint32_t compression = 0) {
+  BmpBuilder b;
+  b.width = width;
+  b.height = height;
+  b.bits = bits;
+  b.compression = compression;
+  return b;
+}
+
 OTrame Parse(const std::vector<uint8_t>& bytes, Status* status = nullptr) {
   OTrame f;
   Raster r;
@@ -67,7 +76,7 @@ OTrame Parse(const std::vector<uint8_t>& bytes, Status* status = nullptr) {
 }
 
 TEST(BmpReader, OneBitPalette) {
-  BmpBuilder b{3, 2, 1};
+  BmpBuilder b = Bmp(3, 2, 1);
   b.palette = {0x000000, 0x102030};
   b.rows = {{0b10100000}, {0b01000000}};
   const OTrame f = Parse(b.Bytes());
@@ -80,7 +89,7 @@ TEST(BmpReader, OneBitPalette) {
 }
 
 TEST(BmpReader, FourAndEightBitPalettes) {
-  BmpBuilder b4{3, 1, 4};
+  BmpBuilder b4 = Bmp(3, 1, 4);
   b4.palette.assign(16, 0);
   b4.palette[1] = 0x010101;
   b4.palette[15] = 0xFFFFFF;
@@ -91,7 +100,7 @@ TEST(BmpReader, FourAndEightBitPalettes) {
   EXPECT_EQ(f.Px(1, 0), 765);
   EXPECT_EQ(f.Px(2, 0), 3);
 
-  BmpBuilder b8{2, 2, 8};
+  BmpBuilder b8 = Bmp(2, 2, 8);
   for (uint32_t g = 0; g < 256; ++g) b8.palette.push_back(g * 0x010101);
   b8.rows = {{10, 20}, {30, 255}};
   f = Parse(b8.Bytes());
@@ -101,14 +110,14 @@ TEST(BmpReader, FourAndEightBitPalettes) {
 }
 
 TEST(BmpReader, SixteenBitFiveFiveFiveAndFiveSixFive) {
-  BmpBuilder b{2, 1, 16};
+  BmpBuilder b = Bmp(2, 1, 16);
   b.rows = {{0xFF, 0x7F, 0x1F, 0x00}};  // white, then pure blue (5-5-5)
   OTrame f = Parse(b.Bytes());
   EXPECT_EQ(f.FormatText, "15 bits");
   EXPECT_EQ(f.Px(0, 0), 765);
   EXPECT_EQ(f.Px(1, 0), 255);
 
-  BmpBuilder c{2, 1, 16, 3};
+  BmpBuilder c = Bmp(2, 1, 16, 3);
   c.masks = {0xF800, 0x07E0, 0x001F};
   c.rows = {{0xE0, 0x07, 0x00, 0xF8}};  // pure green, pure red
   f = Parse(c.Bytes());
@@ -118,7 +127,7 @@ TEST(BmpReader, SixteenBitFiveFiveFiveAndFiveSixFive) {
 }
 
 TEST(BmpReader, TwentyFourAndThirtyTwoBits) {
-  BmpBuilder b{2, 2, 24};
+  BmpBuilder b = Bmp(2, 2, 24);
   b.rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
   OTrame f = Parse(b.Bytes());
   EXPECT_EQ(f.FormatText, "24 bits");
@@ -131,7 +140,7 @@ TEST(BmpReader, TwentyFourAndThirtyTwoBits) {
   EXPECT_EQ(f.Px(0, 0), 6);  // the first row given is the top either way
   EXPECT_EQ(f.Px(1, 1), 33);
 
-  BmpBuilder c{1, 1, 32};
+  BmpBuilder c = Bmp(1, 1, 32);
   c.rows = {{10, 20, 30, 255}};  // B G R and an ignored fourth byte
   f = Parse(c.Bytes());
   EXPECT_EQ(f.FormatText, "32 bits");
@@ -139,7 +148,7 @@ TEST(BmpReader, TwentyFourAndThirtyTwoBits) {
 }
 
 TEST(BmpReader, RunLengthEncodedEightAndFourBits) {
-  BmpBuilder b{4, 2, 8, 1};
+  BmpBuilder b = Bmp(4, 2, 8, 1);
   for (uint32_t g = 0; g < 256; ++g) b.palette.push_back(g * 0x010101);
   // Bottom row: run of 3 x 5, absolute 1 pixel... end of line; top row: 4 x 9; end.
   b.rle = {3, 5, 1, 7, 0, 0, 4, 9, 0, 1};
@@ -148,7 +157,7 @@ TEST(BmpReader, RunLengthEncodedEightAndFourBits) {
   EXPECT_EQ(f.Px(3, 1), 21);
   EXPECT_EQ(f.Px(2, 0), 27);
 
-  BmpBuilder c{4, 1, 4, 2};
+  BmpBuilder c = Bmp(4, 1, 4, 2);
   c.palette.assign(16, 0);
   c.palette[2] = 0x010101;
   c.palette[3] = 0x020202;
@@ -172,7 +181,7 @@ TEST(BmpReader, WriterOutputReadsBack) {
 }
 
 TEST(BmpReader, BrokenFilesAreRefused) {
-  BmpBuilder b{2, 2, 24};
+  BmpBuilder b = Bmp(2, 2, 24);
   b.rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
   std::vector<uint8_t> bytes = b.Bytes();
   Status s;
@@ -181,11 +190,11 @@ TEST(BmpReader, BrokenFilesAreRefused) {
   bytes[0] = 'X';
   Parse(bytes, &s);
   EXPECT_FALSE(s.ok);
-  BmpBuilder z{0, 2, 24};
+  BmpBuilder z = Bmp(0, 2, 24);
   z.rows = {{}, {}};
   Parse(z.Bytes(), &s);
   EXPECT_FALSE(s.ok);
-  BmpBuilder odd{1, 1, 7};
+  BmpBuilder odd = Bmp(1, 1, 7);
   odd.rows = {{0}};
   Parse(odd.Bytes(), &s);
   EXPECT_FALSE(s.ok);

@@ -46,7 +46,7 @@ inline std::vector<long double> ReferenceAutocorrelation(const std::vector<OTram
   ReferenceFft acc(n);
   for (const OTrame& f : frames) {
     ReferenceFft t(n);
-    t.real = f.Data();
+    t.real.assign(f.Data().begin(), f.Data().end());
     t.Transform(false);
     t.ToPowerSpectrum();
     for (size_t i = 0; i < acc.real.size(); ++i) acc.real[i] = acc.real[i] + t.real[i];
