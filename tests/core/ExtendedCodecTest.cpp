@@ -73,3 +73,26 @@ TEST(ExtendedCodec, UnnormalEncodingsReadByTheirValue) {
 
 }  // namespace
 }  // namespace orvek
+
+namespace orvek {
+namespace {
+
+TEST(ExtendedCodec, IntegersEncodeAsTheirConversion) {
+  std::mt19937_64 rng(5);
+  std::vector<int64_t> values = {0, 1, -1, 2, 3, 255, 32767, -32768, 65535, 1LL << 62,
+                                 std::numeric_limits<int64_t>::max(),
+                                 std::numeric_limits<int64_t>::min()};
+  for (int k = 0; k < 20000; ++k) values.push_back(static_cast<int64_t>(rng()) >> (rng() % 64));
+  for (int64_t v : values) {
+    uint8_t bytes[10];
+    EncodeInt64Extended(v, bytes);
+    const Extended converted = static_cast<Extended>(v);
+    ASSERT_EQ(std::memcmp(bytes, &converted, 10), 0) << v;
+    Extended stored = 0;
+    StoreIntegerExtended(v, &stored);
+    ASSERT_EQ(stored, converted) << v;
+  }
+}
+
+}  // namespace
+}  // namespace orvek
