@@ -7,8 +7,21 @@
 
 #include "cli/Cli.h"
 #include "core/Memory.h"
+#include "core/Utils.h"
+
+extern const unsigned char kShippedSettings[];
+extern const unsigned long kShippedSettings_size;
 
 namespace {
+
+// As the window program does on its first start: a program folder without its settings
+// file receives the shipped one (interface texts, default calibration, camera list).
+void InstallSettingsWhenMissing() {
+  const std::string path = orvek::SettingsPath();
+  if (orvek::FileExists(path)) return;
+  std::string error;
+  orvek::WriteWholeFile(path, kShippedSettings, kShippedSettings_size, error);  // best effort
+}
 
 void PrintUsage(FILE* out) {
   std::fprintf(out, "usage: orvek-cli VERB [options]\n\nverbs:\n");
@@ -37,6 +50,7 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return 2;
   }
+  InstallSettingsWhenMissing();
   std::vector<std::string> args(argv + 2, argv + argc);
   try {
     return it->second.run(args);

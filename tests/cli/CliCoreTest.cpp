@@ -139,3 +139,23 @@ TEST(SampleSeries, CommittedFilesMatchTheirGenerator) {
 
 }  // namespace
 }  // namespace orvek
+
+namespace orvek {
+namespace {
+
+TEST(CliSettings, FirstStartInstallsTheShippedSettingsFileAndNeverReplacesIt) {
+  test::TempHome home;
+  int status = -1;
+  test::Capture("'" + Cli() + "' info '" + test::SourceDir() + "samples/ORV1/orv1_001.fit' 2>&1",
+                &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::ReadBytes(home.File("orvek.ini")),
+            test::ReadBytes(test::SourceDir() + "resources/orvek.ini"));
+  test::WriteBytes(home.File("orvek.ini"), {'[', 'P', ']', '\n'});
+  test::Capture("'" + Cli() + "' info '" + test::SourceDir() + "samples/ORV1/orv1_001.fit' 2>&1",
+                &status);
+  EXPECT_EQ(test::ReadBytes(home.File("orvek.ini")), (std::vector<unsigned char>{'[', 'P', ']', '\n'}));
+}
+
+}  // namespace
+}  // namespace orvek
