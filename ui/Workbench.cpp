@@ -4,6 +4,7 @@
 
 #include "core/Utils.h"
 #include "ui/AnalysisCommands.h"
+#include "ui/ArithmeticCommands.h"
 #include "ui/ReductionCommands.h"
 #include "ui/Resources.h"
 #include "ui/SeriesCommands.h"
@@ -65,6 +66,7 @@ std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& o
   wb->seriesCommands = std::make_unique<SeriesCommands>(*wb);
   wb->reductionCommands = std::make_unique<ReductionCommands>(*wb);
   wb->analysisCommands = std::make_unique<AnalysisCommands>(*wb);
+  wb->arithmeticCommands = std::make_unique<ArithmeticCommands>(*wb);
   return wb;
 }
 

@@ -25,6 +25,7 @@ class TfrmFitsHeader;
 class SeriesCommands;
 class ReductionCommands;
 class AnalysisCommands;
+class ArithmeticCommands;
 
 struct Workbench {
   Workbench(Prompter& p, DocumentOpener& o);
@@ -55,6 +56,8 @@ struct Workbench {
   std::unique_ptr<ReductionCommands> reductionCommands;
   /// The drift calibration, the video import and the interferometry commands.
   std::unique_ptr<AnalysisCommands> analysisCommands;
+  /// QuadPx, the hidden menu "Maths" and the hidden "Speckle Mask" item.
+  std::unique_ptr<ArithmeticCommands> arithmeticCommands;
 
   /// Reloads the texts of every translated window, in the order main window, measurement
   /// table, about box, log window, alignment dialog, surface window, camera window.

@@ -1,0 +1,257 @@
+#include "ui/ArithmeticCommands.h"
+
+#include <QLineEdit>
+#include <string>
+#include <vector>
+
+#include "core/Progress.h"
+#include "core/Rounding.h"
+#include "core/Utils.h"
+#include "fourier/ImageArithmetic.h"
+#include "fourier/Interferometry.h"
+#include "fourier/SpeckleMask.h"
+#include "ui/Prompter.h"
+#include "ui/UfrmCentroid.h"
+#include "ui/UfrmMain.h"
+#include "ui/Workbench.h"
+
+namespace orvek {
+
+using fourier::ArithmeticResult;
+
+namespace {
+
+const QString kOpenFilter =
+    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// Every image the speckle mask reads is selected in the list and shown as it goes; pending
+// events run between images. The command has no STOP.
+class SpeckleObserver : public SeriesObserver {
+ public:
+  SpeckleObserver(TFormMain& main, const std::vector<std::string>& files,
+                  const std::vector<int>& positions)
+      : m_main(main), m_files(files), m_positions(positions) {}
+  bool FrameLoaded(int index, int count, const OTrame&) override {
+    if (index >= 0 && index < static_cast<int>(m_positions.size())) {
+      m_main.SelectItem(m_positions[static_cast<size_t>(index)]);
+      m_main.LoadAndShow(Q(m_files[static_cast<size_t>(index)]));
+    }
+    m_main.ShowProgress(QString("%1/%2").arg(index + 1).arg(count));
+    m_main.ProcessPendingEvents();
+    return true;
+  }
+
+ private:
+  TFormMain& m_main;
+  const std::vector<std::string>& m_files;
+  const std::vector<int>& m_positions;
+};
+
+// Keeps a command from starting again while it lets pending events run.
+class Running {
+ public:
+  explicit Running(bool& flag) : m_flag(flag), m_entered(!flag) { m_flag = true; }
+  ~Running() {
+    if (m_entered) m_flag = false;
+  }
+  bool Entered() const { return m_entered; }
+
+ private:
+  bool& m_flag;
+  bool m_entered;
+};
+
+}  // namespace
+
+ArithmeticCommands::ArithmeticCommands(Workbench& workbench) : m_workbench(workbench) {
+  TFormMain& main = Main();
+  main.InstallCommand("Quad1", [this] { Quad1Click(); });
+  main.InstallCommand("Div1", [this] { Div1Click(); });
+  main.InstallCommand("Mult1", [this] { Mult1Click(); });
+  main.InstallCommand("LowPass1", [this] { LowPass1Click(); });
+  main.InstallCommand("Conv1", [this] { Conv1Click(); });
+  main.InstallCommand("supprPic1", [this] { supprPic1Click(); });
+  main.InstallCommand("supprautour1", [this] { supprautour1Click(); });
+  main.InstallCommand("suppr21", [this] { suppr21Click(); });
+  main.InstallCommand("SpeckleMask1", [this] { SpeckleMask1Click(); });
+}
+
+TFormMain& ArithmeticCommands::Main() const {
+  return *m_workbench.FormMain;
+}
+
+// ---- QuadPx ---------------------------------------------------------------------------------
+
+void ArithmeticCommands::Quad1Click() {
+  TFormMain& main = Main();
+  if (!main.HasImage()) return;
+  const auto* edit = main.findChild<QLineEdit*>("hQuadPx");
+  const QString text = edit != nullptr ? edit->text() : QString("0");
+  Extended k = 0;
+  if (!ParseNumber(QString(text).replace(',', '.').toStdString(), k)) {
+    m_workbench.prompter.Error("QuadPx: \"" + text + "\" is not a number");
+    return;
+  }
+  const ArithmeticResult r =
+      fourier::QuadPx(main.CurrentFrame(), k, WorkFolder(fourier::kQuadFolder));
+  if (!r.ok()) {
+    m_workbench.prompter.Error(Q(r.message));
+    return;
+  }
+  main.LoadAndShow(Q(r.shown));
+}
+
+// ---- Maths ----------------------------------------------------------------------------------
+
+bool ArithmeticCommands::ChooseSecondImage(OTrame& second) {
+  TFormMain& main = Main();
+  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, false);
+  if (files.isEmpty()) return false;
+  const std::string path = files.first().toStdString();
+  if (!FileExists(path)) {
+    m_workbench.prompter.Info("File not found");
+    return false;
+  }
+  const LoadResult r = second.LoadFile(path, main.BiasFrame(), main.CurrentFitsOptions());
+  if (r.status == LoadStatus::UnknownExtension) {
+    m_workbench.prompter.Info(main.MessageText("msgExtInc"));
+    return false;
+  }
+  if (r.status == LoadStatus::Error) {
+    m_workbench.prompter.Error(Q(r.message));
+    return false;
+  }
+  return true;
+}
+
+void ArithmeticCommands::ShowAndRemove(const std::string& path) {
+  Main().LoadAndShow(Q(path));
+  ClearFolder(FolderOf(path), FileNameOf(path));
+}
+
+void ArithmeticCommands::TwoImages(bool divide) {
+  TFormMain& main = Main();
+  if (!main.HasImage()) return;
+  OTrame second;
+  if (!ChooseSecondImage(second)) return;
+  const std::string folder = WorkFolder(fourier::kArithmeticFolder);
+  const ArithmeticResult r = divide ? fourier::DivCommand(main.CurrentFrame(), second, folder)
+                                    : fourier::MultCommand(main.CurrentFrame(), second, folder);
+  if (!r.ok()) {
+    // A second image smaller than the current one is refused with both sizes.
+    m_workbench.prompter.Error(Q(r.message));
+    return;
+  }
+  ShowAndRemove(r.shown);
+}
+
+void ArithmeticCommands::Div1Click() {
+  TwoImages(true);
+}
+
+void ArithmeticCommands::Mult1Click() {
+  TwoImages(false);
+}
+
+void ArithmeticCommands::LowPass1Click() {
+  TFormMain& main = Main();
+  if (!main.HasImage()) return;
+  const ArithmeticResult r =
+      fourier::LowPassCommand(main.CurrentFrame(), WorkFolder(fourier::kArithmeticFolder));
+  if (!r.ok()) {
+    m_workbench.prompter.Error(Q(r.message));
+    return;
+  }
+  ShowAndRemove(r.shown);
+}
+
+void ArithmeticCommands::Conv1Click() {
+  TFormMain& main = Main();
+  OTrame second;
+  if (!ChooseSecondImage(second)) return;
+  const std::string folder = WorkFolder(fourier::kArithmeticFolder);
+  const ArithmeticResult r = fourier::ConvCommand(main.CurrentFrame(), second, folder);
+  if (!r.ok()) {
+    // A second image whose width is not the current image's height ends the command without
+    // a message, as it always has.
+    if (!r.silent) m_workbench.prompter.Error(Q(r.message));
+    return;
+  }
+  main.LoadAndShow(Q(r.shown));
+  main.FillList(Q(folder) + "*.orv");
+}
+
+// ---- Peak suppression -----------------------------------------------------------------------
+
+void ArithmeticCommands::Suppress(int ring) {
+  TFormMain& main = Main();
+  if (!main.HasImage()) return;
+  fourier::SuppressPeak(main.CurrentFrame(), ring);
+  main.Redisplay();
+  const rStarPos point = main.CurrentPoint();
+  main.MeasureAt(point);
+}
+
+void ArithmeticCommands::supprPic1Click() {
+  Suppress(0);
+}
+
+void ArithmeticCommands::supprautour1Click() {
+  Suppress(1);
+}
+
+void ArithmeticCommands::suppr21Click() {
+  Suppress(2);
+}
+
+// ---- Speckle Mask ---------------------------------------------------------------------------
+
+void ArithmeticCommands::SpeckleMask1Click() {
+  const Running running(m_running);
+  if (!running.Entered()) return;
+  TFormMain& main = Main();
+  if (main.ItemCount() < 1) return;
+  main.SelectItem(0);
+  // The shift is read before anything is touched: a cell that is not a number ends the
+  // command with nothing removed and nothing written.
+  fourier::SpeckleShift shift;
+  const Status read = fourier::SpeckleShiftFromTable(m_workbench.formCentroid->Table(), shift);
+  if (!read) {
+    m_workbench.prompter.Error(Q(read.message));
+    return;
+  }
+  fourier::SeriesInput input;
+  std::vector<int> positions;
+  const std::string dossier = main.ListeFic().Dossier;
+  for (int i = 0; i < main.ItemCount(); ++i) {
+    if (!main.IsTicked(i)) continue;
+    input.files.push_back(dossier + main.ItemText(i).toStdString());
+    positions.push_back(i);
+  }
+  input.bias = main.BiasFrame();
+  input.fits = main.CurrentFitsOptions();
+  SpeckleObserver observer(main, input.files, positions);
+  input.observer = &observer;
+  const std::string folder = WorkFolder(fourier::kSpeckleMaskFolder);
+  const fourier::FourierResult r = fourier::SpeckleMaskCommand(input, shift, folder);
+  main.RefreshSelection();
+  if (!r.warnings.empty()) {
+    QString text = "Images left out of the speckle mask:";
+    for (const std::string& w : r.warnings) text += "\n" + Q(w);
+    m_workbench.prompter.Info(text);
+  }
+  if (r.status == fourier::FourierStatus::WriteFailed) {
+    m_workbench.prompter.Error(Q(r.message));
+    return;
+  }
+  main.FillList(Q(folder) + "*.orv*");
+  if (main.ItemCount() < 1) return;
+  main.SelectItem(0);
+  main.LoadAndShow(main.CurrentItemPath());
+}
+
+}  // namespace orvek
