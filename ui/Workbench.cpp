@@ -8,6 +8,7 @@
 #include "ui/ReductionCommands.h"
 #include "ui/Resources.h"
 #include "ui/SeriesCommands.h"
+#include "ui/SurfaceCommands.h"
 #include "ui/UdlgAVI.h"
 #include "ui/UdlgAlign.h"
 #include "ui/UdlgSynthDrift.h"
@@ -67,6 +68,7 @@ std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& o
   wb->reductionCommands = std::make_unique<ReductionCommands>(*wb);
   wb->analysisCommands = std::make_unique<AnalysisCommands>(*wb);
   wb->arithmeticCommands = std::make_unique<ArithmeticCommands>(*wb);
+  wb->surfaceCommands = std::make_unique<SurfaceCommands>(*wb);
   return wb;
 }
 

@@ -26,6 +26,7 @@ class SeriesCommands;
 class ReductionCommands;
 class AnalysisCommands;
 class ArithmeticCommands;
+class SurfaceCommands;
 
 struct Workbench {
   Workbench(Prompter& p, DocumentOpener& o);
@@ -58,6 +59,8 @@ struct Workbench {
   std::unique_ptr<AnalysisCommands> analysisCommands;
   /// QuadPx, the hidden menu "Maths" and the hidden "Speckle Mask" item.
   std::unique_ptr<ArithmeticCommands> arithmeticCommands;
+  /// The surface fit ("Surface", "Math Image").
+  std::unique_ptr<SurfaceCommands> surfaceCommands;
 
   /// Reloads the texts of every translated window, in the order main window, measurement
   /// table, about box, log window, alignment dialog, surface window, camera window.

@@ -1,0 +1,88 @@
+#include "ui/SurfaceCommands.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileInfo>
+
+#include "core/Utils.h"
+#include "ui/Prompter.h"
+#include "ui/UfrmCentroid.h"
+#include "ui/UfrmMain.h"
+#include "ui/UfrmSurface.h"
+#include "ui/Workbench.h"
+
+namespace orvek {
+
+namespace {
+
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+SurfaceCommands::SurfaceCommands(Workbench& workbench) : m_workbench(workbench) {
+  m_workbench.FormMain->InstallCommand("Surface1", [this] { Surface1Click(); });
+  m_workbench.FormMain->InstallCommand("SurfaceImage1", [this] { SurfaceImage1Click(); });
+}
+
+QString SurfaceCommands::ModelPath() {
+  return QString::fromStdString(WorkFolder("temps") + "surface.orvc");
+}
+
+void SurfaceCommands::Surface1Click() {
+  TFormMain& main = *m_workbench.FormMain;
+  {
+    BusyCursor busy;
+    m_last = SurfaceFit(main.CurrentFrame(), main.CapturedA(), main.CapturedB());
+  }
+  if (!m_last.ok()) {
+    m_workbench.prompter.Info(main.MessageText("msgErrSurface"));
+    return;
+  }
+
+  TformSurface& log = *m_workbench.formSurface;
+  QStringList lines;
+  for (const std::string& line : m_last.log) lines << QString::fromStdString(line);
+  log.SetLog(lines);
+  log.Execute();
+
+  TformCentroid& table = *m_workbench.formCentroid;
+  table.ShowTable();
+  // A then B, as a new pair of the table; the other fields of the point stay as measured.
+  rStarPos point = main.CurrentPoint();
+  point.X = m_last.fit.xA;
+  point.Y = m_last.fit.yA;
+  point.Value = m_last.fit.hA;
+  point.Count = 9;
+  main.SetCurrentPoint(point);
+  table.RefreshZoomCent();
+  table.SaveCentroid();
+  point.X = m_last.fit.xB;
+  point.Y = m_last.fit.yB;
+  point.Value = m_last.fit.hB;
+  point.Count = 9;
+  main.SetCurrentPoint(point);
+  table.RefreshZoomCent();
+  table.SaveCentroid();
+
+  const std::string path = ModelPath().toStdString();
+  ClearFolder(WorkFolder("temps"), "surface.orvc");
+  const Status written = WriteSurfaceModel(m_last, path);
+  if (!written) m_workbench.prompter.Error(QString::fromStdString(written.message));
+}
+
+void SurfaceCommands::SurfaceImage1Click() {
+  const QString path = ModelPath();
+  if (QFileInfo::exists(path)) {
+    m_workbench.FormMain->LoadAndShow(path);
+  } else {
+    m_workbench.prompter.Info("Not avalaible");
+  }
+}
+
+}  // namespace orvek
