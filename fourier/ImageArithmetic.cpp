@@ -195,15 +195,15 @@ ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder
 
 // ---- Conv -------------------------------------------------------------------------------------
 
-ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second,
-                             const std::string& folder, int threads) {
+ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const std::string& folder,
+                             int threads) {
   if (!IsCentredSpectrum(current)) return Fail(ArithmeticStatus::WrongSize, kSizeMessage);
   const int32_t n = current.Width();
   if (current.LastY != second.LastX || second.Empty() || second.Height() < n) {
-    ArithmeticResult r = Fail(ArithmeticStatus::SizeMismatch,
-                              "Conv: the second image (" + FrameSizeText(second) +
-                                  ") does not match the current image (" +
-                                  FrameSizeText(current) + ")");
+    ArithmeticResult r =
+        Fail(ArithmeticStatus::SizeMismatch, "Conv: the second image (" + FrameSizeText(second) +
+                                                 ") does not match the current image (" +
+                                                 FrameSizeText(current) + ")");
     r.silent = true;
     return r;
   }

@@ -31,7 +31,7 @@ inline constexpr const char* kLowPassFile = "lowpass.orv";
 /// The files of "Conv", in the order written: both images, both transforms, the product with
 /// the conjugate, its inverse transform and the centred result (shown at the end).
 inline constexpr std::array<const char*, 7> kConvStageFiles = {
-    "f0_img1.orv", "f0_img2.orv", "f1_fft1.orv",  "f2_fft2.orv",
+    "f0_img1.orv",   "f0_img2.orv", "f1_fft1.orv", "f2_fft2.orv",
     "f3_Correl.orv", "f4_ffti.orv", "f5_final.orv"};
 /// Top value of every "Conv" stage written (WriteToFrame).
 inline constexpr Extended kConvTop = 65535.0L;
@@ -100,8 +100,7 @@ void LowPassFrame(OTrame& frame);
 ArithmeticResult DivCommand(const OTrame& current, const OTrame& divisor,
                             const std::string& folder);
 /// Mult: MultiplyFrame on a copy, written to folder + "mult.orv".
-ArithmeticResult MultCommand(const OTrame& current, const OTrame& other,
-                             const std::string& folder);
+ArithmeticResult MultCommand(const OTrame& current, const OTrame& other, const std::string& folder);
 /// LowPass: LowPassFrame on a copy, written to folder + "lowpass.orv".
 ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder);
 
@@ -118,8 +117,8 @@ ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder
 ///   rows is refused in the same way (it would be read outside); of more rows, its first N
 ///   rows are used.
 /// `threads`: tasks of the transforms (0: this machine's).
-ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second,
-                             const std::string& folder, int threads = 0);
+ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const std::string& folder,
+                             int threads = 0);
 
 /// "W x H" of a frame, for messages.
 std::string FrameSizeText(const OTrame& frame);

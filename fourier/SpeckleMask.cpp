@@ -13,8 +13,8 @@ namespace {
 
 Status ReadCell(const char* column, const std::string& text, Extended& out) {
   if (ParseNumber(text, out)) return Status::Ok();
-  return Status::Error("Speckle Mask: row 1, column \"" + std::string(column) + "\" of the table: \"" +
-                       text + "\" is not a number");
+  return Status::Error("Speckle Mask: row 1, column \"" + std::string(column) +
+                       "\" of the table: \"" + text + "\" is not a number");
 }
 
 }  // namespace
@@ -38,8 +38,8 @@ Status SpeckleShiftFromTable(const ReductionTable& table, SpeckleShift& out) {
     return Status::Error(
         "Speckle Mask: the measurement table has no row 1 (measure A and B of the pair first)");
   }
-  return SpeckleShiftFromCells(table.Cell(1, kColXA), table.Cell(1, kColYA),
-                               table.Cell(1, kColXB), table.Cell(1, kColYB), out);
+  return SpeckleShiftFromCells(table.Cell(1, kColXA), table.Cell(1, kColYA), table.Cell(1, kColXB),
+                               table.Cell(1, kColYB), out);
 }
 
 void SpeckleMaskFrames(const OTrame& image, const SpeckleShift& shift, OTrame& masked,

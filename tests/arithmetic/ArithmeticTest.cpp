@@ -52,9 +52,8 @@ TEST_F(Arithmetic, DivByItselfGivesTheDivisorMedianWherePixelsAreNotZero) {
   ASSERT_TRUE(r.ok()) << r.message;
   EXPECT_EQ(r.shown, folder + "div.orv");
   const OTrame out = test::LoadOrv(r.shown);
-  ExpectPixels(out, [](int x, int y) {
-    return (x == 1 && y == 1) || (x == 7 && y == 7) ? E(0) : E(7);
-  });
+  ExpectPixels(out,
+               [](int x, int y) { return (x == 1 && y == 1) || (x == 7 && y == 7) ? E(0) : E(7); });
   // The current frame itself is left alone: the window shows the file.
   EXPECT_EQ(current.Px(2, 7), 100);
 }

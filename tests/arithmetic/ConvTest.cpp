@@ -40,7 +40,8 @@ void ExpectSameBits(const std::string& path, const std::vector<E>& expected) {
   ASSERT_EQ(f.Width(), kN) << path;
   ASSERT_EQ(f.Height(), kN) << path;
   int differing = 0;
-  for (size_t i = 0; i < expected.size(); ++i) differing += !test::SameBits(f.Data()[i], expected[i]);
+  for (size_t i = 0; i < expected.size(); ++i)
+    differing += !test::SameBits(f.Data()[i], expected[i]);
   EXPECT_EQ(differing, 0) << path;
 }
 

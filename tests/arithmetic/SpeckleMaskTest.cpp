@@ -96,9 +96,9 @@ TEST_F(SpeckleFrames, NoShiftGivesZeroDifferenceAndHalvesTheAverage) {
 
 TEST_F(SpeckleFrames, ShiftLargerThanTheImageSubtractsTheMedianEverywhere) {
   // 10 x 10 of 50 with a star of 90 at (3, 3) and a dark pixel of 20 at (6, 2); the cross
-  // sample (row 4, column 4: 4.5 goes to 4) is all 50, so the Median is 50. With dx = 100 every source is
-  // outside: M = max(0, I - 50) = 40 at (3, 3), 0 elsewhere in the visited part. r = 20 + x
-  // is never below X = 9: the average is the image.
+  // sample (row 4, column 4: 4.5 goes to 4) is all 50, so the Median is 50. With dx = 100 every
+  // source is outside: M = max(0, I - 50) = 40 at (3, 3), 0 elsewhere in the visited part. r = 20 +
+  // x is never below X = 9: the average is the image.
   OTrame f = test::MakeFrame(10, 10, 50);
   f.Px(3, 3) = 90;
   f.Px(6, 2) = 20;
@@ -137,8 +137,9 @@ TEST_F(SpeckleFrames, NegativeShiftAveragesWithTheColumnTwentyToTheLeft) {
   // (row 2 holds one 4 among 24 values). M(x, y) = I(x, y) - I(x + 1, y) for x <= 21 (the
   // source column must stay below X = 23: column 23 is never a source), I - 10 for x = 22:
   // M(1, 1) = 90, M(0, 1) = 10 - 100 -> 0, the rest 0 (M(22, y) would be 6 if column 23 were
-  // read); column 23 keeps 4 and row 3 keeps 10. Average: r = x - 20 is in 0 .. 22 for x = 20 .. 22 (x < 23): (10 + M(r, y)) / 2,
-  // that is 50 at (21, 1) and 5 at the other pixels of columns 20 .. 22, rows 0 .. 2.
+  // read); column 23 keeps 4 and row 3 keeps 10. Average: r = x - 20 is in 0 .. 22 for x = 20 .. 22
+  // (x < 23): (10 + M(r, y)) / 2, that is 50 at (21, 1) and 5 at the other pixels of columns 20 ..
+  // 22, rows 0 .. 2.
   OTrame f = test::MakeFrame(24, 4, 10);
   f.Px(1, 1) = 100;
   for (int y = 0; y < 4; ++y) f.Px(23, y) = 4;
@@ -178,9 +179,8 @@ TEST_F(SpeckleFrames, PositiveShiftAveragesWithTheColumnTwentyToTheRight) {
     if (y == 3) return E(10);
     return x == 1 && y == 1 ? E(90) : E(0);
   });
-  ExpectPixels(a, [&](int x, int y) {
-    return x <= 2 && y <= 2 ? image.Px(x, y) / 2 : image.Px(x, y);
-  });
+  ExpectPixels(
+      a, [&](int x, int y) { return x <= 2 && y <= 2 ? image.Px(x, y) / 2 : image.Px(x, y); });
 }
 
 TEST_F(SpeckleFrames, LastRowIsNeverASource) {
@@ -227,8 +227,9 @@ TEST_F(SpeckleCommand, WritesThreeFilesPerImageAfterEmptyingTheFolder) {
   const FourierResult r = SpeckleMaskCommand(in, {0, 0}, folder);
   ASSERT_TRUE(r.ok()) << r.message;
   EXPECT_EQ(observer.frames, 2);
-  const std::vector<std::string> expected = {folder + "b.orvo", folder + "b.orvm", folder + "b.orvr",
-                                             folder + "a.orvo", folder + "a.orvm", folder + "a.orvr"};
+  const std::vector<std::string> expected = {folder + "b.orvo", folder + "b.orvm",
+                                             folder + "b.orvr", folder + "a.orvo",
+                                             folder + "a.orvm", folder + "a.orvr"};
   EXPECT_EQ(r.written, expected);
   EXPECT_EQ(ListFiles(folder, "*"),
             (std::vector<std::string>{"a.orvm", "a.orvo", "a.orvr", "b.orvm", "b.orvo", "b.orvr"}));
@@ -258,7 +259,8 @@ TEST_F(SpeckleCommand, BiasIsSubtractedFromImagesAsTheWindowLoadsThem) {
 
 TEST_F(SpeckleCommand, UnreadableImageIsLeftOutAndNamed) {
   SeriesInput in;
-  in.files = {home.File("missing.orv"), test::WriteOrv(test::MakeFrame(4, 4, 3), home.File("ok.orv"))};
+  in.files = {home.File("missing.orv"),
+              test::WriteOrv(test::MakeFrame(4, 4, 3), home.File("ok.orv"))};
   test::RecordingObserver observer;
   in.observer = &observer;
   const FourierResult r = SpeckleMaskCommand(in, {1, 1}, folder);
@@ -313,7 +315,8 @@ TEST(SuppressPeak, RingsOnA64Frame) {
 TEST(SuppressPeak, PlusTwoOnA64FrameZeroesExactlyThe25PixelsIn30To34) {
   OTrame f = test::MakeFrame(64, 64, 5);
   SuppressPeak(f, 2);
-  ExpectPixels(f, [](int x, int y) { return x >= 30 && x <= 34 && y >= 30 && y <= 34 ? E(0) : E(5); });
+  ExpectPixels(f,
+               [](int x, int y) { return x >= 30 && x <= 34 && y >= 30 && y <= 34 ? E(0) : E(5); });
 }
 
 TEST(SuppressPeak, SmallAndNonSquareFramesAreNeverWrittenOutside) {

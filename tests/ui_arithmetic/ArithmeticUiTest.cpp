@@ -291,8 +291,8 @@ class SpeckleUi : public ArithmeticUi {
 TEST_F(SpeckleUi, WritesTheFilesOfTheTickedImagesAndListsThem) {
   // xB - xA = 0.4 and yB - yA = -0.3: a zero shift; .orvm is 0 on the visited part.
   SetRow1("10", "20", "10.4", "19.7");
-  Main().OpenFiles({Q(Write(Image(), "a.orv")), Q(Write(Image(), "b.orv")),
-                    Q(Write(Image(), "c.orv"))});
+  Main().OpenFiles(
+      {Q(Write(Image(), "a.orv")), Q(Write(Image(), "b.orv")), Q(Write(Image(), "c.orv"))});
   ASSERT_EQ(Main().ItemCount(), 3);
   Main().SetTicked(1, false);
   WriteBytes(Folder() + "stale.orvm", {1, 2});
