@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/CliFrames.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -26,39 +27,6 @@ namespace orvek::cli {
 namespace {
 
 using fourier::ArithmeticResult;
-
-// A private working folder, removed at the end.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "orvek-arith-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (::mkdtemp(buf.data()) == nullptr) throw CommandError("cannot create a working folder");
-    m_path = std::string(buf.data()) + "/";
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
-
-OTrame Load(const std::string& path) {
-  if (!FileExists(path)) throw CommandError(path + ": File not found");
-  OTrame frame;
-  const LoadResult r = frame.LoadFile(path);
-  if (r.status == LoadStatus::UnknownExtension) {
-    throw CommandError(path + ": unknown image extension (BMP, FIT, FITS, FTS or ORV expected)");
-  }
-  if (!r.ok()) throw CommandError(r.message.empty() ? path + ": cannot be read" : r.message);
-  return frame;
-}
 
 std::string OutFile(const Args& args) {
   if (!args.Has("--out")) throw UsageError("--out FILE is required");
@@ -123,7 +91,7 @@ int QuadPxVerb(const std::vector<std::string>& raw) {
   if (args.Has("--k") && !ParseNumber(args.Value("--k"), k)) {
     throw UsageError("--k: not a number: " + args.Value("--k"));
   }
-  const OTrame source = Load(args.Positional()[0]);
+  const OTrame source = LoadFrame(args.Positional()[0]);
   OTrame q;
   const Status s = fourier::QuadPxFrame(source, k, q);
   if (!s) throw CommandError(s.message);
@@ -137,8 +105,8 @@ int TwoImages(const std::vector<std::string>& raw, bool divide) {
   Args args(raw, {"--json"}, {"--out"});
   if (args.Positional().size() != 2) throw UsageError("FILE and a second image expected");
   const std::string out = OutFile(args);
-  OTrame frame = Load(args.Positional()[0]);
-  const OTrame second = Load(args.Positional()[1]);
+  OTrame frame = LoadFrame(args.Positional()[0]);
+  const OTrame second = LoadFrame(args.Positional()[1]);
   const Status s =
       divide ? fourier::DivideFrame(frame, second) : fourier::MultiplyFrame(frame, second);
   if (!s) throw CommandError(s.message);
@@ -158,7 +126,7 @@ int LowPassVerb(const std::vector<std::string>& raw) {
   Args args(raw, {"--json"}, {"--out"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   const std::string out = OutFile(args);
-  OTrame frame = Load(args.Positional()[0]);
+  OTrame frame = LoadFrame(args.Positional()[0]);
   fourier::LowPassFrame(frame);
   Save(frame, out);
   PrintFrame(out, frame, args.Flag("--json"));
@@ -169,8 +137,8 @@ int ConvVerb(const std::vector<std::string>& raw) {
   Args args(raw, {"--json"}, {"--out-dir"});
   if (args.Positional().size() != 2) throw UsageError("FILE and a second image expected");
   const std::string dir = OutDir(args);
-  const OTrame current = Load(args.Positional()[0]);
-  const OTrame second = Load(args.Positional()[1]);
+  const OTrame current = LoadFrame(args.Positional()[0]);
+  const OTrame second = LoadFrame(args.Positional()[1]);
   // The stage files are written straight into the folder: the command empties nothing.
   const ArithmeticResult r = fourier::ConvCommand(current, second, dir);
   if (!r.ok()) throw CommandError(r.message);
@@ -214,7 +182,7 @@ int SuppressVerb(const std::vector<std::string>& raw) {
   if (!args.Has("--ring")) throw UsageError("--ring 0|1|2 is required");
   const long long ring = args.Integer("--ring", 0);
   if (ring < 0 || ring > 2) throw UsageError("--ring must be 0, 1 or 2");
-  OTrame frame = Load(args.Positional()[0]);
+  OTrame frame = LoadFrame(args.Positional()[0]);
   const int zeroed = fourier::SuppressPeak(frame, static_cast<int>(ring));
   Save(frame, out);
   if (args.Flag("--json")) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/CliFrames.h"
 #include "core/BmpWriter.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
@@ -15,17 +16,6 @@
 namespace orvek::cli {
 
 namespace {
-
-// Reads a frame the way the window does; a failure ends the command with exit status 1.
-void LoadOrFail(OTrame& frame, const std::string& path, const OTrame* bias, const FitsOptions& fits,
-                LoadResult* result = nullptr) {
-  if (!FileExists(path)) throw CommandError(path + ": File not found");
-  const LoadResult r = frame.LoadFile(path, bias, fits);
-  if (r.status == LoadStatus::UnknownExtension)
-    throw CommandError(path + ": unknown image extension (BMP, FIT, FITS, FTS or ORV expected)");
-  if (r.status == LoadStatus::Error) throw CommandError(r.message);
-  if (result != nullptr) *result = r;
-}
 
 FitsOptions SwapOptions(const Args& args) {
   FitsOptions fits;
@@ -39,10 +29,10 @@ int Info(const std::vector<std::string>& raw) {
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   const FitsOptions fits = SwapOptions(args);
   OTrame bias;
-  if (args.Has("--bias")) LoadOrFail(bias, args.Value("--bias"), nullptr, fits);
+  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
   OTrame frame;
   LoadResult result;
-  LoadOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits, &result);
+  LoadFrameOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits, &result);
 
   if (args.Flag("--json")) {
     Json j;
@@ -87,9 +77,9 @@ int Convert(const std::vector<std::string>& raw) {
   if (args.Positional().size() != 2) throw UsageError("IN and OUT expected");
   const FitsOptions fits = SwapOptions(args);
   OTrame bias;
-  if (args.Has("--bias")) LoadOrFail(bias, args.Value("--bias"), nullptr, fits);
+  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
   OTrame frame;
-  LoadOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits);
+  LoadFrameOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits);
   const std::string& out = args.Positional()[1];
   const std::string ext = UpperExtension(out);
   const double low = args.Real("--low", static_cast<double>(frame.MinValue));
@@ -136,9 +126,9 @@ int Measure(const std::vector<std::string>& raw) {
 
   const FitsOptions fits = SwapOptions(args);
   OTrame bias;
-  if (args.Has("--bias")) LoadOrFail(bias, args.Value("--bias"), nullptr, fits);
+  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
   OTrame frame;
-  LoadOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits);
+  LoadFrameOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits);
   OMat window;
   const MeasurePass pass = MeasureAt(frame, window, Point(x, y), settings);
   const rStarPos& p = pass.point;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/CliFrames.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -31,28 +32,6 @@ namespace {
 using fourier::FourierResult;
 using fourier::FourierStatus;
 using fourier::SeriesInput;
-
-// A private working folder, removed at the end.
-class WorkArea {
- public:
-  WorkArea() {
-    std::string pattern = (fs::temp_directory_path() / "orvek-fourier-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (::mkdtemp(buf.data()) == nullptr) throw CommandError("cannot create a working folder");
-    m_path = std::string(buf.data()) + "/";
-  }
-  ~WorkArea() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-  }
-  WorkArea(const WorkArea&) = delete;
-  WorkArea& operator=(const WorkArea&) = delete;
-  const std::string& Path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
 
 std::string OutDir(const Args& args) {
   if (!args.Has("--out-dir")) throw UsageError("--out-dir DIR is required");
@@ -147,10 +126,7 @@ int Fft(const std::vector<std::string>& raw) {
   if (args.Flag("--crosscorr")) ++kinds, kind = fourier::SingleTransform::CrossCorrelate;
   if (kinds > 1) throw UsageError("choose one of --real, --modulus, --autocorr, --crosscorr");
   const std::string in = args.Positional()[0];
-  if (!FileExists(in)) throw CommandError(in + ": File not found");
-  OTrame frame;
-  const LoadResult r = frame.LoadFile(in);
-  if (!r.ok()) throw CommandError(r.message.empty() ? in + ": cannot be read" : r.message);
+  OTrame frame = LoadFrame(in);
   if (!fourier::ApplySingleTransform(frame, kind)) throw CommandError(fourier::kSizeMessage);
   const Status s = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out);
   if (!s) throw CommandError(s.message);
@@ -163,7 +139,7 @@ int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
   const std::string dir = OutDir(args);
   SeriesInput in = InputOf(args);
   if (cross && args.Flag("--enhanced")) throw UsageError("--enhanced applies to autocorr only");
-  WorkArea work;
+  ScratchFolder work;
   OTrame frame;
   const std::string name = fourier::kTargetSpectrumName;
   FourierResult sum =
@@ -190,7 +166,7 @@ int RefPower(const std::vector<std::string>& raw) {
   Args args(raw, {"--enhanced", "--json"}, {"--out-dir"});
   const std::string dir = OutDir(args);
   SeriesInput in = InputOf(args);
-  WorkArea work;
+  ScratchFolder work;
   Check(fourier::ReferencePowerSpectrum(in, work.Path(), args.Flag("--enhanced")));
   PrintFiles(Deliver(work.Path(), {std::string(fourier::kReferenceSpectrumName) + ".orvc"}, dir),
              args.Flag("--json"), static_cast<int>(in.files.size()));
@@ -202,7 +178,7 @@ int Result(const std::vector<std::string>& raw) {
   if (!args.Positional().empty())
     throw UsageError("no FILE expected: the spectra are read from --out-dir");
   const std::string dir = OutDir(args);
-  WorkArea work;
+  ScratchFolder work;
   for (const char* base : {fourier::kReferenceSpectrumName, fourier::kTargetSpectrumName}) {
     const std::string name = std::string(base) + ".orvc";
     if (FileExists(dir + name)) {
@@ -227,7 +203,7 @@ int Dva(const std::vector<std::string>& raw) {
   Args args(raw, {"--json"}, {"--out-dir"});
   const std::string dir = OutDir(args);
   SeriesInput in = InputOf(args);
-  WorkArea work;
+  ScratchFolder work;
   const FourierResult r = fourier::DvaCommand(in, work.Path());
   Check(r);
   std::vector<std::string> names = {fourier::kDvaBufferFile};
@@ -279,10 +255,7 @@ int Peak(const std::vector<std::string>& raw) {
   }
 
   const std::string path = args.Positional()[0];
-  if (!FileExists(path)) throw CommandError(path + ": File not found");
-  OTrame frame;
-  const LoadResult r = frame.LoadFile(path);
-  if (!r.ok()) throw CommandError(r.message.empty() ? path + ": cannot be read" : r.message);
+  const OTrame frame = LoadFrame(path);
   if (!IsCentredSpectrum(frame)) {
     throw CommandError("Interferometric Fast Measurement inutilisable, le pic n'est pas centré");
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/CliFrames.h"
 #include "core/IniFile.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
@@ -68,7 +69,8 @@ void PrintText(const SurfaceFitResult& r, const std::string& model) {
   std::string passes = std::to_string(r.passes);
   std::string iterations;
   for (size_t k = 0; k < r.iterationsPerPass.size(); ++k) {
-    iterations += (k == 0 ? "" : ",") + std::to_string(r.iterationsPerPass[k]);
+    if (k > 0) iterations += ',';
+    iterations += std::to_string(r.iterationsPerPass[k]);
   }
   Print("passes=" + passes);
   Print("iterations=" + iterations);
@@ -103,17 +105,10 @@ int Surface(const std::vector<std::string>& raw) {
   fits.swapVert = ini.ReadString("PARAMS", "FitsSwapV", "0") == "1";
   fits.swapHoriz = ini.ReadString("PARAMS", "FitsSwapH", "0") == "1";
   OTrame bias;
-  if (args.Has("--bias")) {
-    const std::string path = args.Value("--bias");
-    const LoadResult read = bias.LoadFile(path, nullptr, fits, nullptr);
-    if (!read.ok())
-      throw CommandError(path + ": " + (read.message.empty() ? "not an image file" : read.message));
-  }
+  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
   const std::string& file = args.Positional()[0];
   OTrame frame;
-  const LoadResult read = frame.LoadFile(file, &bias, fits, nullptr);
-  if (!read.ok())
-    throw CommandError(file + ": " + (read.message.empty() ? "not an image file" : read.message));
+  LoadFrameOrFail(frame, file, &bias, fits);
 
   const SurfaceFitResult r = SurfaceFit(frame, Point(ax, ay), Point(bx, by));
   if (!r.ok()) {
