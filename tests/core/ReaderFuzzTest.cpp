@@ -66,7 +66,9 @@ void TruncateEverywhere(Kind kind, const std::vector<uint8_t>& bytes) {
   // Every length up to the end of the headers, then a sample of the data lengths.
   for (size_t n = 0; n < bytes.size(); n += (n < 3200 ? 1 : 97)) {
     const Status s = ParseCopy(kind, bytes, n);
-    if (!s.ok) EXPECT_FALSE(s.message.empty()) << n;
+    if (!s.ok) {
+      EXPECT_FALSE(s.message.empty()) << n;
+    }
   }
 }
 

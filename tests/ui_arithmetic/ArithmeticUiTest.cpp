@@ -46,7 +46,9 @@ class ArithmeticUi : public UiTest {
     QAction* a = Main().Action(name);
     ASSERT_NE(a, nullptr) << name;
     // An invisible item (SpeckleMask1) reads as disabled; it is reached through its action.
-    if (a->isVisible()) ASSERT_TRUE(a->isEnabled()) << name;
+    if (a->isVisible()) {
+      ASSERT_TRUE(a->isEnabled()) << name;
+    }
     ASSERT_FALSE(Main().IsPending(name)) << name;
     a->trigger();
   }
