@@ -10,6 +10,7 @@
 #include "fourier/ImageArithmetic.h"
 #include "fourier/Interferometry.h"
 #include "fourier/SpeckleMask.h"
+#include "ui/CommandSupport.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmMain.h"
@@ -27,43 +28,6 @@ const QString kOpenFilter =
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
-
-// Every image the speckle mask reads is selected in the list and shown as it goes; pending
-// events run between images. The command has no STOP.
-class SpeckleObserver : public SeriesObserver {
- public:
-  SpeckleObserver(TFormMain& main, const std::vector<std::string>& files,
-                  const std::vector<int>& positions)
-      : m_main(main), m_files(files), m_positions(positions) {}
-  bool FrameLoaded(int index, int count, const OTrame&) override {
-    if (index >= 0 && index < static_cast<int>(m_positions.size())) {
-      m_main.SelectItem(m_positions[static_cast<size_t>(index)]);
-      m_main.LoadAndShow(Q(m_files[static_cast<size_t>(index)]));
-    }
-    m_main.ShowProgress(QString("%1/%2").arg(index + 1).arg(count));
-    m_main.ProcessPendingEvents();
-    return true;
-  }
-
- private:
-  TFormMain& m_main;
-  const std::vector<std::string>& m_files;
-  const std::vector<int>& m_positions;
-};
-
-// Keeps a command from starting again while it lets pending events run.
-class Running {
- public:
-  explicit Running(bool& flag) : m_flag(flag), m_entered(!flag) { m_flag = true; }
-  ~Running() {
-    if (m_entered) m_flag = false;
-  }
-  bool Entered() const { return m_entered; }
-
- private:
-  bool& m_flag;
-  bool m_entered;
-};
 
 }  // namespace
 
@@ -211,7 +175,7 @@ void ArithmeticCommands::suppr21Click() {
 // ---- Speckle Mask ---------------------------------------------------------------------------
 
 void ArithmeticCommands::SpeckleMask1Click() {
-  const Running running(m_running);
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   TFormMain& main = Main();
   if (main.ItemCount() < 1) return;
@@ -224,17 +188,9 @@ void ArithmeticCommands::SpeckleMask1Click() {
     m_workbench.prompter.Error(Q(read.message));
     return;
   }
-  fourier::SeriesInput input;
   std::vector<int> positions;
-  const std::string dossier = main.ListeFic().Dossier;
-  for (int i = 0; i < main.ItemCount(); ++i) {
-    if (!main.IsTicked(i)) continue;
-    input.files.push_back(dossier + main.ItemText(i).toStdString());
-    positions.push_back(i);
-  }
-  input.bias = main.BiasFrame();
-  input.fits = main.CurrentFitsOptions();
-  SpeckleObserver observer(main, input.files, positions);
+  fourier::SeriesInput input = TickedSeriesInput(main, positions);
+  TickedItemsObserver observer(main, input.files, positions, {.showCount = true});
   input.observer = &observer;
   const std::string folder = WorkFolder(fourier::kSpeckleMaskFolder);
   const fourier::FourierResult r = fourier::SpeckleMaskCommand(input, shift, folder);

@@ -9,6 +9,7 @@
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "measure/ReductionTable.h"
+#include "ui/CommandSupport.h"
 #include "ui/Controls.h"
 #include "ui/Prompter.h"
 #include "ui/UdlgSynthDrift.h"
@@ -44,20 +45,6 @@ class ShowingObserver : public SeriesObserver {
  private:
   TFormMain& m_main;
   const std::vector<SeriesItem>& m_items;
-};
-
-// The busy cursor for the life of the object.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-  ~BusyCursor() { Restore(); }
-  void Restore() {
-    if (m_on) QApplication::restoreOverrideCursor();
-    m_on = false;
-  }
-
- private:
-  bool m_on = true;
 };
 
 // The window's cross pen, remembered and put back however the drawing ends.

@@ -4,6 +4,7 @@
 #include <QListWidget>
 
 #include "core/Utils.h"
+#include "ui/CommandSupport.h"
 #include "ui/Prompter.h"
 #include "ui/SeriesCommands.h"
 #include "ui/UdlgAlign.h"
@@ -20,43 +21,6 @@ namespace {
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
-
-// Every frame a series loop loads is shown on the main window as it goes (selected in the
-// list, loaded and measured); pending events run between frames, so that STOP can be clicked,
-// and FrameLoaded returns false once it was.
-class ShowingObserver : public SeriesObserver {
- public:
-  ShowingObserver(TFormMain& main, const std::vector<std::string>& files,
-                  const std::vector<int>& positions)
-      : m_main(main), m_files(files), m_positions(positions) {}
-  bool FrameLoaded(int index, int, const OTrame&) override {
-    if (index >= 0 && index < static_cast<int>(m_positions.size())) {
-      m_main.SelectItem(m_positions[static_cast<size_t>(index)]);
-      m_main.LoadAndShow(Q(m_files[static_cast<size_t>(index)]));
-    }
-    m_main.ProcessPendingEvents();
-    return !m_main.StopFlag();
-  }
-
- private:
-  TFormMain& m_main;
-  const std::vector<std::string>& m_files;
-  const std::vector<int>& m_positions;
-};
-
-// Restores a flag when a command ends, however it ends.
-class Running {
- public:
-  explicit Running(bool& flag) : m_flag(flag), m_entered(!flag) { m_flag = true; }
-  ~Running() {
-    if (m_entered) m_flag = false;
-  }
-  bool Entered() const { return m_entered; }
-
- private:
-  bool& m_flag;
-  bool m_entered;
-};
 
 }  // namespace
 
@@ -111,28 +75,13 @@ bool InterferometryCommands::Enhanced() const {
   return a != nullptr && a->isChecked();
 }
 
-fourier::SeriesInput InterferometryCommands::TickedInput(std::vector<int>& positions) const {
-  TFormMain& main = Main();
-  fourier::SeriesInput input;
-  const QString folder = Q(main.ListeFic().Dossier);
-  positions.clear();
-  for (int i = 0; i < main.ItemCount(); ++i) {
-    if (!main.IsTicked(i)) continue;
-    input.files.push_back((folder + main.ItemText(i)).toStdString());
-    positions.push_back(i);
-  }
-  input.bias = main.BiasFrame();
-  input.fits = main.CurrentFitsOptions();
-  return input;
-}
-
 template <class Run>
 FourierResult InterferometryCommands::RunSeries(const Run& run) {
   TFormMain& main = Main();
   std::vector<int> positions;
-  fourier::SeriesInput input = TickedInput(positions);
+  fourier::SeriesInput input = TickedSeriesInput(main, positions);
   main.FirstTicked();
-  ShowingObserver observer(main, input.files, positions);
+  TickedItemsObserver observer(main, input.files, positions, {.honourStop = true});
   input.observer = &observer;
   main.ShowStop(true);
   FourierResult r = run(input);
@@ -148,54 +97,40 @@ void InterferometryCommands::ShowResult(const FourierResult& r) {
 
 // ---- Menu "Interférométrie" ------------------------------------------------------------------
 
-void InterferometryCommands::AutocorrlationetSoustractionFond1Click() {
-  const Running running(m_running);
+template <class Run>
+void InterferometryCommands::CorrelationSeries(const Run& run) {
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   TFormMain& main = Main();
   const int kept = main.HalfSize();
   main.SetHalfSize(1);
   if (!main.IsCentredSpectrum()) {
-    // The series is cut to 128 x 128 round its star first, when the user agrees.
     m_workbench.prompter.Error(fourier::kSizeMessage);
     m_workbench.DlgAlign->SetCropSizeText("128");
     if (!m_workbench.DlgAlign->Execute()) return;
     if (!m_workbench.seriesCommands || !m_workbench.seriesCommands->AlignList()) return;
   }
-  const std::string folder = Folder();
-  const bool enhanced = Enhanced();
-  const FourierResult r = RunSeries([&](const fourier::SeriesInput& input) {
-    return fourier::AutoCorrelationCommand(input, folder, enhanced);
-  });
+  const FourierResult r = RunSeries(run);
   ShowResult(r);
   if (!r.ok()) return;  // the measurement window stays at 1 x 1, as after a failed run
   ShowInterferometryFolder();
   main.SetHalfSize(kept);
 }
 
-void InterferometryCommands::InterCorrlationetSoustractionFond1Click() {
-  const Running running(m_running);
-  if (!running.Entered()) return;
-  TFormMain& main = Main();
-  const int kept = main.HalfSize();
-  main.SetHalfSize(1);
-  if (!main.IsCentredSpectrum()) {
-    m_workbench.prompter.Error(fourier::kSizeMessage);
-    m_workbench.DlgAlign->SetCropSizeText("128");
-    if (!m_workbench.DlgAlign->Execute()) return;
-    if (!m_workbench.seriesCommands || !m_workbench.seriesCommands->AlignList()) return;
-  }
-  const std::string folder = Folder();
-  const FourierResult r = RunSeries([&](const fourier::SeriesInput& input) {
-    return fourier::CrossCorrelationCommand(input, folder);
+void InterferometryCommands::AutocorrlationetSoustractionFond1Click() {
+  CorrelationSeries([this](const fourier::SeriesInput& input) {
+    return fourier::AutoCorrelationCommand(input, Folder(), Enhanced());
   });
-  ShowResult(r);
-  if (!r.ok()) return;
-  ShowInterferometryFolder();
-  main.SetHalfSize(kept);
+}
+
+void InterferometryCommands::InterCorrlationetSoustractionFond1Click() {
+  CorrelationSeries([](const fourier::SeriesInput& input) {
+    return fourier::CrossCorrelationCommand(input, Folder());
+  });
 }
 
 void InterferometryCommands::PuissanceRfrence1Click() {
-  const Running running(m_running);
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   const std::string folder = Folder();
   const bool enhanced = Enhanced();
@@ -205,7 +140,7 @@ void InterferometryCommands::PuissanceRfrence1Click() {
 }
 
 void InterferometryCommands::PuissanceDouble1Click() {
-  const Running running(m_running);
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   const std::string folder = Folder();
   const bool enhanced = Enhanced();
@@ -215,7 +150,7 @@ void InterferometryCommands::PuissanceDouble1Click() {
 }
 
 void InterferometryCommands::DivisionetRetourSpatial1Click() {
-  const Running running(m_running);
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   const FourierResult r = fourier::ResultCommand(Folder());
   m_lastStatus = r.status;
@@ -245,7 +180,7 @@ void InterferometryCommands::FileListBoxInterClick(int row) {
 // ---- Menu "DEBUG" ----------------------------------------------------------------------------
 
 void InterferometryCommands::SingleTransform(fourier::SingleTransform kind) {
-  const Running running(m_running);
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   TFormMain& main = Main();
   if (!main.HasImage()) {
@@ -276,7 +211,7 @@ void InterferometryCommands::InterCorrlation1Click() {
 }
 
 void InterferometryCommands::SoustractionFond1Click() {
-  const Running running(m_running);
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   TFormMain& main = Main();
   if (!main.HasImage()) return;
@@ -287,7 +222,7 @@ void InterferometryCommands::SoustractionFond1Click() {
 }
 
 void InterferometryCommands::DV01Click() {
-  const Running running(m_running);
+  const ReentryGuard running(m_running);
   if (!running.Entered()) return;
   const std::string folder = Folder();
   const FourierResult r = RunSeries(

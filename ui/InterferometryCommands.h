@@ -51,12 +51,15 @@ class InterferometryCommands {
 
  private:
   TFormMain& Main() const;
-  /// The ticked items and how to read them, with the list positions of the ticked items.
-  fourier::SeriesInput TickedInput(std::vector<int>& positions) const;
   /// Runs a series command with STOP shown and an observer that shows each frame; STOP is
   /// hidden again however it ends.
   template <class Run>
   fourier::FourierResult RunSeries(const Run& run);
+  /// The auto- and cross-correlation commands: a series that is not square is first cut to
+  /// 128 x 128 round its star (when the user agrees), the measurement window is 1 x 1 while
+  /// the series runs and comes back only after a successful run.
+  template <class Run>
+  void CorrelationSeries(const Run& run);
   /// Shows the result of a command: its message (error box), then its file.
   void ShowResult(const fourier::FourierResult& r);
   /// One of the four single-image transforms of the DEBUG menu.

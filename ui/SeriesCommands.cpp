@@ -7,6 +7,7 @@
 
 #include "core/Utils.h"
 #include "series/Thumbnails.h"
+#include "ui/CommandSupport.h"
 #include "ui/Prompter.h"
 #include "ui/UdlgAlign.h"
 #include "ui/UfrmCentroid.h"
@@ -91,36 +92,7 @@ std::vector<std::string> PathsOf(const std::vector<SeriesItem>& items) {
   return paths;
 }
 
-// The busy pointer until the end of the scope, whatever happens.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 }  // namespace
-
-// One series command at a time: the loops let the window run, so a second command could
-// otherwise start inside the first.
-class SeriesCommands::RunGuard {
- public:
-  explicit RunGuard(SeriesCommands& owner) : m_owner(owner), m_entered(!owner.m_running) {
-    owner.m_running = true;
-  }
-  ~RunGuard() {
-    if (m_entered) m_owner.m_running = false;
-  }
-  RunGuard(const RunGuard&) = delete;
-  RunGuard& operator=(const RunGuard&) = delete;
-  /// False when another command was already running.
-  bool Entered() const { return m_entered; }
-
- private:
-  SeriesCommands& m_owner;
-  bool m_entered;
-};
 
 SeriesCommands::SeriesCommands(Workbench& workbench) : m_workbench(workbench) {
   TFormMain& main = *m_workbench.FormMain;
@@ -323,29 +295,29 @@ bool SeriesCommands::AddList() {
 // ---- Commands ----------------------------------------------------------------------------------
 
 void SeriesCommands::BestOfsnClick() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (guard.Entered()) SortBestOf(BestOfMode::SignalToNoise);
 }
 
 void SeriesCommands::BestOfMax1Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (guard.Entered()) SortBestOf(BestOfMode::Max);
 }
 
 void SeriesCommands::SlectionManuelle1Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (guard.Entered()) MakeThumbnails();
 }
 
 void SeriesCommands::Retailler1Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (!guard.Entered()) return;
   ShowCurrentFrame();
   if (m_workbench.DlgAlign->Execute()) AlignList();
 }
 
 void SeriesCommands::Dcoupage1Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (!guard.Entered()) return;
   QCheckBox* subPixel = m_workbench.FormMain->findChild<QCheckBox*>("SubPixellaire");
   // Fixed-centre cropping for this run only; the box is ticked again however the run ends.
@@ -361,12 +333,12 @@ void SeriesCommands::Dcoupage1Click() {
 }
 
 void SeriesCommands::Additioner1Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (guard.Entered()) AddList();
 }
 
 void SeriesCommands::Compositageautomatique1Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (!guard.Entered()) return;
   ShowCurrentFrame();
   if (!m_workbench.DlgAlign->Execute()) return;
@@ -377,7 +349,7 @@ void SeriesCommands::Compositageautomatique1Click() {
 }
 
 void SeriesCommands::AdditionnerReductions1Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (!guard.Entered()) return;
   TFormMain& main = *m_workbench.FormMain;
   const ReductionTable& table = m_workbench.formCentroid->Table();
@@ -399,7 +371,7 @@ void SeriesCommands::AdditionnerReductions1Click() {
 }
 
 void SeriesCommands::Button2Click() {
-  const RunGuard guard(*this);
+  const ReentryGuard guard(m_running);
   if (!guard.Entered()) return;
   TFormMain& main = *m_workbench.FormMain;
   // From here on frames load without a bias, whatever the outcome.

@@ -67,13 +67,14 @@ class SeriesCommands {
   bool Running() const { return m_running; }
 
  private:
-  class RunGuard;
   /// LoadAndShow of the current frame's file (or of the selected item when none is shown).
   void ShowCurrentFrame();
   /// Shows the texts of a loop's failures that the window has not reported itself.
   void ReportProblems(const QString& heading, const std::vector<std::string>& texts);
 
   Workbench& m_workbench;
+  // One series command at a time: the loops let the window run, so a second command could
+  // otherwise start inside the first.
   bool m_running = false;
 };
 

@@ -537,13 +537,14 @@ void ExpectValidCursor(const std::string& name) {
 }
 
 TEST_F(ShippedResources, CursorFilesAreThirtyTwoPixelCursorsWithCentredHotSpots) {
-  std::set<std::vector<unsigned char>> distinct;
+  std::set<std::string> distinct;  // file contents as byte strings
   for (const char* colour : {"red", "blu"}) {
     for (int design = 0; design < 4; ++design) {
       const std::string name = std::string(colour) + std::to_string(design) + ".cur";
       SCOPED_TRACE(name);
       ExpectValidCursor(name);
-      distinct.insert(ReadFile(ResourcePath(name)));
+      const std::vector<unsigned char> bytes = ReadFile(ResourcePath(name));
+      distinct.emplace(bytes.begin(), bytes.end());
     }
   }
   EXPECT_EQ(distinct.size(), 8u) << "eight different pictures";
@@ -551,7 +552,7 @@ TEST_F(ShippedResources, CursorFilesAreThirtyTwoPixelCursorsWithCentredHotSpots)
 
 TEST_F(ShippedResources, BuiltInPointerPicturesAreThirtyTwoPixelRgbaPngs) {
   const std::vector<unsigned char> signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::set<std::vector<unsigned char>> distinct;
+  std::set<std::string> distinct;  // file contents as byte strings
   for (int n = 1; n <= 3; ++n) {
     const std::string name = "MONCU" + std::to_string(n) + ".png";
     const std::vector<unsigned char> b = ReadFile(ResourcePath(name));
@@ -578,7 +579,7 @@ TEST_F(ShippedResources, BuiltInPointerPicturesAreThirtyTwoPixelRgbaPngs) {
       at += 12 + length;
     }
     EXPECT_TRUE(ended) << name << ": IEND is not the last chunk";
-    distinct.insert(b);
+    distinct.emplace(b.begin(), b.end());
   }
   EXPECT_EQ(distinct.size(), 3u);
 }
