@@ -11,9 +11,7 @@ namespace {
 
 // The host's long double is the x87 extended type itself, stored little-endian: the
 // 10 bytes can be copied as they are.
-constexpr bool kHostIsX87 = std::numeric_limits<long double>::digits == 64 &&
-                            std::numeric_limits<long double>::max_exponent == 16384 &&
-                            sizeof(long double) >= 10 && std::endian::native == std::endian::little;
+constexpr bool kHostIsX87 = kHostExtendedIsX87;
 
 constexpr int kBias = 16383;
 constexpr int kDenormalShift = 16445;  // value = significand * 2^-16445 when the exponent is 0
@@ -94,14 +92,6 @@ void EncodeInt64Extended(int64_t v, uint8_t* out) {
   out[9] = static_cast<uint8_t>(top >> 8);
 }
 
-void StoreIntegerExtended(int64_t v, Extended* pixel) {
-  if constexpr (kHostIsX87) {
-    EncodeInt64Extended(v, reinterpret_cast<uint8_t*>(pixel));
-  } else {
-    *pixel = static_cast<Extended>(v);
-  }
-}
-
 void EncodeExtended(Extended v, uint8_t* out) {
   if constexpr (kHostIsX87) {
     std::memcpy(out, &v, kExtendedBytes);
@@ -129,7 +119,8 @@ Extended DecodeExtended(const uint8_t* in) {
 // value through the x87 registers (80-bit loads and stores are slow on current cores).
 void EncodeExtendedArray(const Extended* values, int64_t count, uint8_t* out) {
   if constexpr (kHostIsX87) {
-    for (int64_t i = 0; i < count; ++i) std::memcpy(out + i * kExtendedBytes, values + i, kExtendedBytes);
+    for (int64_t i = 0; i < count; ++i)
+      std::memcpy(out + i * kExtendedBytes, values + i, kExtendedBytes);
   } else {
     for (int64_t i = 0; i < count; ++i) EncodeExtended(values[i], out + i * kExtendedBytes);
   }

@@ -18,7 +18,9 @@ namespace {
 constexpr size_t kCard = 80;
 constexpr size_t kBlock = 2880;
 
-std::string Prefix(const std::string& s, size_t n) { return s.substr(0, std::min(n, s.size())); }
+std::string Prefix(const std::string& s, size_t n) {
+  return s.substr(0, std::min(n, s.size()));
+}
 
 uint32_t BigEndian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
@@ -80,12 +82,17 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
     int64_t maxInt = std::numeric_limits<int64_t>::min();
     int64_t minInt = std::numeric_limits<int64_t>::max();
     bool anyInterior = false;
+    // 8- and 16-bit samples with a moderate offset also give the whole-number copy that
+    // the star search reads.
+    const bool keepWhole = Bits != 32 && off > -(int64_t{1} << 30) && off < (int64_t{1} << 30);
+    if (keepWhole) m_whole.resize(m_pixels.size());
     for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
       const int32_t r1 = std::min(H, r0 + kBlock);
       for (int32_t c = 0; c < W; ++c) {
         const int32_t x = fits.swapHoriz ? LastX - c : c;
         const bool interiorColumn = x > 0 && x < LastX;
         Extended* column = Column(x);
+        int32_t* wholeColumn = keepWhole ? m_whole.data() + static_cast<size_t>(x) * H : nullptr;
         for (int32_t r = r0; r < r1; ++r) {
           const uint8_t* p = samples + (static_cast<size_t>(r) * W + c) * kBytes;
           const int32_t y = fits.swapVert ? LastY - r : r;
@@ -98,6 +105,7 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
             v = static_cast<int64_t>(static_cast<int32_t>(BigEndian32(p))) + off;
           }
           StoreIntegerExtended(v, column + y);
+          if (wholeColumn != nullptr) wholeColumn[y] = static_cast<int32_t>(v);
           if (interiorColumn && y > 0 && y < LastY) {
             anyInterior = true;
             maxInt = std::max(maxInt, v);
@@ -106,7 +114,8 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
         }
       }
     }
-    if (anyInterior && static_cast<Extended>(maxInt) > maxValue) maxValue = static_cast<Extended>(maxInt);
+    if (anyInterior && static_cast<Extended>(maxInt) > maxValue)
+      maxValue = static_cast<Extended>(maxInt);
     if (static_cast<Extended>(minInt) < minValue) minValue = static_cast<Extended>(minInt);
     MaxValue = maxValue;
     MinValue = minValue;
@@ -172,8 +181,8 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
   };
 
   for (size_t i = 0; (i + 1) * kCard <= size; ++i) {
-    std::string text = StripComment(std::string(reinterpret_cast<const char*>(data) + i * kCard,
-                                                kCard));
+    std::string text =
+        StripComment(std::string(reinterpret_cast<const char*>(data) + i * kCard, kCard));
     const std::string key = Prefix(text, 9);
     if (Prefix(text, 5) == "NAXIS") {
       if (key == "NAXIS1  =") {
@@ -216,12 +225,24 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
 
   int bytesPerSample = 2;
   switch (bits) {
-    case 8: bytesPerSample = 1; break;
-    case 16: bytesPerSample = 2; break;
-    case 32: bytesPerSample = 4; break;
-    case -32: bytesPerSample = 4; break;
-    case -64: bytesPerSample = 8; break;
-    case 0: bytesPerSample = 2; break;  // no BITPIX card: read as 16-bit samples
+    case 8:
+      bytesPerSample = 1;
+      break;
+    case 16:
+      bytesPerSample = 2;
+      break;
+    case 32:
+      bytesPerSample = 4;
+      break;
+    case -32:
+      bytesPerSample = 4;
+      break;
+    case -64:
+      bytesPerSample = 8;
+      break;
+    case 0:
+      bytesPerSample = 2;
+      break;  // no BITPIX card: read as 16-bit samples
     default:
       return Status::Error(name + ": BITPIX = " + std::to_string(bits) +
                            " is not supported (8, 16, 32, -32 and -64 are)");
@@ -241,16 +262,27 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
   MinValue = std::numeric_limits<Extended>::max();
   const uint8_t* samples = data + dataStart;
   switch (bits) {
-    case 8: DecodeSamples<8>(samples, scale, offset, fits); break;
-    case 32: DecodeSamples<32>(samples, scale, offset, fits); break;
-    case -32: DecodeSamples<-32>(samples, scale, offset, fits); break;
-    case -64: DecodeSamples<-64>(samples, scale, offset, fits); break;
-    default: DecodeSamples<16>(samples, scale, offset, fits); break;
+    case 8:
+      DecodeSamples<8>(samples, scale, offset, fits);
+      break;
+    case 32:
+      DecodeSamples<32>(samples, scale, offset, fits);
+      break;
+    case -32:
+      DecodeSamples<-32>(samples, scale, offset, fits);
+      break;
+    case -64:
+      DecodeSamples<-64>(samples, scale, offset, fits);
+      break;
+    default:
+      DecodeSamples<16>(samples, scale, offset, fits);
+      break;
   }
   // A FITS frame never holds negative values: the whole frame is shifted up.
   if (MinValue < 0) {
     const Extended shift = MinValue;
     for (Extended& v : m_pixels) v -= shift;
+    for (int32_t& v : m_whole) v -= static_cast<int32_t>(shift);  // a whole number here
     MaxValue -= shift;
     MinValue = 0;
   }
@@ -303,7 +335,8 @@ Status OTrame::SaveFits(const std::string& name, int mode, Extended low, Extende
     }
   }
   std::string error;
-  if (!WriteWholeFile(name, out.data(), out.size(), error)) return Status::Error(name + ": " + error);
+  if (!WriteWholeFile(name, out.data(), out.size(), error))
+    return Status::Error(name + ": " + error);
   return Status::Ok();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -28,6 +29,10 @@ bool LessNanLast(Extended a, Extended b) {
   if (std::isnan(b)) return true;
   return a < b;
 }
+
+template <class Sample>
+void ScanForStar(const Sample* pixels, int32_t height, int32_t lastX, int32_t lastY,
+                 const rStarPos& corner1, const rStarPos& corner2, rStarPos& result);
 
 struct ClippedRect {
   Extended x1, y1, x2, y2, cx, cy;
@@ -52,7 +57,9 @@ std::string UpperExtension(const std::string& path) {
   return dot == std::string::npos ? std::string{} : ToUpper(name.substr(dot));
 }
 
-bool IsOrvExtension(const std::string& upperExt) { return upperExt.compare(0, 4, ".ORV") == 0; }
+bool IsOrvExtension(const std::string& upperExt) {
+  return upperExt.compare(0, 4, ".ORV") == 0;
+}
 
 void OTrame::AllocateUninitialized(int32_t width, int32_t height) {
   m_width = std::max(width, 0);
@@ -71,7 +78,8 @@ void OTrame::AllocateUninitialized(int32_t width, int32_t height) {
 void OTrame::Allocate(int32_t width, int32_t height) {
   AllocateUninitialized(width, height);
   // All-zero bytes are the extended value +0 (and clear the padding bytes too).
-  if (!m_pixels.empty()) std::memset(static_cast<void*>(m_pixels.data()), 0, m_pixels.size() * sizeof(Extended));
+  if (!m_pixels.empty())
+    std::memset(static_cast<void*>(m_pixels.data()), 0, m_pixels.size() * sizeof(Extended));
 }
 
 LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const FitsOptions& fits,
@@ -79,6 +87,7 @@ LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const F
   LoadResult result;
   HeaderText.clear();
   FileName = name;
+  m_whole.clear();  // filled again by a reader that finds whole values
   const std::string ext = UpperExtension(name);
   Status read;
   if (ext == ".BMP") {
@@ -101,9 +110,15 @@ LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const F
       !IsOrvExtension(ext)) {
     ApplyBias(*bias);
     result.biasApplied = true;
+    m_whole.clear();  // the values are no longer those read
   }
   ComputeStats();
-  FindStar(Point(0, 0), Point(LastX, LastY), Star);
+  if (m_whole.size() == m_pixels.size()) {
+    ScanForStar(m_whole.data(), m_height, LastX, LastY, Point(0, 0), Point(LastX, LastY), Star);
+  } else {
+    FindStar(Point(0, 0), Point(LastX, LastY), Star);
+  }
+  m_whole.clear();
   return result;
 }
 
@@ -178,15 +193,23 @@ bool BelowCutoff(const OrderKey& k, const OrderKey& cutoff) {
   return k.top < cutoff.top || (k.top == cutoff.top && k.significand < cutoff.significand);
 }
 
-}  // namespace
+// A neighbour's whole value when it counts in a score (not brighter than the centre), else 0.
+inline int64_t Counted(int64_t v, int64_t centre) {
+  return v <= centre ? v : 0;
+}
 
-void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) const {
-  const ClippedRect r = Clip(corner1, corner2, LastX, LastY);
+// The star search over a frame's values, column by column (`height` values per column):
+// over the extended pixels themselves, or over their whole-number copy, which gives the
+// same result (every score is computed from the same values, in the same order).
+template <class Sample>
+void ScanForStar(const Sample* pixels, int32_t height, int32_t lastX, int32_t lastY,
+                 const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) {
+  const ClippedRect r = Clip(corner1, corner2, lastX, lastY);
   result.Value = -1.0L;
   result.X = 0;
   result.Y = 0;
   result.Count = 0;
-  if (Empty()) return;
+  if (pixels == nullptr) return;
   constexpr Extended kDiagonal = 0.8L;
   // A score is at most 7.2 times the centre value (every neighbour counted is not brighter
   // than the centre), and at most 0 when that is negative. While the best score so far is
@@ -194,50 +217,78 @@ void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos
   // cannot win and are skipped with one comparison; the result is that of the full scan.
   // On the x87 type the test reads the value's bits as integers: for values not below zero,
   // the order of (exponent, significand) is the order of the values, and an integer load
-  // is much cheaper than an 80-bit one.
-  constexpr bool kX87Bits =
-      std::numeric_limits<long double>::digits == 64 && std::endian::native == std::endian::little;
+  // is much cheaper than an 80-bit one. A whole value is below the cutoff exactly when it is
+  // below the cutoff rounded up.
+  constexpr bool kWhole = std::is_integral_v<Sample>;
+  constexpr bool kX87Bits = !kWhole && std::numeric_limits<long double>::digits == 64 &&
+                            std::endian::native == std::endian::little;
   bool cutoffActive = false;
   Extended cutoff = 0;
   OrderKey cutoffKey;
+  // Whole values: no value is below the lowest int64 (no cutoff yet), and no estimate
+  // below minus infinity.
+  int64_t cutoffWhole = std::numeric_limits<int64_t>::min();
+  double estimateFloor = -std::numeric_limits<double>::infinity();
   const auto setCutoff = [&](Extended bestScore) {
     cutoffActive = bestScore > 0 && std::isfinite(bestScore);
     if (!cutoffActive) return;
     cutoff = bestScore / 7.2L * (1 - 1e-12L);
-    cutoffKey = KeyOf(&cutoff);
+    if constexpr (kWhole) {
+      cutoffWhole = static_cast<int64_t>(std::min(std::ceil(cutoff), 0x1p40L));
+      estimateFloor = static_cast<double>(bestScore) * (1 - 1e-12);
+    } else {
+      cutoffKey = KeyOf(&cutoff);
+    }
   };
   setCutoff(result.Value);
   Extended best = kFarAway;
   const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
   const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
+  const auto column = [&](int64_t i) { return pixels + static_cast<size_t>(i) * height; };
   for (int64_t i = i1; i <= i2; ++i) {
-    const bool interiorColumn = i > 0 && i < LastX;
-    const Extended* col = Column(static_cast<int32_t>(i));
-    const Extended* left = interiorColumn ? Column(static_cast<int32_t>(i - 1)) : col;
-    const Extended* right = interiorColumn ? Column(static_cast<int32_t>(i + 1)) : col;
+    const bool interiorColumn = i > 0 && i < lastX;
+    const Sample* col = column(i);
+    const Sample* left = interiorColumn ? column(i - 1) : col;
+    const Sample* right = interiorColumn ? column(i + 1) : col;
     for (int64_t j = j1; j <= j2; ++j) {
       Extended score = 0;
       int32_t count = 1;
-      if (interiorColumn && j > 0 && j < LastY) {
-        if (cutoffActive) {
+      if (interiorColumn && j > 0 && j < lastY) {
+        if constexpr (kWhole) {
+          if (col[j] < cutoffWhole) continue;
+          // Then the score is estimated in integers and a double; one that stays clearly
+          // below the best so far (the margin covers the roundings of both computations many
+          // times over) cannot win, and the exact sum is skipped.
+          const int64_t cw = col[j];
+          const int64_t sides = Counted(col[j - 1], cw) + Counted(col[j + 1], cw) +
+                                Counted(left[j], cw) + Counted(right[j], cw);
+          const int64_t diagonals = Counted(left[j - 1], cw) + Counted(left[j + 1], cw) +
+                                    Counted(right[j - 1], cw) + Counted(right[j + 1], cw);
+          const double estimate = static_cast<double>(sides) + 0.8 * static_cast<double>(diagonals);
+          if (estimate < estimateFloor) continue;
+        } else if (cutoffActive) {
           if constexpr (kX87Bits) {
             if (BelowCutoff(KeyOf(col + j), cutoffKey)) continue;
           } else {
             if (col[j] < cutoff) continue;
           }
         }
-        const Extended c = col[j];
+        const Extended c = static_cast<Extended>(col[j]);
         // Side neighbours count fully, diagonal ones at 0.8; a neighbour brighter than the
         // centre does not count, so a lone hot pixel scores no more than its background.
         // Written without branches (adding 0 for a neighbour that does not count): on a
         // noisy background the comparisons are unpredictable.
-        const Extended sides[4] = {col[j - 1], col[j + 1], left[j], right[j]};
+        const Extended sides[4] = {static_cast<Extended>(col[j - 1]),
+                                   static_cast<Extended>(col[j + 1]),
+                                   static_cast<Extended>(left[j]), static_cast<Extended>(right[j])};
         for (Extended v : sides) {
           const bool counts = v <= c;
           score += counts ? v : Extended{0};
           count += counts;
         }
-        const Extended diagonals[4] = {left[j - 1], left[j + 1], right[j - 1], right[j + 1]};
+        const Extended diagonals[4] = {
+            static_cast<Extended>(left[j - 1]), static_cast<Extended>(left[j + 1]),
+            static_cast<Extended>(right[j - 1]), static_cast<Extended>(right[j + 1])};
         for (Extended v : diagonals) {
           const bool counts = v <= c;
           score += counts ? kDiagonal * v : Extended{0};
@@ -256,6 +307,13 @@ void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos
       }
     }
   }
+}
+
+}  // namespace
+
+void OTrame::FindStar(const rStarPos& corner1, const rStarPos& corner2, rStarPos& result) const {
+  ScanForStar(Empty() ? nullptr : m_pixels.data(), m_height, LastX, LastY, corner1, corner2,
+              result);
 }
 
 void OTrame::ComputeStats() {

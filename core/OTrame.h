@@ -161,6 +161,10 @@ private:
                      const FitsOptions& fits);
 
   PixelStore m_pixels;
+  // While LoadFile runs: the frame's values as whole numbers, column by column, when the
+  // reader found every one of them whole and small (8- and 16-bit FITS samples); empty
+  // otherwise. The star search reads these 4-byte copies instead of the 16-byte pixels.
+  std::vector<int32_t> m_whole;
   int32_t m_width = 0;
   int32_t m_height = 0;
 };

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
+#include <random>
 
 #include "core/OTrame.h"
 #include "core/Utils.h"
@@ -278,6 +280,64 @@ TEST_F(FitsWriter, ConvertedFilesPassFitsverify) {
   const std::string out = test::Capture("fitsverify -q '" + path + "' 2>&1", &status);
   EXPECT_EQ(status, 0) << out;
   EXPECT_NE(out.find("verification OK"), std::string::npos) << out;
+}
+
+// Loading 8- and 16-bit FITS frames searches the star on the whole-number samples; it must
+// give exactly the star that the search over the extended pixels gives: same place, same
+// score bits, same count, ties and hot pixels included.
+TEST_F(FitsWriter, StarOfAWholeValuedLoadIsTheStarOfItsPixels) {
+  std::mt19937 rng(4711);
+  for (int round = 0; round < 48; ++round) {
+    const int bitpix = round % 3 == 0 ? 8 : 16;
+    const int w = 3 + static_cast<int>(rng() % 60), h = 3 + static_cast<int>(rng() % 60);
+    // Few levels give many exact ties (a flat frame: every interior score ties, and the
+    // pixel nearest the centre must win).
+    const int levels = round % 8 == 7 ? 1 : round % 4 == 0 ? 2 : 200;
+    const int base = bitpix == 8 ? 0 : (round % 2 == 0 ? -30000 : 100);
+    std::vector<int> values(static_cast<size_t>(w) * h);
+    for (int& v : values) v = base + static_cast<int>(rng() % static_cast<unsigned>(levels));
+    if (round % 5 == 1) {  // a bright star, with a hot pixel beside it
+      const int sx = static_cast<int>(rng() % w), sy = static_cast<int>(rng() % h);
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          const double r2 = (x - sx) * (x - sx) + (y - sy) * (y - sy);
+          values[static_cast<size_t>(y) * w + x] += static_cast<int>(50 * std::exp(-r2 / 5));
+        }
+      }
+      values[rng() % values.size()] = bitpix == 8 ? 255 : 32000;
+    }
+    test::FitsBuilder b;
+    b.Image(bitpix, w, h);
+    if (round % 3 == 2) b.Card("BZERO", "32768");
+    for (int v : values) {
+      if (bitpix == 8) {
+        b.data.push_back(static_cast<uint8_t>(std::clamp(v, 0, 255)));
+      } else {
+        b.I16(std::clamp(v, -32768, 32767));
+      }
+    }
+    const std::string path = dir.File("star" + std::to_string(round) + ".fit");
+    test::WriteBytes(path, b.Bytes());
+    FitsOptions fits;
+    fits.swapVert = round % 2 == 1;
+    fits.swapHoriz = round % 4 >= 2;
+    OTrame f;
+    ASSERT_TRUE(f.LoadFile(path, nullptr, fits).ok()) << round;
+    rStarPos search;
+    f.FindStar(Point(0, 0), Point(f.LastX, f.LastY), search);
+    ASSERT_EQ(f.Star.X, search.X) << round;
+    ASSERT_EQ(f.Star.Y, search.Y) << round;
+    ASSERT_EQ(f.Star.Value, search.Value) << round;
+    ASSERT_EQ(f.Star.Count, search.Count) << round;
+    // With a bias frame the values are no longer those read: the search runs on the pixels.
+    OTrame bias = test::MakeFrame(w, h, 0.5L);
+    OTrame g;
+    ASSERT_TRUE(g.LoadFile(path, &bias, fits).ok()) << round;
+    g.FindStar(Point(0, 0), Point(g.LastX, g.LastY), search);
+    ASSERT_EQ(g.Star.X, search.X) << round;
+    ASSERT_EQ(g.Star.Y, search.Y) << round;
+    ASSERT_EQ(g.Star.Value, search.Value) << round;
+  }
 }
 
 }  // namespace
