@@ -5,6 +5,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orvek {
 
 namespace {
@@ -90,6 +94,37 @@ void EncodeInt64Extended(int64_t v, uint8_t* out) {
   WriteU64(magnitude, out);
   out[8] = static_cast<uint8_t>(top & 0xFF);
   out[9] = static_cast<uint8_t>(top >> 8);
+}
+
+void StoreWholeArray(const int32_t* in, size_t n, Extended* out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  if constexpr (kHostIsX87 && sizeof(Extended) == 16) {
+    // Each integer is exact as a double, whose bits give the extended ones: the significand
+    // (the 52 stored bits under an explicit integer bit), the exponent rebiased from 1023 to
+    // 16383, and the sign; 0 stays all zeros. Each 16-byte pixel is written whole (its last
+    // six bytes are padding).
+    const __m128i integerBit = _mm_set1_epi64x(static_cast<int64_t>(uint64_t{1} << 63));
+    const __m128i exponentMask = _mm_set1_epi64x(0x7FF);
+    const __m128i rebias = _mm_set1_epi64x(16383 - 1023);
+    const __m128d zero = _mm_setzero_pd();
+    for (; i + 2 <= n; i += 2) {
+      const __m128d d = _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i)));
+      const __m128i bits = _mm_castpd_si128(d);
+      const __m128i isZero = _mm_castpd_si128(_mm_cmpeq_pd(d, zero));
+      const __m128i significand = _mm_or_si128(_mm_slli_epi64(bits, 11), integerBit);
+      const __m128i exponent =
+          _mm_add_epi64(_mm_and_si128(_mm_srli_epi64(bits, 52), exponentMask), rebias);
+      const __m128i sign = _mm_slli_epi64(_mm_srli_epi64(bits, 63), 15);
+      const __m128i top = _mm_or_si128(exponent, sign);
+      const __m128i low = _mm_andnot_si128(isZero, significand);
+      const __m128i high = _mm_andnot_si128(isZero, top);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi64(low, high));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 1), _mm_unpackhi_epi64(low, high));
+    }
+  }
+#endif
+  for (; i < n; ++i) out[i] = static_cast<Extended>(in[i]);
 }
 
 void EncodeExtended(Extended v, uint8_t* out) {

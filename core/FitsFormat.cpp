@@ -79,20 +79,58 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
   const bool wholeOffset = std::fabs(offset) < 0x1p52L && offset == std::trunc(offset);
   if (kIntegerSamples && (Bits == 8 || (scale == 1 && wholeOffset))) {
     const int64_t off = Bits == 8 ? 0 : static_cast<int64_t>(offset);
+    // 8- and 16-bit samples with a moderate offset are first taken into the whole-number
+    // copy that the star search reads (the file's rows into the frame's columns), then each
+    // column is written out as extended pixels with its extremes.
+    if (Bits != 32 && off > -(int64_t{1} << 30) && off < (int64_t{1} << 30)) {
+      m_whole.resize(m_pixels.size());
+      const auto off32 = static_cast<int32_t>(off);
+      for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
+        const int32_t r1 = std::min(H, r0 + kBlock);
+        for (int32_t c = 0; c < W; ++c) {
+          const int32_t x = fits.swapHoriz ? LastX - c : c;
+          int32_t* wholeColumn = m_whole.data() + static_cast<size_t>(x) * H;
+          const uint8_t* p = samples + (static_cast<size_t>(r0) * W + c) * kBytes;
+          for (int32_t r = r0; r < r1; ++r, p += static_cast<size_t>(W) * kBytes) {
+            int32_t v = 0;
+            if constexpr (Bits == 8) {
+              v = p[0];
+            } else {
+              v = static_cast<int16_t>((p[0] << 8) | p[1]) + off32;
+            }
+            wholeColumn[fits.swapVert ? LastY - r : r] = v;
+          }
+        }
+      }
+      int32_t minWhole = std::numeric_limits<int32_t>::max();
+      int32_t maxWhole = std::numeric_limits<int32_t>::min();
+      for (int32_t x = 0; x < W; ++x) {
+        const int32_t* wholeColumn = m_whole.data() + static_cast<size_t>(x) * H;
+        Extended* column = Column(x);
+        StoreWholeArray(wholeColumn, static_cast<size_t>(H), column);
+        for (int32_t y = 0; y < H; ++y) minWhole = std::min(minWhole, wholeColumn[y]);
+        // The maximum counts interior pixels only; the minimum counts them all.
+        if (x > 0 && x < LastX) {
+          for (int32_t y = 1; y < LastY; ++y) maxWhole = std::max(maxWhole, wholeColumn[y]);
+        }
+      }
+      if (W > 2 && H > 2 && static_cast<Extended>(maxWhole) > maxValue) {
+        maxValue = static_cast<Extended>(maxWhole);
+      }
+      if (static_cast<Extended>(minWhole) < minValue) minValue = static_cast<Extended>(minWhole);
+      MaxValue = maxValue;
+      MinValue = minValue;
+      return;
+    }
     int64_t maxInt = std::numeric_limits<int64_t>::min();
     int64_t minInt = std::numeric_limits<int64_t>::max();
     bool anyInterior = false;
-    // 8- and 16-bit samples with a moderate offset also give the whole-number copy that
-    // the star search reads.
-    const bool keepWhole = Bits != 32 && off > -(int64_t{1} << 30) && off < (int64_t{1} << 30);
-    if (keepWhole) m_whole.resize(m_pixels.size());
     for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
       const int32_t r1 = std::min(H, r0 + kBlock);
       for (int32_t c = 0; c < W; ++c) {
         const int32_t x = fits.swapHoriz ? LastX - c : c;
         const bool interiorColumn = x > 0 && x < LastX;
         Extended* column = Column(x);
-        int32_t* wholeColumn = keepWhole ? m_whole.data() + static_cast<size_t>(x) * H : nullptr;
         for (int32_t r = r0; r < r1; ++r) {
           const uint8_t* p = samples + (static_cast<size_t>(r) * W + c) * kBytes;
           const int32_t y = fits.swapVert ? LastY - r : r;
@@ -105,7 +143,6 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
             v = static_cast<int64_t>(static_cast<int32_t>(BigEndian32(p))) + off;
           }
           StoreIntegerExtended(v, column + y);
-          if (wholeColumn != nullptr) wholeColumn[y] = static_cast<int32_t>(v);
           if (interiorColumn && y > 0 && y < LastY) {
             anyInterior = true;
             maxInt = std::max(maxInt, v);

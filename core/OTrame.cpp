@@ -8,6 +8,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "core/ExtendedCodec.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
 
@@ -83,7 +84,8 @@ void OTrame::Allocate(int32_t width, int32_t height) {
 }
 
 LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const FitsOptions& fits,
-                            Raster* surface) {
+                            Raster* surface, std::vector<int32_t>* wholeValues) {
+  if (wholeValues != nullptr) wholeValues->clear();
   LoadResult result;
   HeaderText.clear();
   FileName = name;
@@ -118,6 +120,7 @@ LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const F
   } else {
     FindStar(Point(0, 0), Point(LastX, LastY), Star);
   }
+  if (wholeValues != nullptr && m_whole.size() == m_pixels.size()) wholeValues->swap(m_whole);
   m_whole.clear();
   return result;
 }
@@ -229,7 +232,11 @@ void ScanForStar(const Sample* pixels, int32_t height, int32_t lastX, int32_t la
   // below minus infinity.
   int64_t cutoffWhole = std::numeric_limits<int64_t>::min();
   double estimateFloor = -std::numeric_limits<double>::infinity();
+  // The cutoffs only rise (the best score only rises, and a starting score may come first).
+  Extended cutoffScore = -std::numeric_limits<Extended>::infinity();
   const auto setCutoff = [&](Extended bestScore) {
+    if (!(bestScore > cutoffScore)) return;
+    cutoffScore = bestScore;
     cutoffActive = bestScore > 0 && std::isfinite(bestScore);
     if (!cutoffActive) return;
     cutoff = bestScore / 7.2L * (1 - 1e-12L);
@@ -241,10 +248,60 @@ void ScanForStar(const Sample* pixels, int32_t height, int32_t lastX, int32_t la
     }
   };
   setCutoff(result.Value);
+  // The score of interior pixel j of column `col`, between columns `left` and `right`.
+  // Side neighbours count fully, diagonal ones at 0.8; a neighbour brighter than the centre
+  // does not count, so a lone hot pixel scores no more than its background. Written without
+  // branches (adding 0 for a neighbour that does not count): on a noisy background the
+  // comparisons are unpredictable.
+  const auto exactScore = [](const Sample* col, const Sample* left, const Sample* right, int64_t j,
+                             int32_t& count) {
+    Extended score = 0;
+    const Extended c = static_cast<Extended>(col[j]);
+    const Extended sides[4] = {static_cast<Extended>(col[j - 1]), static_cast<Extended>(col[j + 1]),
+                               static_cast<Extended>(left[j]), static_cast<Extended>(right[j])};
+    for (Extended v : sides) {
+      const bool counts = v <= c;
+      score += counts ? v : Extended{0};
+      count += counts;
+    }
+    const Extended diagonals[4] = {
+        static_cast<Extended>(left[j - 1]), static_cast<Extended>(left[j + 1]),
+        static_cast<Extended>(right[j - 1]), static_cast<Extended>(right[j + 1])};
+    for (Extended v : diagonals) {
+      const bool counts = v <= c;
+      score += counts ? kDiagonal * v : Extended{0};
+      count += counts;
+    }
+    return score;
+  };
   Extended best = kFarAway;
   const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
   const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
   const auto column = [&](int64_t i) { return pixels + static_cast<size_t>(i) * height; };
+  if constexpr (kWhole) {
+    // The cutoffs start from the score of the brightest interior pixel: the star found
+    // scores at least that much, so nothing scoring less matters, and the background met
+    // before the star is skipped too. (Whole values are cheap to look through.)
+    const int64_t a1 = std::max<int64_t>(i1, 1), a2 = std::min<int64_t>(i2, lastX - 1);
+    const int64_t b1 = std::max<int64_t>(j1, 1), b2 = std::min<int64_t>(j2, lastY - 1);
+    int64_t brightI = -1, brightJ = -1;
+    Sample brightest = std::numeric_limits<Sample>::min();
+    for (int64_t i = a1; i <= a2; ++i) {
+      const Sample* col = column(i);
+      for (int64_t j = b1; j <= b2; ++j) {
+        if (col[j] > brightest || brightI < 0) {
+          brightest = col[j];
+          brightI = i;
+          brightJ = j;
+        }
+      }
+    }
+    if (brightI >= 0) {
+      int32_t count = 1;
+      setCutoff(
+          exactScore(column(brightI), column(brightI - 1), column(brightI + 1), brightJ, count));
+    }
+  }
   for (int64_t i = i1; i <= i2; ++i) {
     const bool interiorColumn = i > 0 && i < lastX;
     const Sample* col = column(i);
@@ -273,27 +330,7 @@ void ScanForStar(const Sample* pixels, int32_t height, int32_t lastX, int32_t la
             if (col[j] < cutoff) continue;
           }
         }
-        const Extended c = static_cast<Extended>(col[j]);
-        // Side neighbours count fully, diagonal ones at 0.8; a neighbour brighter than the
-        // centre does not count, so a lone hot pixel scores no more than its background.
-        // Written without branches (adding 0 for a neighbour that does not count): on a
-        // noisy background the comparisons are unpredictable.
-        const Extended sides[4] = {static_cast<Extended>(col[j - 1]),
-                                   static_cast<Extended>(col[j + 1]),
-                                   static_cast<Extended>(left[j]), static_cast<Extended>(right[j])};
-        for (Extended v : sides) {
-          const bool counts = v <= c;
-          score += counts ? v : Extended{0};
-          count += counts;
-        }
-        const Extended diagonals[4] = {
-            static_cast<Extended>(left[j - 1]), static_cast<Extended>(left[j + 1]),
-            static_cast<Extended>(right[j - 1]), static_cast<Extended>(right[j + 1])};
-        for (Extended v : diagonals) {
-          const bool counts = v <= c;
-          score += counts ? kDiagonal * v : Extended{0};
-          count += counts;
-        }
+        score = exactScore(col, left, right, j, count);
       }
       if (!(score >= result.Value)) continue;
       const Extended d = std::sqrt((i - r.cx) * (i - r.cx) + (j - r.cy) * (j - r.cy));
@@ -358,6 +395,36 @@ Extended OTrame::Percentile(int p) const {
 OTrame& OTrame::ClearPixels() {
   std::fill(m_pixels.begin(), m_pixels.end(), Extended{0});
   return *this;
+}
+
+bool OTrame::WholeValues(std::vector<int32_t>& out) const {
+  out.resize(m_pixels.size());
+  const Extended* in = m_pixels.data();
+  if constexpr (kHostExtendedIsX87) {
+    // From the stored bits, with integer operations only: no 80-bit load per pixel.
+    for (size_t i = 0; i < m_pixels.size(); ++i) {
+      const OrderKey k = KeyOf(in + i);
+      const int exponent = (k.top & 0x7FFF) - 16383;
+      if ((k.top & 0x7FFF) == 0) {
+        if (k.significand != 0) return false;  // a subnormal is not whole
+        out[i] = 0;
+        continue;
+      }
+      // The integer bit must be set (an unnormal is no number); the value is below 2^31; no
+      // bit below the units may be set.
+      if ((k.significand >> 63) == 0 || exponent < 0 || exponent > 30) return false;
+      if ((k.significand << (exponent + 1)) != 0) return false;
+      const auto magnitude = static_cast<int32_t>(k.significand >> (63 - exponent));
+      out[i] = (k.top & 0x8000) ? -magnitude : magnitude;
+    }
+  } else {
+    for (size_t i = 0; i < m_pixels.size(); ++i) {
+      const Extended v = in[i];
+      if (!(std::fabs(v) < 0x1p31L) || v != std::trunc(v)) return false;
+      out[i] = static_cast<int32_t>(v);
+    }
+  }
+  return true;
 }
 
 void OTrame::SquarePixels() {

@@ -30,8 +30,8 @@ enum class LoadStatus {
 
 struct LoadResult {
   LoadStatus status = LoadStatus::Ok;
-  std::string message;      ///< for Error: names the file and the problem
-  bool biasApplied = false; ///< true exactly when a bias frame was subtracted (the "Bias" label)
+  std::string message;       ///< for Error: names the file and the problem
+  bool biasApplied = false;  ///< true exactly when a bias frame was subtracted (the "Bias" label)
   bool ok() const { return status == LoadStatus::Ok; }
 };
 
@@ -65,7 +65,7 @@ inline constexpr int64_t kMaxPixels = int64_t{1} << 27;
 inline constexpr int64_t kMaxSide = 1 << 20;
 
 class OTrame {
-public:
+ public:
   std::string FormatText;  ///< "Format FIT", "Format ORV", or the BMP depth ("24 bits", ...)
   std::string FileName;    ///< full path given to LoadFile
   int32_t LastX = 0;       ///< width - 1
@@ -106,9 +106,12 @@ public:
   /// Reads the file by its extension (".BMP"; ".FIT", ".FITS", ".FTS"; ".ORV*"), subtracts
   /// `bias` when it holds pixels of the same size and the file is not ORV, computes the
   /// statistics and finds the star. `surface`, when given, receives a blank picture of the
-  /// frame's size (BMP: the decoded picture itself).
+  /// frame's size (BMP: the decoded picture itself). `wholeValues`, when given, receives
+  /// what WholeValues would give when the reader produced it on the way (8- and 16-bit FITS
+  /// without a bias), and is emptied otherwise.
   LoadResult LoadFile(const std::string& name, const OTrame* bias = nullptr,
-                      const FitsOptions& fits = {}, Raster* surface = nullptr);
+                      const FitsOptions& fits = {}, Raster* surface = nullptr,
+                      std::vector<int32_t>* wholeValues = nullptr);
 
   /// The readers (normally reached through LoadFile). They set LastX, LastY, Pixels,
   /// MaxValue, MinValue and FormatText, and never read past the bytes of the file.
@@ -149,12 +152,16 @@ public:
   OTrame& ClearPixels();
   /// Every pixel replaced by its square.
   void SquarePixels();
+  /// The pixels, column by column, as 32-bit integers, when every one is a whole number of
+  /// magnitude below 2^31 (-0 counts as 0): sums of such values are exact in an extended
+  /// and in a 64-bit integer alike. False (and `out` unspecified) otherwise.
+  bool WholeValues(std::vector<int32_t>& out) const;
 
   /// Renders into a new 24-bit raster of the frame's size between low and high.
   /// log: logarithmic curve; colour: false-colour bands set by lut (0..20, default 10).
   Raster Render(bool log, bool colour, int lut, Extended low, Extended high) const;
 
-private:
+ private:
   void ApplyBias(const OTrame& bias);
   template <int Bits>
   void DecodeSamples(const uint8_t* samples, Extended scale, Extended offset,

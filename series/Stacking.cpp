@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/ExtendedCodec.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "measure/ReductionTable.h"
@@ -34,7 +35,8 @@ void Warn(std::vector<std::string>& warnings, SeriesObserver& observer, const st
 
 bool SameFolder(const std::string& a, const std::string& b) {
   std::error_code ec;
-  const bool same = fs::equivalent(fs::path(a.empty() ? "." : a), fs::path(b.empty() ? "." : b), ec);
+  const bool same =
+      fs::equivalent(fs::path(a.empty() ? "." : a), fs::path(b.empty() ? "." : b), ec);
   return !ec && same;
 }
 
@@ -47,16 +49,21 @@ bool RemoveFile(const std::string& path) {
 // and options, into a small ring of frames; the caller takes them in order with Wait and
 // gives each back with Release. An empty path is a place-holder that is not read.
 class FramePrefetcher {
-public:
+ public:
   struct Slot {
     OTrame frame;
     LoadResult read;
     size_t index = 0;
     bool ready = false;
+    /// With `wholeValues`: the frame's pixels as integers, when they all are whole.
+    std::vector<int32_t> whole;
+    bool wholeOk = false;
   };
 
-  FramePrefetcher(const std::vector<std::string>& paths, const LoadContext& context)
-      : m_paths(paths), m_context(context) {
+  /// `wholeValues`: the workers also take each frame's whole values (see Slot::whole).
+  FramePrefetcher(const std::vector<std::string>& paths, const LoadContext& context,
+                  bool wholeValues)
+      : m_paths(paths), m_context(context), m_wholeValues(wholeValues) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const size_t workers = std::min<size_t>(std::min(cores, 4u), paths.size());
     m_slots.resize(workers + 1);
@@ -92,7 +99,7 @@ public:
     m_changed.notify_all();
   }
 
-private:
+ private:
   void Work() {
     while (true) {
       size_t t = 0;
@@ -107,9 +114,15 @@ private:
         slot = &m_slots[s];
       }
       LoadResult read;
+      bool wholeOk = false;
       if (!m_paths[t].empty()) {
         try {
-          read = slot->frame.LoadFile(m_paths[t], m_context.bias, m_context.fits, nullptr);
+          read = slot->frame.LoadFile(m_paths[t], m_context.bias, m_context.fits, nullptr,
+                                      m_wholeValues ? &slot->whole : nullptr);
+          // Frames the reader did not give as whole values may still be (8-bit BMP...).
+          wholeOk = m_wholeValues && read.ok() &&
+                    (slot->whole.size() == slot->frame.Data().size() ||
+                     slot->frame.WholeValues(slot->whole));
         } catch (const std::exception& e) {
           read.status = LoadStatus::Error;
           read.message = e.what();
@@ -118,6 +131,7 @@ private:
       {
         std::lock_guard<std::mutex> lock(m_mutex);
         slot->read = read;
+        slot->wholeOk = wholeOk;
         slot->index = t;
         slot->ready = true;
       }
@@ -127,6 +141,7 @@ private:
 
   const std::vector<std::string>& m_paths;
   const LoadContext& m_context;
+  const bool m_wholeValues;
   std::vector<Slot> m_slots;
   std::vector<size_t> m_owner;  // per slot: the entry it may take next
   std::vector<std::thread> m_threads;
@@ -231,7 +246,8 @@ AlignResult AlignInputs(const std::vector<AlignInput>& inputs, bool tableMode,
       ResampleSubPixel(loaded.frame, FractionalPart(done.x), FractionalPart(done.y));
       done.resampled = true;
     }
-    if (Status s = CropWindowFor(done.x, done.y, settings.size, offsetX, offsetY, done.window); !s) {
+    if (Status s = CropWindowFor(done.x, done.y, settings.size, offsetX, offsetY, done.window);
+        !s) {
       Warn(result.warnings, observer, FileNameOf(in.source) + ": " + s.message);
       continue;
     }
@@ -267,7 +283,9 @@ CropPreview MakeCropPreview(Extended starX, Extended starY, int offsetX, int off
   return p;
 }
 
-Extended FractionalPart(Extended x) { return x - std::trunc(x); }
+Extended FractionalPart(Extended x) {
+  return x - std::trunc(x);
+}
 
 Status CropWindowFor(Extended x, Extended y, int size, int offsetX, int offsetY, CropWindow& out) {
   if (size < 1) return Status::Error("crop size " + std::to_string(size) + " is below 1");
@@ -418,8 +436,21 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     paths.push_back(p == firstIndex ? std::string() : items[static_cast<size_t>(p)].path);
   }
   // The frames are read ahead on worker threads; they are added here, in list order, so
-  // the sum is the same as one read after the other.
-  FramePrefetcher reader(paths, context);
+  // the sum is the same as one read after the other. While every frame holds whole values
+  // (camera frames without a bias), the sum is kept in 64-bit integers: every partial sum is
+  // then exact, as it is in the extended sum, so the two agree bit for bit; the first frame
+  // that is not whole hands the integer sum over to the extended one.
+  FramePrefetcher reader(paths, context, true);
+  std::vector<int32_t> firstWhole;
+  std::vector<int64_t> wholeSum;
+  const bool firstIsWhole = firstAddend.WholeValues(firstWhole);
+  bool summingWhole = firstIsWhole;
+  if (summingWhole) wholeSum.assign(sum.size(), 0);
+  const auto handOver = [&] {
+    for (size_t i = 0; i < sum.size(); ++i) StoreIntegerExtended(wholeSum[i], &sum[i]);
+    summingWhole = false;
+    std::vector<int64_t>().swap(wholeSum);
+  };
 
   int k = 0;
   for (size_t t = 0; t < positions.size(); ++t) {
@@ -445,12 +476,21 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
       continue;
     }
     ++k;
-    const Extended* add = frame.Data().data();
-    Extended* acc = sum.data();
     const size_t n = sum.size();
-    for (size_t i = 0; i < n; ++i) acc[i] += add[i];
+    const bool whole = p == firstIndex ? firstIsWhole : slot.wholeOk;
+    if (summingWhole && !whole) handOver();
+    if (summingWhole) {
+      const int32_t* add = p == firstIndex ? firstWhole.data() : slot.whole.data();
+      int64_t* acc = wholeSum.data();
+      for (size_t i = 0; i < n; ++i) acc[i] += add[i];
+    } else {
+      const Extended* add = frame.Data().data();
+      Extended* acc = sum.data();
+      for (size_t i = 0; i < n; ++i) acc[i] += add[i];
+    }
     reader.Release(t);
   }
+  if (summingWhole) handOver();
   result.frames = k;
   if (k == 0) {
     result.status = Status::Error("no image could be added");
@@ -477,8 +517,8 @@ CompositeResult Composite(const std::vector<SeriesItem>& items, const AlignSetti
     result.status = result.align.status;
     return result;
   }
-  result.bestOf = SortBestOf(TickedItems(result.align.list), BestOfMode::SignalToNoise, context,
-                             observer);
+  result.bestOf =
+      SortBestOf(TickedItems(result.align.list), BestOfMode::SignalToNoise, context, observer);
   result.add = AddList(result.bestOf.items, context, addOutput, observer);
   result.status = result.add.status;
   return result;
@@ -554,7 +594,8 @@ BiasResult MakeBias(const std::vector<std::string>& files, const FitsOptions& fi
     const size_t n = out.size();
     const size_t columnLength = static_cast<size_t>(combined.Height());
     for (size_t i = 0; i < n; ++i) {
-      for (int f = 0; f < m; ++f) values[static_cast<size_t>(f)] = frames[static_cast<size_t>(f)].Data()[i];
+      for (int f = 0; f < m; ++f)
+        values[static_cast<size_t>(f)] = frames[static_cast<size_t>(f)].Data()[i];
       out[i] = ShellSortMedian(values);
       if (columnLength > 0 && (i + 1) % columnLength == 0) {
         observer.Progress(static_cast<int>((i + 1) / columnLength), combined.Width());

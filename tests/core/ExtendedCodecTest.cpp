@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "core/ExtendedCodec.h"
 
@@ -91,6 +92,23 @@ TEST(ExtendedCodec, IntegersEncodeAsTheirConversion) {
     Extended stored = 0;
     StoreIntegerExtended(v, &stored);
     ASSERT_EQ(stored, converted) << v;
+  }
+}
+
+TEST(ExtendedCodec, WholeArraysStoreTheBytesOfTheirConversion) {
+  std::mt19937 rng(11);
+  std::vector<int32_t> values = {0, 1, -1, 2, 3, 255, 32767, -32768, 65535, 1 << 30,
+                                 std::numeric_limits<int32_t>::max(),
+                                 std::numeric_limits<int32_t>::min(), 0, 7};
+  for (int k = 0; k < 20001; ++k) {  // an odd count: the last value goes alone
+    values.push_back(static_cast<int32_t>(rng()) >> (rng() % 32));
+  }
+  std::vector<Extended> stored(values.size(), 123.5L);
+  StoreWholeArray(values.data(), values.size(), stored.data());
+  for (size_t i = 0; i < values.size(); ++i) {
+    const Extended converted = static_cast<Extended>(values[i]);
+    ASSERT_EQ(std::memcmp(&stored[i], &converted, 10), 0) << values[i];
+    ASSERT_FALSE(std::signbit(stored[i]) && values[i] == 0);
   }
 }
 

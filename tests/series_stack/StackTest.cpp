@@ -52,7 +52,7 @@ TEST(ShellSortMedian, AgreesWithStdSortOnRandomLists) {
 }
 
 class StackFiles : public ::testing::Test {
-protected:
+ protected:
   TempHome home;
   AddOutput Tempc() { return AddOutput{WorkFolder("tempc")}; }
   // A 40 x 30 frame of constant value with a few marked pixels.
@@ -64,12 +64,10 @@ protected:
 };
 
 TEST_F(StackFiles, ThreeTickedFramesAtPositionsOneTwoAndFive) {
-  std::vector<SeriesItem> items = {{Constant("m57_001.fit", 3), true},
-                                   {Constant("m57_002.fit", 6), true},
-                                   {Constant("m57_003.fit", 100), false},
-                                   {Constant("m57_004.fit", 100), false},
-                                   {Constant("m57_005.fit", 12), true},
-                                   {Constant("m57_006.fit", 100), false}};
+  std::vector<SeriesItem> items = {
+      {Constant("m57_001.fit", 3), true},    {Constant("m57_002.fit", 6), true},
+      {Constant("m57_003.fit", 100), false}, {Constant("m57_004.fit", 100), false},
+      {Constant("m57_005.fit", 12), true},   {Constant("m57_006.fit", 100), false}};
   test::WriteBytes(WorkFolder("tempc") + "ad0099_old.orvc", {1});
   RecordingObserver observer;
   const AddResult r = AddList(items, LoadContext{}, Tempc(), observer);
@@ -88,9 +86,8 @@ TEST_F(StackFiles, ThreeTickedFramesAtPositionsOneTwoAndFive) {
 }
 
 TEST_F(StackFiles, MeanIsTakenInExtendedPrecision) {
-  std::vector<SeriesItem> items = {{Constant("p1.fit", 1), true},
-                                   {Constant("p2.fit", 1), true},
-                                   {Constant("p3.fit", 2), true}};
+  std::vector<SeriesItem> items = {
+      {Constant("p1.fit", 1), true}, {Constant("p2.fit", 1), true}, {Constant("p3.fit", 2), true}};
   const AddResult r = AddList(items, LoadContext{}, Tempc());
   OTrame composite;
   ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
@@ -117,9 +114,8 @@ TEST_F(StackFiles, FramesOfAnotherSizeAreSkippedAndReported) {
 }
 
 TEST_F(StackFiles, BiasIsSubtractedFromEveryAddedFrame) {
-  std::vector<SeriesItem> items = {{Constant("b1.fit", 3), true},
-                                   {Constant("b2.fit", 6), true},
-                                   {Constant("b3.fit", 12), true}};
+  std::vector<SeriesItem> items = {
+      {Constant("b1.fit", 3), true}, {Constant("b2.fit", 6), true}, {Constant("b3.fit", 12), true}};
   OTrame bias = MakeFrame(40, 30, 2);
   bias.Px(20, 20) = 10;  // above 3 and 6: those frames give 0 there, not a negative value
   LoadContext context;
@@ -208,6 +204,51 @@ TEST_F(StackFiles, ManyFramesAreAddedInListOrder) {
   EXPECT_EQ(composite.Px(4, 4), expected / added);
 }
 
+TEST_F(StackFiles, WholeFramesThenAFractionalOneSumAsExtendedValuesWould) {
+  // Whole-valued frames are summed as integers until a frame that is not whole comes; the
+  // composite must be the plain extended sum in list order all the same, pixel for pixel.
+  // Large whole values (ORV frames near 2^30) followed by a fraction make the extended
+  // rounding visible; 16-bit FITS frames and a 0 pixel take the whole path of the reader.
+  std::vector<SeriesItem> items;
+  std::vector<OTrame> frames;
+  for (int i = 0; i < 9; ++i) {
+    OTrame f = MakeFrame(12, 10, 0);
+    for (int x = 0; x < 12; ++x) {
+      for (int y = 0; y < 10; ++y) {
+        Extended v = static_cast<Extended>((x * 37 + y * 11 + i * 5) % 900);
+        if (i == 2) v += 0x1p30L - 1 - x;     // whole but large (an ORV frame)
+        if (i == 5) v += 1.0L / (3 + x + y);  // not whole: the sum goes on in extended
+        if (i == 1 && x == 4) v = -static_cast<Extended>(y);  // whole, negative and -0
+        if (i == 1 && x == 4 && y == 0) v = -0.0L;
+        f.Px(x, y) = v;
+      }
+    }
+    std::string path;
+    if (i == 0 || i == 3 || i == 8) {
+      path = WriteFitsFrame(f, home.File("w" + std::to_string(i) + ".fit"));
+      ASSERT_TRUE(f.LoadFile(path).ok());  // the values as the reader gives them
+    } else {
+      path = home.File("w" + std::to_string(i) + ".orva");
+      ASSERT_TRUE(f.SaveOrv(0, 0, f.LastX, f.LastY, path).ok);
+    }
+    items.push_back({path, true});
+    frames.push_back(f);
+  }
+  const AddResult r = AddList(items, LoadContext{}, Tempc());
+  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_EQ(r.frames, 9);
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  for (int x = 0; x < 12; ++x) {
+    for (int y = 0; y < 10; ++y) {
+      Extended sum = 0;
+      for (const OTrame& f : frames) sum += f.Px(x, y);
+      if (sum != 0) sum /= 9;
+      ASSERT_EQ(composite.Px(x, y), sum) << x << ", " << y;
+    }
+  }
+}
+
 TEST_F(StackFiles, MedianBiasOfThreeFrames) {
   // Pixel (5, 6) holds 50, 10, 30 in the three darks: median 30. Elsewhere 7, 9, 8: 8.
   std::vector<std::string> darks;
@@ -262,8 +303,9 @@ TEST_F(StackFiles, DarksOfDifferentSizesGiveNoBiasAndNoFile) {
   const std::string out = WorkFolder("temps") + "dark.orvc";
   // A bias file from an earlier run must not survive a failed command.
   ASSERT_TRUE(MakeFrame(20, 16, 1).SaveOrv(0, 0, 19, 15, out).ok);
-  const std::vector<std::string> darks = {WriteFitsFrame(MakeFrame(20, 16, 3), home.File("e1.fit")),
-                                          WriteFitsFrame(MakeFrame(20, 17, 3), home.File("e2.fit"))};
+  const std::vector<std::string> darks = {
+      WriteFitsFrame(MakeFrame(20, 16, 3), home.File("e1.fit")),
+      WriteFitsFrame(MakeFrame(20, 17, 3), home.File("e2.fit"))};
   const BiasResult r = MakeBias(darks, FitsOptions{}, out);
   EXPECT_FALSE(r.status.ok);
   EXPECT_EQ(r.status.message, "Les images doivent toutes avoir la même taille");
@@ -308,7 +350,8 @@ TEST_F(StackFiles, AutomaticCompositeAlignsSortsAndAdds) {
   items[5].ticked = false;  // unticked inputs are not aligned
   AlignSettings s;
   s.size = 64;
-  const CompositeResult r = Composite(items, s, LoadContext{}, AlignOutput{WorkFolder("temp")}, Tempc());
+  const CompositeResult r =
+      Composite(items, s, LoadContext{}, AlignOutput{WorkFolder("temp")}, Tempc());
   ASSERT_TRUE(r.status.ok) << r.status.message;
   EXPECT_EQ(r.align.frames.size(), 5u);
   ASSERT_TRUE(r.bestOf.sorted);
