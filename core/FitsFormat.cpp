@@ -85,20 +85,37 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
     if (Bits != 32 && off > -(int64_t{1} << 30) && off < (int64_t{1} << 30)) {
       m_whole.resize(m_pixels.size());
       const auto off32 = static_cast<int32_t>(off);
+      // Tiles of 8 columns: each file row gives 8 neighbouring samples, written down 8
+      // columns of the frame.
+      constexpr int32_t kTile = 8;
+      const auto sample = [&](const uint8_t* p) -> int32_t {
+        if constexpr (Bits == 8) {
+          return p[0];
+        } else {
+          return static_cast<int16_t>((p[0] << 8) | p[1]) + off32;
+        }
+      };
       for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
         const int32_t r1 = std::min(H, r0 + kBlock);
-        for (int32_t c = 0; c < W; ++c) {
+        int32_t c0 = 0;
+        for (; c0 + kTile <= W; c0 += kTile) {
+          int32_t* columns[kTile];
+          for (int32_t t = 0; t < kTile; ++t) {
+            const int32_t x = fits.swapHoriz ? LastX - (c0 + t) : c0 + t;
+            columns[t] = m_whole.data() + static_cast<size_t>(x) * H;
+          }
+          for (int32_t r = r0; r < r1; ++r) {
+            const uint8_t* p = samples + (static_cast<size_t>(r) * W + c0) * kBytes;
+            const int32_t y = fits.swapVert ? LastY - r : r;
+            for (int32_t t = 0; t < kTile; ++t) columns[t][y] = sample(p + t * kBytes);
+          }
+        }
+        for (int32_t c = c0; c < W; ++c) {
           const int32_t x = fits.swapHoriz ? LastX - c : c;
           int32_t* wholeColumn = m_whole.data() + static_cast<size_t>(x) * H;
-          const uint8_t* p = samples + (static_cast<size_t>(r0) * W + c) * kBytes;
-          for (int32_t r = r0; r < r1; ++r, p += static_cast<size_t>(W) * kBytes) {
-            int32_t v = 0;
-            if constexpr (Bits == 8) {
-              v = p[0];
-            } else {
-              v = static_cast<int16_t>((p[0] << 8) | p[1]) + off32;
-            }
-            wholeColumn[fits.swapVert ? LastY - r : r] = v;
+          for (int32_t r = r0; r < r1; ++r) {
+            const uint8_t* p = samples + (static_cast<size_t>(r) * W + c) * kBytes;
+            wholeColumn[fits.swapVert ? LastY - r : r] = sample(p);
           }
         }
       }

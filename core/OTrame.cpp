@@ -278,28 +278,31 @@ void ScanForStar(const Sample* pixels, int32_t height, int32_t lastX, int32_t la
   const int64_t i1 = Nearest(r.x1), i2 = Nearest(r.x2);
   const int64_t j1 = Nearest(r.y1), j2 = Nearest(r.y2);
   const auto column = [&](int64_t i) { return pixels + static_cast<size_t>(i) * height; };
+  // Whole values: the largest interior value of each column of the rectangle.
+  std::vector<Sample> columnMax;
+  const int64_t a1 = std::max<int64_t>(i1, 1), a2 = std::min<int64_t>(i2, lastX - 1);
+  const int64_t b1 = std::max<int64_t>(j1, 1), b2 = std::min<int64_t>(j2, lastY - 1);
   if constexpr (kWhole) {
     // The cutoffs start from the score of the brightest interior pixel: the star found
     // scores at least that much, so nothing scoring less matters, and the background met
     // before the star is skipped too. (Whole values are cheap to look through.)
-    const int64_t a1 = std::max<int64_t>(i1, 1), a2 = std::min<int64_t>(i2, lastX - 1);
-    const int64_t b1 = std::max<int64_t>(j1, 1), b2 = std::min<int64_t>(j2, lastY - 1);
-    int64_t brightI = -1, brightJ = -1;
-    Sample brightest = std::numeric_limits<Sample>::min();
-    for (int64_t i = a1; i <= a2; ++i) {
-      const Sample* col = column(i);
-      for (int64_t j = b1; j <= b2; ++j) {
-        if (col[j] > brightest || brightI < 0) {
-          brightest = col[j];
-          brightI = i;
-          brightJ = j;
-        }
+    int64_t brightI = -1;
+    if (a1 <= a2 && b1 <= b2) {
+      columnMax.resize(static_cast<size_t>(a2 - a1 + 1));
+      for (int64_t i = a1; i <= a2; ++i) {
+        const Sample* col = column(i);
+        Sample m = col[b1];
+        for (int64_t j = b1 + 1; j <= b2; ++j) m = std::max(m, col[j]);
+        columnMax[static_cast<size_t>(i - a1)] = m;
+        if (brightI < 0 || m > columnMax[static_cast<size_t>(brightI - a1)]) brightI = i;
       }
     }
     if (brightI >= 0) {
+      const Sample* col = column(brightI);
+      const int64_t brightJ =
+          std::find(col + b1, col + b2 + 1, columnMax[static_cast<size_t>(brightI - a1)]) - col;
       int32_t count = 1;
-      setCutoff(
-          exactScore(column(brightI), column(brightI - 1), column(brightI + 1), brightJ, count));
+      setCutoff(exactScore(col, column(brightI - 1), column(brightI + 1), brightJ, count));
     }
   }
   for (int64_t i = i1; i <= i2; ++i) {
@@ -307,7 +310,17 @@ void ScanForStar(const Sample* pixels, int32_t height, int32_t lastX, int32_t la
     const Sample* col = column(i);
     const Sample* left = interiorColumn ? column(i - 1) : col;
     const Sample* right = interiorColumn ? column(i + 1) : col;
+    // A column whose interior is wholly below the cutoff leaves only its end pixels.
+    bool skipInterior = false;
+    if constexpr (kWhole) {
+      skipInterior =
+          interiorColumn && b1 <= b2 && columnMax[static_cast<size_t>(i - a1)] < cutoffWhole;
+    }
     for (int64_t j = j1; j <= j2; ++j) {
+      if (skipInterior && j > 0 && j < lastY) {
+        j = lastY - 1;
+        continue;
+      }
       Extended score = 0;
       int32_t count = 1;
       if (interiorColumn && j > 0 && j < lastY) {
