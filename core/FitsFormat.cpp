@@ -279,24 +279,12 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
 
   int bytesPerSample = 2;
   switch (bits) {
-    case 8:
-      bytesPerSample = 1;
-      break;
-    case 16:
-      bytesPerSample = 2;
-      break;
-    case 32:
-      bytesPerSample = 4;
-      break;
-    case -32:
-      bytesPerSample = 4;
-      break;
-    case -64:
-      bytesPerSample = 8;
-      break;
-    case 0:
-      bytesPerSample = 2;
-      break;  // no BITPIX card: read as 16-bit samples
+    case 8: bytesPerSample = 1; break;
+    case 16: bytesPerSample = 2; break;
+    case 32: bytesPerSample = 4; break;
+    case -32: bytesPerSample = 4; break;
+    case -64: bytesPerSample = 8; break;
+    case 0: bytesPerSample = 2; break;  // no BITPIX card: read as 16-bit samples
     default:
       return Status::Error(name + ": BITPIX = " + std::to_string(bits) +
                            " is not supported (8, 16, 32, -32 and -64 are)");
@@ -316,21 +304,11 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
   MinValue = std::numeric_limits<Extended>::max();
   const uint8_t* samples = data + dataStart;
   switch (bits) {
-    case 8:
-      DecodeSamples<8>(samples, scale, offset, fits);
-      break;
-    case 32:
-      DecodeSamples<32>(samples, scale, offset, fits);
-      break;
-    case -32:
-      DecodeSamples<-32>(samples, scale, offset, fits);
-      break;
-    case -64:
-      DecodeSamples<-64>(samples, scale, offset, fits);
-      break;
-    default:
-      DecodeSamples<16>(samples, scale, offset, fits);
-      break;
+    case 8: DecodeSamples<8>(samples, scale, offset, fits); break;
+    case 32: DecodeSamples<32>(samples, scale, offset, fits); break;
+    case -32: DecodeSamples<-32>(samples, scale, offset, fits); break;
+    case -64: DecodeSamples<-64>(samples, scale, offset, fits); break;
+    default: DecodeSamples<16>(samples, scale, offset, fits); break;
   }
   // A FITS frame never holds negative values: the whole frame is shifted up.
   if (MinValue < 0) {
