@@ -84,7 +84,7 @@ void OTrame::Allocate(int32_t width, int32_t height) {
 }
 
 LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const FitsOptions& fits,
-                            Raster* surface, std::vector<int32_t>* wholeValues) {
+                            Raster* surface, WholeStore* wholeValues) {
   if (wholeValues != nullptr) wholeValues->clear();
   LoadResult result;
   HeaderText.clear();
@@ -378,7 +378,7 @@ void OTrame::ComputeStats() {
   for (int32_t x = 0; x <= LastX; ++x) s.push_back(Px(x, midRow));
   for (int32_t y = 0; y <= LastY; ++y) s.push_back(Px(midCol, y));
   // Descending order; only the values at fixed ranks are used, so any correct sort serves.
-  std::sort(s.begin(), s.end(), GreaterNanLast);
+  std::sort(s.begin(), s.end(), [](Extended a, Extended b) { return GreaterNanLast(a, b); });
   const int64_t h = static_cast<int64_t>(s.size()) - 1;
   Median = s[static_cast<size_t>(Nearest(static_cast<Extended>(h) / 2))];
   const int64_t i0 = Nearest(static_cast<Extended>(h) * 0.1L);
@@ -410,7 +410,7 @@ OTrame& OTrame::ClearPixels() {
   return *this;
 }
 
-bool OTrame::WholeValues(std::vector<int32_t>& out) const {
+bool OTrame::WholeValues(WholeStore& out) const {
   out.resize(m_pixels.size());
   const Extended* in = m_pixels.data();
   if constexpr (kHostExtendedIsX87) {

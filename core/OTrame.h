@@ -58,6 +58,8 @@ struct PixelAllocator : std::allocator<T> {
 
 /// The pixel array of a frame: column after column (x * height + y).
 using PixelStore = std::vector<Extended, PixelAllocator<Extended>>;
+/// A frame's values as whole numbers, in the same order (not cleared when resized).
+using WholeStore = std::vector<int32_t, PixelAllocator<int32_t>>;
 
 /// Largest frame the readers accept, in pixels (about 2.1 GB of extended values).
 inline constexpr int64_t kMaxPixels = int64_t{1} << 27;
@@ -111,7 +113,7 @@ class OTrame {
   /// without a bias), and is emptied otherwise.
   LoadResult LoadFile(const std::string& name, const OTrame* bias = nullptr,
                       const FitsOptions& fits = {}, Raster* surface = nullptr,
-                      std::vector<int32_t>* wholeValues = nullptr);
+                      WholeStore* wholeValues = nullptr);
 
   /// The readers (normally reached through LoadFile). They set LastX, LastY, Pixels,
   /// MaxValue, MinValue and FormatText, and never read past the bytes of the file.
@@ -155,7 +157,7 @@ class OTrame {
   /// The pixels, column by column, as 32-bit integers, when every one is a whole number of
   /// magnitude below 2^31 (-0 counts as 0): sums of such values are exact in an extended
   /// and in a 64-bit integer alike. False (and `out` unspecified) otherwise.
-  bool WholeValues(std::vector<int32_t>& out) const;
+  bool WholeValues(WholeStore& out) const;
 
   /// Renders into a new 24-bit raster of the frame's size between low and high.
   /// log: logarithmic curve; colour: false-colour bands set by lut (0..20, default 10).
@@ -171,7 +173,7 @@ class OTrame {
   // While LoadFile runs: the frame's values as whole numbers, column by column, when the
   // reader found every one of them whole and small (8- and 16-bit FITS samples); empty
   // otherwise. The star search reads these 4-byte copies instead of the 16-byte pixels.
-  std::vector<int32_t> m_whole;
+  WholeStore m_whole;
   int32_t m_width = 0;
   int32_t m_height = 0;
 };

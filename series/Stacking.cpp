@@ -56,7 +56,7 @@ class FramePrefetcher {
     size_t index = 0;
     bool ready = false;
     /// With `wholeValues`: the frame's pixels as integers, when they all are whole.
-    std::vector<int32_t> whole;
+    WholeStore whole;
     bool wholeOk = false;
   };
 
@@ -441,7 +441,7 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
   // then exact, as it is in the extended sum, so the two agree bit for bit; the first frame
   // that is not whole hands the integer sum over to the extended one.
   FramePrefetcher reader(paths, context, true);
-  std::vector<int32_t> firstWhole;
+  WholeStore firstWhole;
   std::vector<int64_t> wholeSum;
   const bool firstIsWhole = firstAddend.WholeValues(firstWhole);
   bool summingWhole = firstIsWhole;
