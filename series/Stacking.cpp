@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -59,11 +60,17 @@ class FramePrefetcher {
     WholeStore whole;
     bool wholeOk = false;
   };
+  /// Work done on each entry once read, one entry after the other in list order (on the
+  /// worker threads, before the entry is handed to Wait).
+  using InTurn = std::function<void(size_t t, Slot& slot)>;
 
   /// `wholeValues`: the workers also take each frame's whole values (see Slot::whole).
   FramePrefetcher(const std::vector<std::string>& paths, const LoadContext& context,
-                  bool wholeValues)
-      : m_paths(paths), m_context(context), m_wholeValues(wholeValues) {
+                  bool wholeValues, InTurn inTurn = {})
+      : m_paths(paths),
+        m_context(context),
+        m_wholeValues(wholeValues),
+        m_inTurn(std::move(inTurn)) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const size_t workers = std::min<size_t>(std::min(cores, 4u), paths.size());
     m_slots.resize(workers + 1);
@@ -128,10 +135,19 @@ class FramePrefetcher {
           read.message = e.what();
         }
       }
+      slot->read = read;
+      slot->wholeOk = wholeOk;
+      if (m_inTurn) {
+        {
+          std::unique_lock<std::mutex> lock(m_mutex);
+          m_changed.wait(lock, [&] { return m_stop || m_turn == t; });
+          if (m_stop) return;
+        }
+        m_inTurn(t, *slot);  // entries before t are done, later ones wait for this one
+      }
       {
         std::lock_guard<std::mutex> lock(m_mutex);
-        slot->read = read;
-        slot->wholeOk = wholeOk;
+        ++m_turn;
         slot->index = t;
         slot->ready = true;
       }
@@ -142,6 +158,8 @@ class FramePrefetcher {
   const std::vector<std::string>& m_paths;
   const LoadContext& m_context;
   const bool m_wholeValues;
+  const InTurn m_inTurn;
+  size_t m_turn = 0;  // the entry whose in-turn work comes next
   std::vector<Slot> m_slots;
   std::vector<size_t> m_owner;  // per slot: the entry it may take next
   std::vector<std::thread> m_threads;
@@ -435,12 +453,12 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     positions.push_back(p);
     paths.push_back(p == firstIndex ? std::string() : items[static_cast<size_t>(p)].path);
   }
-  // The frames are read ahead on worker threads; they are added here, in list order, so
-  // the sum is the same as one read after the other. While every frame holds whole values
-  // (camera frames without a bias), the sum is kept in 64-bit integers: every partial sum is
-  // then exact, as it is in the extended sum, so the two agree bit for bit; the first frame
-  // that is not whole hands the integer sum over to the extended one.
-  FramePrefetcher reader(paths, context, true);
+  // The frames are read ahead on worker threads, and each is added there as soon as the
+  // frames before it are: in list order, so the sum is the same as one read after the
+  // other. While every frame holds whole values (camera frames without a bias), the sum is
+  // kept in 64-bit integers: every partial sum is then exact, as it is in the extended sum,
+  // so the two agree bit for bit; the first frame that is not whole hands the integer sum
+  // over to the extended one. The loop below only reports, in the same order.
   WholeStore firstWhole;
   std::vector<int64_t> wholeSum;
   const bool firstIsWhole = firstAddend.WholeValues(firstWhole);
@@ -451,6 +469,28 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     summingWhole = false;
     std::vector<int64_t>().swap(wholeSum);
   };
+  const auto isFirst = [&](size_t t) { return positions[t] == firstIndex; };
+  const auto addable = [&](size_t t, const FramePrefetcher::Slot& slot) {
+    const OTrame& frame = isFirst(t) ? firstAddend : slot.frame;
+    // The sum is only defined pixel for pixel on frames of one size.
+    return slot.read.ok() && frame.LastX == accumulator.LastX && frame.LastY == accumulator.LastY;
+  };
+  const auto add = [&](size_t t, FramePrefetcher::Slot& slot) {
+    if (!addable(t, slot)) return;
+    const size_t n = sum.size();
+    const bool whole = isFirst(t) ? firstIsWhole : slot.wholeOk;
+    if (summingWhole && !whole) handOver();
+    if (summingWhole) {
+      const int32_t* frameValues = isFirst(t) ? firstWhole.data() : slot.whole.data();
+      int64_t* acc = wholeSum.data();
+      for (size_t i = 0; i < n; ++i) acc[i] += frameValues[i];
+    } else {
+      const Extended* frameValues = (isFirst(t) ? firstAddend : slot.frame).Data().data();
+      Extended* acc = sum.data();
+      for (size_t i = 0; i < n; ++i) acc[i] += frameValues[i];
+    }
+  };
+  FramePrefetcher reader(paths, context, true, add);
 
   int k = 0;
   for (size_t t = 0; t < positions.size(); ++t) {
@@ -458,39 +498,22 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     const std::string& path = items[static_cast<size_t>(p)].path;
     result.lastPosition = p + 1;
     const FramePrefetcher::Slot& slot = reader.Wait(t);
-    const OTrame& frame = p == firstIndex ? firstAddend : slot.frame;
+    const OTrame& frame = isFirst(t) ? firstAddend : slot.frame;
     observer.FrameLoaded(p, count, frame);
     if (!slot.read.ok()) {
       Warn(result.warnings, observer, ReadFailure(path, slot.read));
-      reader.Release(t);
-      continue;
-    }
-    if (frame.LastX != accumulator.LastX || frame.LastY != accumulator.LastY) {
-      // The sum is only defined pixel for pixel on frames of one size.
+    } else if (!addable(t, slot)) {
       result.skipped.push_back(path);
       observer.Warning(FileNameOf(path) + ": " + std::to_string(frame.Width()) + " x " +
                        std::to_string(frame.Height()) + " pixels instead of " +
                        std::to_string(accumulator.Width()) + " x " +
                        std::to_string(accumulator.Height()) + ": not added");
-      reader.Release(t);
-      continue;
-    }
-    ++k;
-    const size_t n = sum.size();
-    const bool whole = p == firstIndex ? firstIsWhole : slot.wholeOk;
-    if (summingWhole && !whole) handOver();
-    if (summingWhole) {
-      const int32_t* add = p == firstIndex ? firstWhole.data() : slot.whole.data();
-      int64_t* acc = wholeSum.data();
-      for (size_t i = 0; i < n; ++i) acc[i] += add[i];
     } else {
-      const Extended* add = frame.Data().data();
-      Extended* acc = sum.data();
-      for (size_t i = 0; i < n; ++i) acc[i] += add[i];
+      ++k;
     }
     reader.Release(t);
   }
-  if (summingWhole) handOver();
+  if (summingWhole) handOver();  // every entry was added before Wait gave it back
   result.frames = k;
   if (k == 0) {
     result.status = Status::Error("no image could be added");
