@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -39,6 +40,26 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() {
   std::error_code ec;
   fs::remove_all(m_path, ec);
+}
+
+void PrintFiles(const std::vector<std::string>& files, const std::vector<std::string>& warnings,
+                bool json, int frames) {
+  if (json) {
+    Json j;
+    j.BeginObject();
+    if (frames >= 0) j.FieldInt("frames", frames);
+    j.Key("files").BeginArray();
+    for (const std::string& f : files) j.String(f);
+    j.EndArray();
+    j.Key("warnings").BeginArray();
+    for (const std::string& w : warnings) j.String(w);
+    j.EndArray();
+    j.EndObject();
+    Print(j.Text());
+  } else {
+    for (const std::string& w : warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
+    for (const std::string& f : files) Print(f);
+  }
 }
 
 }  // namespace orvek::cli

@@ -1,7 +1,8 @@
 #pragma once
-// Frames and folders shared by the verbs of orvek-cli.
+// Frames, folders and file lists shared by the verbs of orvek-cli.
 
 #include <string>
+#include <vector>
 
 #include "core/OTrame.h"
 
@@ -15,9 +16,14 @@ void LoadFrameOrFail(OTrame& frame, const std::string& path, const OTrame* bias 
 OTrame LoadFrame(const std::string& path, const OTrame* bias = nullptr,
                  const FitsOptions& fits = {});
 
+/// Prints the files a verb wrote, one per line (the warnings to stderr), or with `json` an
+/// object {"frames" (when not negative), "files", "warnings"}.
+void PrintFiles(const std::vector<std::string>& files, const std::vector<std::string>& warnings,
+                bool json, int frames = -1);
+
 /// A private working folder, removed with its contents at the end of the command.
 class ScratchFolder {
-public:
+ public:
   ScratchFolder();
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
@@ -25,7 +31,7 @@ public:
   /// The folder, ending in "/".
   const std::string& Path() const { return m_path; }
 
-private:
+ private:
   std::string m_path;
 };
 

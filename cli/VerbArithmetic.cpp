@@ -64,25 +64,6 @@ void PrintFrame(const std::string& out, const OTrame& frame, bool json) {
   }
 }
 
-void PrintFiles(const std::vector<std::string>& files, const std::vector<std::string>& warnings,
-                bool json) {
-  if (json) {
-    Json j;
-    j.BeginObject();
-    j.Key("files").BeginArray();
-    for (const std::string& f : files) j.String(f);
-    j.EndArray();
-    j.Key("warnings").BeginArray();
-    for (const std::string& w : warnings) j.String(w);
-    j.EndArray();
-    j.EndObject();
-    Print(j.Text());
-  } else {
-    for (const std::string& w : warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
-    for (const std::string& f : files) Print(f);
-  }
-}
-
 int QuadPxVerb(const std::vector<std::string>& raw) {
   Args args(raw, {"--json"}, {"--out", "--k"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");

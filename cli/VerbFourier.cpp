@@ -73,32 +73,9 @@ void Check(const FourierResult& r) {
   if (r.ok()) return;
   if (!r.message.empty()) throw CommandError(r.message);
   switch (r.status) {
-    case FourierStatus::NothingTicked:
-      throw UsageError("no image given");
-    case FourierStatus::Stopped:
-      throw CommandError("stopped");
-    default:
-      throw CommandError("failed");
-  }
-}
-
-void PrintFiles(const std::vector<std::string>& files, bool json, int frames,
-                const std::vector<std::string>& warnings = {}) {
-  if (json) {
-    Json j;
-    j.BeginObject();
-    if (frames >= 0) j.FieldInt("frames", frames);
-    j.Key("files").BeginArray();
-    for (const std::string& f : files) j.String(f);
-    j.EndArray();
-    j.Key("warnings").BeginArray();
-    for (const std::string& w : warnings) j.String(w);
-    j.EndArray();
-    j.EndObject();
-    Print(j.Text());
-  } else {
-    for (const std::string& w : warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
-    for (const std::string& f : files) Print(f);
+    case FourierStatus::NothingTicked: throw UsageError("no image given");
+    case FourierStatus::Stopped: throw CommandError("stopped");
+    default: throw CommandError("failed");
   }
 }
 
@@ -130,7 +107,7 @@ int Fft(const std::vector<std::string>& raw) {
   if (!fourier::ApplySingleTransform(frame, kind)) throw CommandError(fourier::kSizeMessage);
   const Status s = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out);
   if (!s) throw CommandError(s.message);
-  PrintFiles({out}, args.Flag("--json"), -1);
+  PrintFiles({out}, {}, args.Flag("--json"));
   return 0;
 }
 
@@ -150,7 +127,7 @@ int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
   Check(fourier::BuildBackgroundSeries(frame, work.Path(), series));
   std::vector<std::string> names = {name + ".orvc"};
   for (const std::string& s : SeriesNames(series)) names.push_back(s);
-  PrintFiles(Deliver(work.Path(), names, dir), args.Flag("--json"),
+  PrintFiles(Deliver(work.Path(), names, dir), {}, args.Flag("--json"),
              static_cast<int>(in.files.size()));
   return 0;
 }
@@ -169,7 +146,7 @@ int RefPower(const std::vector<std::string>& raw) {
   ScratchFolder work;
   Check(fourier::ReferencePowerSpectrum(in, work.Path(), args.Flag("--enhanced")));
   PrintFiles(Deliver(work.Path(), {std::string(fourier::kReferenceSpectrumName) + ".orvc"}, dir),
-             args.Flag("--json"), static_cast<int>(in.files.size()));
+             {}, args.Flag("--json"), static_cast<int>(in.files.size()));
   return 0;
 }
 
@@ -194,8 +171,8 @@ int Result(const std::vector<std::string>& raw) {
     if (at != std::string::npos) message.replace(at, work.Path().size(), dir);
     throw CommandError(message);
   }
-  PrintFiles(Deliver(work.Path(), SeriesNames(fourier::kResultSeries), dir), args.Flag("--json"),
-             -1);
+  PrintFiles(Deliver(work.Path(), SeriesNames(fourier::kResultSeries), dir), {},
+             args.Flag("--json"));
   return 0;
 }
 
@@ -208,8 +185,8 @@ int Dva(const std::vector<std::string>& raw) {
   Check(r);
   std::vector<std::string> names = {fourier::kDvaBufferFile};
   for (const std::string& s : SeriesNames(fourier::kDvaSeries)) names.push_back(s);
-  PrintFiles(Deliver(work.Path(), names, dir), args.Flag("--json"),
-             static_cast<int>(in.files.size()), r.warnings);
+  PrintFiles(Deliver(work.Path(), names, dir), r.warnings, args.Flag("--json"),
+             static_cast<int>(in.files.size()));
   return 0;
 }
 
