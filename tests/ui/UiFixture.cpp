@@ -3,10 +3,33 @@
 #include <clocale>
 
 #include <QLocale>
+#include <QPushButton>
+#include <QTest>
 
 #include "ui/Resources.h"
 
 namespace orvek::test {
+
+DialogAnswer::DialogAnswer(QWidget* dialog, QString button)
+    : m_dialog(dialog), m_button(std::move(button)) {
+  m_timer.setInterval(5);
+  connect(&m_timer, &QTimer::timeout, this, [this] {
+    if (!m_dialog->isVisible()) return;
+    m_timer.stop();
+    shown = true;
+    if (m_button == "close") {
+      m_dialog->close();
+    } else if (m_button == "escape") {
+      QTest::keyClick(m_dialog, Qt::Key_Escape);
+    } else if (auto* b = m_dialog->findChild<QPushButton*>(m_button)) {
+      b->click();
+    } else {
+      ADD_FAILURE() << "no button " << m_button.toStdString();
+      m_dialog->close();
+    }
+  });
+  m_timer.start();
+}
 
 QApplication& App() {
   static int argc = 1;

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QObject>
 #include <QString>
+#include <QTimer>
+#include <QWidget>
 #include <memory>
 #include <string>
 
@@ -18,6 +21,20 @@
 #include "ui/Workbench.h"
 
 namespace orvek::test {
+
+// Presses a button of a dialog as soon as the dialog is shown (the dialog is modal: the test
+// cannot reach it otherwise), or closes it ("close") or presses Escape ("escape"). Records
+// whether the dialog was shown.
+class DialogAnswer : public QObject {
+ public:
+  DialogAnswer(QWidget* dialog, QString button);
+  bool shown = false;
+
+ private:
+  QWidget* m_dialog;
+  QString m_button;
+  QTimer m_timer;
+};
 
 /// The application object shared by all tests (created on first use, offscreen).
 QApplication& App();

@@ -33,38 +33,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Presses a button of a dialog as soon as the dialog is shown (the dialog is modal: the test
-// cannot reach it otherwise), or closes it ("close") or presses Escape ("escape"). Records
-// whether the dialog was shown.
-class DialogAnswer : public QObject {
- public:
-  DialogAnswer(QWidget* dialog, QString button) : m_dialog(dialog), m_button(std::move(button)) {
-    m_timer.setInterval(5);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-      if (!m_dialog->isVisible()) return;
-      m_timer.stop();
-      shown = true;
-      if (m_button == "close") {
-        m_dialog->close();
-      } else if (m_button == "escape") {
-        QTest::keyClick(m_dialog, Qt::Key_Escape);
-      } else if (auto* b = m_dialog->findChild<QPushButton*>(m_button)) {
-        b->click();
-      } else {
-        ADD_FAILURE() << "no button " << m_button.toStdString();
-        m_dialog->close();
-      }
-    });
-    m_timer.start();
-  }
-  bool shown = false;
-
- private:
-  QWidget* m_dialog;
-  QString m_button;
-  QTimer m_timer;
-};
-
 // A frame of background 100 with a Moffat star (peak 2000, FWHM 3) at (x, y).
 OTrame StarAt(int w, int h, double x, double y) {
   OTrame f = MakeFrame(w, h, 100);

@@ -38,32 +38,6 @@ namespace {
 
 using fourier::FourierStatus;
 
-// Presses a button of a modal dialog once it is shown.
-class DialogAnswer : public QObject {
- public:
-  DialogAnswer(QWidget* dialog, QString button) : m_dialog(dialog), m_button(std::move(button)) {
-    m_timer.setInterval(5);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-      if (!m_dialog->isVisible()) return;
-      m_timer.stop();
-      shown = true;
-      if (auto* b = m_dialog->findChild<QPushButton*>(m_button)) {
-        b->click();
-      } else {
-        ADD_FAILURE() << "no button " << m_button.toStdString();
-        m_dialog->close();
-      }
-    });
-    m_timer.start();
-  }
-  bool shown = false;
-
- private:
-  QWidget* m_dialog;
-  QString m_button;
-  QTimer m_timer;
-};
-
 // Two points of values p and q, the second (dx, dy) from the first, on a zero ground.
 OTrame TwoPoints(int n, int x, int y, int dx, int dy, Extended p, Extended q) {
   OTrame f = MakeFrame(n, n, 0);
