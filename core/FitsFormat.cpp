@@ -45,6 +45,28 @@ std::string Card(const std::string& keywordField, const std::string& value) {
   return card;
 }
 
+// Visits every sample of the file's data, a block of file rows at a time so that each
+// column of the frame is written in runs (the frame keeps its columns contiguous, the file
+// its rows): visit(sample bytes, frame column x, frame row y, interior pixel?).
+template <int kBytes, class Visit>
+void ForEachSample(const uint8_t* samples, int32_t W, int32_t H, const FitsOptions& fits,
+                   Visit visit) {
+  constexpr int32_t kRows = 32;
+  const int32_t lastX = W - 1, lastY = H - 1;
+  for (int32_t r0 = 0; r0 < H; r0 += kRows) {
+    const int32_t r1 = std::min(H, r0 + kRows);
+    for (int32_t c = 0; c < W; ++c) {
+      const int32_t x = fits.swapHoriz ? lastX - c : c;
+      const bool interiorColumn = x > 0 && x < lastX;
+      for (int32_t r = r0; r < r1; ++r) {
+        const int32_t y = fits.swapVert ? lastY - r : r;
+        visit(samples + (static_cast<size_t>(r) * W + c) * kBytes, x, y,
+              interiorColumn && y > 0 && y < lastY);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 std::string StripComment(const std::string& card) {
@@ -67,9 +89,6 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
   constexpr int kBytes = Bits == 8 ? 1 : Bits == 16 ? 2 : Bits == -64 ? 8 : 4;
   const int32_t W = m_width;
   const int32_t H = m_height;
-  // File rows are taken a block at a time so that each column of the frame is written in
-  // runs (the frame keeps its columns contiguous, the file its rows).
-  constexpr int32_t kBlock = 32;
   Extended maxValue = MaxValue;
   Extended minValue = MinValue;
   // Integer samples with a unit scale and a whole offset (8-bit data, 16-bit data with
@@ -95,8 +114,10 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
           return static_cast<int16_t>((p[0] << 8) | p[1]) + off32;
         }
       };
-      for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
-        const int32_t r1 = std::min(H, r0 + kBlock);
+      // File rows a block at a time, as ForEachSample takes them.
+      constexpr int32_t kRows = 32;
+      for (int32_t r0 = 0; r0 < H; r0 += kRows) {
+        const int32_t r1 = std::min(H, r0 + kRows);
         int32_t c0 = 0;
         for (; c0 + kTile <= W; c0 += kTile) {
           int32_t* columns[kTile];
@@ -142,32 +163,23 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
     int64_t maxInt = std::numeric_limits<int64_t>::min();
     int64_t minInt = std::numeric_limits<int64_t>::max();
     bool anyInterior = false;
-    for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
-      const int32_t r1 = std::min(H, r0 + kBlock);
-      for (int32_t c = 0; c < W; ++c) {
-        const int32_t x = fits.swapHoriz ? LastX - c : c;
-        const bool interiorColumn = x > 0 && x < LastX;
-        Extended* column = Column(x);
-        for (int32_t r = r0; r < r1; ++r) {
-          const uint8_t* p = samples + (static_cast<size_t>(r) * W + c) * kBytes;
-          const int32_t y = fits.swapVert ? LastY - r : r;
-          int64_t v = 0;
-          if constexpr (Bits == 8) {
-            v = p[0];
-          } else if constexpr (Bits == 16) {
-            v = static_cast<int16_t>((p[0] << 8) | p[1]) + off;
-          } else {
-            v = static_cast<int64_t>(static_cast<int32_t>(BigEndian32(p))) + off;
-          }
-          StoreIntegerExtended(v, column + y);
-          if (interiorColumn && y > 0 && y < LastY) {
-            anyInterior = true;
-            maxInt = std::max(maxInt, v);
-          }
-          minInt = std::min(minInt, v);
-        }
-      }
-    }
+    ForEachSample<kBytes>(samples, W, H, fits,
+                          [&](const uint8_t* p, int32_t x, int32_t y, bool interior) {
+                            int64_t v = 0;
+                            if constexpr (Bits == 8) {
+                              v = p[0];
+                            } else if constexpr (Bits == 16) {
+                              v = static_cast<int16_t>((p[0] << 8) | p[1]) + off;
+                            } else {
+                              v = static_cast<int64_t>(static_cast<int32_t>(BigEndian32(p))) + off;
+                            }
+                            StoreIntegerExtended(v, Column(x) + y);
+                            if (interior) {
+                              anyInterior = true;
+                              maxInt = std::max(maxInt, v);
+                            }
+                            minInt = std::min(minInt, v);
+                          });
     if (anyInterior && static_cast<Extended>(maxInt) > maxValue)
       maxValue = static_cast<Extended>(maxInt);
     if (static_cast<Extended>(minInt) < minValue) minValue = static_cast<Extended>(minInt);
@@ -175,15 +187,8 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
     MinValue = minValue;
     return;
   }
-  for (int32_t r0 = 0; r0 < H; r0 += kBlock) {
-    const int32_t r1 = std::min(H, r0 + kBlock);
-    for (int32_t c = 0; c < W; ++c) {
-      const int32_t x = fits.swapHoriz ? LastX - c : c;
-      const bool interiorColumn = x > 0 && x < LastX;
-      Extended* column = Column(x);
-      for (int32_t r = r0; r < r1; ++r) {
-        const uint8_t* p = samples + (static_cast<size_t>(r) * W + c) * kBytes;
-        const int32_t y = fits.swapVert ? LastY - r : r;
+  ForEachSample<kBytes>(
+      samples, W, H, fits, [&](const uint8_t* p, int32_t x, int32_t y, bool interior) {
         Extended v = 0;
         if constexpr (Bits == 8) {
           v = p[0];  // bytes are stored as they are, without scale or offset
@@ -206,13 +211,11 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
           const Extended sample = std::isfinite(d) ? static_cast<Extended>(d) : 0;
           v = scale * sample + offset;
         }
-        column[y] = v;
+        Column(x)[y] = v;
         // The maximum counts interior pixels only; the minimum counts them all.
-        if (v > maxValue && interiorColumn && y > 0 && y < LastY) maxValue = v;
+        if (v > maxValue && interior) maxValue = v;
         if (v < minValue) minValue = v;
-      }
-    }
-  }
+      });
   MaxValue = maxValue;
   MinValue = minValue;
 }
