@@ -55,8 +55,12 @@ Args::Args(const std::vector<std::string>& args, const std::vector<std::string>&
   }
 }
 
-bool Args::Flag(const std::string& name) const { return Contains(m_flags, name); }
-bool Args::Has(const std::string& name) const { return m_values.count(name) > 0; }
+bool Args::Flag(const std::string& name) const {
+  return Contains(m_flags, name);
+}
+bool Args::Has(const std::string& name) const {
+  return m_values.count(name) > 0;
+}
 
 std::string Args::Value(const std::string& name, const std::string& fallback) const {
   auto it = m_values.find(name);

@@ -38,7 +38,7 @@ struct VerbRegistrar {
 /// Parsed command line of one verb: options "--name value" (or "--name=value"), flags
 /// "--name", positional arguments in order.
 class Args {
-public:
+ public:
   /// `flags`: options without a value; `valued`: options taking one value. Any other
   /// "--" word is a usage error.
   Args(const std::vector<std::string>& args, const std::vector<std::string>& flags,
@@ -56,7 +56,7 @@ public:
   long long Integer(const std::string& name, long long fallback) const;
   bool Pair(const std::string& name, double& a, double& b) const;
 
-private:
+ private:
   std::map<std::string, std::vector<std::string>> m_values;
   std::vector<std::string> m_flags;
   std::vector<std::string> m_positional;
@@ -70,7 +70,7 @@ bool ParseReal(const std::string& text, double& out);
 /// A small JSON writer producing compact, valid JSON. Numbers are written with enough
 /// digits to round-trip a double; non-finite numbers are written as null.
 class Json {
-public:
+ public:
   Json& BeginObject();
   Json& EndObject();
   Json& BeginArray();
@@ -88,7 +88,7 @@ public:
   Json& FieldBool(const std::string& key, bool v) { return Key(key).Bool(v); }
   const std::string& Text() const { return m_text; }
 
-private:
+ private:
   void Separate();
   void WriteQuoted(const std::string& s);
   std::string m_text;

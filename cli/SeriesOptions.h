@@ -67,13 +67,13 @@ inline SeriesLoad MakeSeriesLoad(const Args& args) {
 
 /// Prints warnings on stderr as they come; never stops.
 class CliSeriesObserver : public SeriesObserver {
-public:
+ public:
   explicit CliSeriesObserver(std::string verb) : m_verb(std::move(verb)) {}
   void Warning(const std::string& text) override {
     std::fprintf(stderr, "orvek-cli %s: %s\n", m_verb.c_str(), text.c_str());
   }
 
-private:
+ private:
   std::string m_verb;
 };
 

@@ -111,18 +111,28 @@ int Measure(const std::vector<std::string>& raw) {
   if (half < 1 || half > 30) throw UsageError("--half must lie between 1 and 30");
   settings.half = static_cast<int>(half);
   const std::string framing = args.Value("--framing", "auto");
-  if (framing == "auto") settings.automatic = true;
-  else if (framing == "manual") settings.automatic = false;
-  else throw UsageError("--framing must be auto or manual");
+  if (framing == "auto")
+    settings.automatic = true;
+  else if (framing == "manual")
+    settings.automatic = false;
+  else
+    throw UsageError("--framing must be auto or manual");
   const std::string method = args.Value("--method", "half");
-  if (method == "none") settings.method = ThresholdMethod::None;
-  else if (method == "half") settings.method = ThresholdMethod::HalfHeight;
-  else if (method == "background") settings.method = ThresholdMethod::Background;
-  else throw UsageError("--method must be none, half or background");
+  if (method == "none")
+    settings.method = ThresholdMethod::None;
+  else if (method == "half")
+    settings.method = ThresholdMethod::HalfHeight;
+  else if (method == "background")
+    settings.method = ThresholdMethod::Background;
+  else
+    throw UsageError("--method must be none, half or background");
   const std::string connected = args.Value("--connected", "yes");
-  if (connected == "yes") settings.connected = true;
-  else if (connected == "no") settings.connected = false;
-  else throw UsageError("--connected must be yes or no");
+  if (connected == "yes")
+    settings.connected = true;
+  else if (connected == "no")
+    settings.connected = false;
+  else
+    throw UsageError("--connected must be yes or no");
 
   const FitsOptions fits = SwapOptions(args);
   OTrame bias;
@@ -157,10 +167,10 @@ int Measure(const std::vector<std::string>& raw) {
         .EndObject();
     Print(j.Text());
   } else {
-    Print("X : " + FormatFixed(static_cast<double>(p.X), 3) + "  Y : " +
-          FormatFixed(static_cast<double>(p.Y), 3));
-    Print("Value : " + FormatGeneral(static_cast<double>(p.Value)) + "  pixels : " +
-          std::to_string(p.Count) + "  span : " + std::to_string(p.SpanX) + " x " +
+    Print("X : " + FormatFixed(static_cast<double>(p.X), 3) +
+          "  Y : " + FormatFixed(static_cast<double>(p.Y), 3));
+    Print("Value : " + FormatGeneral(static_cast<double>(p.Value)) +
+          "  pixels : " + std::to_string(p.Count) + "  span : " + std::to_string(p.SpanX) + " x " +
           std::to_string(p.SpanY));
     Print("Threshold : " + FormatGeneral(static_cast<double>(pass.threshold)));
   }
@@ -170,9 +180,10 @@ int Measure(const std::vector<std::string>& raw) {
 }  // namespace
 
 ORVEK_CLI_VERB(info, "info", "info FILE [--bias FILE] [--swap-v] [--swap-h] [--json]", Info);
-ORVEK_CLI_VERB(convert, "convert",
-               "convert IN OUT [--mode 0|1|2] [--low L] [--high H] [--bias FILE] [--swap-v] [--swap-h]",
-               Convert);
+ORVEK_CLI_VERB(
+    convert, "convert",
+    "convert IN OUT [--mode 0|1|2] [--low L] [--high H] [--bias FILE] [--swap-v] [--swap-h]",
+    Convert);
 ORVEK_CLI_VERB(measure, "measure",
                "measure FILE --at X,Y [--half P] [--framing auto|manual] "
                "[--method none|half|background] [--connected yes|no] [--bias FILE] [--json]",

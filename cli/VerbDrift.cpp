@@ -25,7 +25,8 @@ DriftOrientation ReadOrientation(const Args& args) {
 // to the settings file.
 void PrepareTable(ReductionTable& table) {
   table.LoadCameras();
-  if (RecomputeResult r = table.ApplySelectedCamera(); !r.status) throw CommandError(r.status.message);
+  if (RecomputeResult r = table.ApplySelectedCamera(); !r.status)
+    throw CommandError(r.status.message);
   table.LoadParams();
   table.RAZ();
 }
@@ -47,10 +48,16 @@ void PrintDrift(const Args& args, const DriftLine& line, int points, const FeedR
       j.Null();
     }
     j.FieldStr("delta_text", fed.delta);
-    j.Key("east").BeginArray().Number(static_cast<double>(fed.ends.east.x))
-        .Number(static_cast<double>(fed.ends.east.y)).EndArray();
-    j.Key("west").BeginArray().Number(static_cast<double>(fed.ends.west.x))
-        .Number(static_cast<double>(fed.ends.west.y)).EndArray();
+    j.Key("east")
+        .BeginArray()
+        .Number(static_cast<double>(fed.ends.east.x))
+        .Number(static_cast<double>(fed.ends.east.y))
+        .EndArray();
+    j.Key("west")
+        .BeginArray()
+        .Number(static_cast<double>(fed.ends.west.x))
+        .Number(static_cast<double>(fed.ends.west.y))
+        .EndArray();
     if (!image.empty()) j.FieldStr("image", image);
     if (columns >= 0) j.FieldInt("columns", columns);
     j.EndObject();

@@ -48,7 +48,9 @@ void WarningsArray(Json& j, const std::vector<std::string>& warnings) {
   j.EndArray();
 }
 
-std::string Text(Extended v) { return FormatGeneral(static_cast<double>(v)); }
+std::string Text(Extended v) {
+  return FormatGeneral(static_cast<double>(v));
+}
 
 // ---- bestof ------------------------------------------------------------------------------
 
@@ -73,7 +75,8 @@ int BestOf(const std::vector<std::string>& raw) {
     LoadedFrame loaded;
     const LoadResult read = LoadAndMeasure(files[0], load.context, loaded);
     if (!read.ok())
-      throw CommandError(files[0] + ": " + (read.message.empty() ? "not an image file" : read.message));
+      throw CommandError(files[0] + ": " +
+                         (read.message.empty() ? "not an image file" : read.message));
     ordered = TickedItems(files);
     scores.push_back(Score(loaded, mode));
   } else {
@@ -113,7 +116,8 @@ int BestOf(const std::vector<std::string>& raw) {
 // ---- align -------------------------------------------------------------------------------
 
 int IntegerOf(double v, const std::string& option) {
-  if (v != std::floor(v) || std::fabs(v) > 1e9) throw UsageError(option + ": whole pixels expected");
+  if (v != std::floor(v) || std::fabs(v) > 1e9)
+    throw UsageError(option + ": whole pixels expected");
   return static_cast<int>(v);
 }
 
@@ -121,7 +125,8 @@ AlignSettings ReadAlignSettings(const Args& args) {
   AlignSettings settings;
   if (!args.Has("--size")) throw UsageError("--size S is required");
   const long long size = args.Integer("--size", 128);
-  if (size < 1 || size > 65536) throw UsageError("--size: 1 to 65536 pixels, got " + args.Value("--size"));
+  if (size < 1 || size > 65536)
+    throw UsageError("--size: 1 to 65536 pixels, got " + args.Value("--size"));
   settings.size = static_cast<int>(size);
   double a = 0, b = 0;
   if (args.Pair("--offset", a, b)) {
@@ -179,7 +184,8 @@ int Align(const std::vector<std::string>& raw) {
   const std::string dir = FolderArgument(args);
   const SeriesLoad load = MakeSeriesLoad(args);
   CliSeriesObserver observer("align");
-  const AlignResult r = AlignList(TickedItems(files), settings, load.context, CliAlignOutput(dir), observer);
+  const AlignResult r =
+      AlignList(TickedItems(files), settings, load.context, CliAlignOutput(dir), observer);
   if (!r.status) throw CommandError(r.status.message);
   if (args.Flag("--json")) {
     Json j;

@@ -12,7 +12,9 @@ namespace orvek {
 
 namespace {
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Le16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t Le32(const uint8_t* p) {
   return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
 }
@@ -98,7 +100,8 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
   if (size < 26 || data[0] != 'B' || data[1] != 'M') return fail("not a BMP file");
   const uint32_t pixelOffset = Le32(data + 10);
   const uint32_t headerSize = Le32(data + 14);
-  if (headerSize != 12 && headerSize < 40) return fail("unknown BMP header size " + std::to_string(headerSize));
+  if (headerSize != 12 && headerSize < 40)
+    return fail("unknown BMP header size " + std::to_string(headerSize));
   if (14 + static_cast<uint64_t>(headerSize) > size) return fail("BMP header is truncated");
 
   int64_t width = 0;
@@ -131,9 +134,11 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
   }
   const bool topDown = height < 0;
   if (topDown) height = -height;
-  if (width <= 0 || height <= 0) return fail("BMP of impossible size " + std::to_string(width) + " x " + std::to_string(height));
+  if (width <= 0 || height <= 0)
+    return fail("BMP of impossible size " + std::to_string(width) + " x " + std::to_string(height));
   if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-    return fail("BMP of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large");
+    return fail("BMP of " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels is too large");
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
       bitCount != 32)
     return fail("BMP of " + std::to_string(bitCount) + " bits per pixel is not supported");
@@ -142,7 +147,8 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
   const bool fields = compression == 3 || compression == 6;
   if (compression > 3 && compression != 6)
     return fail("BMP compression " + std::to_string(compression) + " is not supported");
-  if ((rle8 && bitCount != 8) || (rle4 && bitCount != 4) || (fields && bitCount != 16 && bitCount != 32))
+  if ((rle8 && bitCount != 8) || (rle4 && bitCount != 4) ||
+      (fields && bitCount != 16 && bitCount != 32))
     return fail("BMP compression " + std::to_string(compression) + " does not fit " +
                 std::to_string(bitCount) + " bits per pixel");
 
@@ -168,8 +174,8 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
       masks[1] = 0x03E0;
       masks[2] = 0x001F;
     }
-    FormatText = (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F) ? "15 bits"
-                                                                                     : "16 bits";
+    FormatText =
+        (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F) ? "15 bits" : "16 bits";
   } else if (bitCount == 32 && !fields) {
     masks[0] = 0x00FF0000;
     masks[1] = 0x0000FF00;
@@ -213,8 +219,11 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
       i += 2;
       if (count > 0) {
         for (int k = 0; k < count; ++k) {
-          if (rle8) put(value);
-          else put((k % 2 == 0) ? static_cast<uint8_t>(value >> 4) : static_cast<uint8_t>(value & 0x0F));
+          if (rle8)
+            put(value);
+          else
+            put((k % 2 == 0) ? static_cast<uint8_t>(value >> 4)
+                             : static_cast<uint8_t>(value & 0x0F));
         }
       } else if (value == 0) {
         x = 0;
@@ -231,9 +240,11 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
         const size_t bytesUsed = rle8 ? n : (n + 1) / 2;
         if (i + bytesUsed > pixelBytes) return fail("BMP run-length data is truncated");
         for (size_t k = 0; k < n; ++k) {
-          if (rle8) put(pixels[i + k]);
-          else put((k % 2 == 0) ? static_cast<uint8_t>(pixels[i + k / 2] >> 4)
-                                : static_cast<uint8_t>(pixels[i + k / 2] & 0x0F));
+          if (rle8)
+            put(pixels[i + k]);
+          else
+            put((k % 2 == 0) ? static_cast<uint8_t>(pixels[i + k / 2] >> 4)
+                             : static_cast<uint8_t>(pixels[i + k / 2] & 0x0F));
         }
         i += (bytesUsed + 1) / 2 * 2;  // absolute runs are padded to 16 bits
       }

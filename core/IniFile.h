@@ -12,7 +12,7 @@
 namespace orvek {
 
 class IniFile {
-public:
+ public:
   explicit IniFile(std::string path) : m_path(std::move(path)) {}
 
   const std::string& Path() const { return m_path; }
@@ -37,7 +37,7 @@ public:
   /// Removes a key; a missing key is no error.
   Status DeleteKey(const std::string& section, const std::string& key) const;
 
-private:
+ private:
   std::string m_path;
 };
 

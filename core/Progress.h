@@ -10,7 +10,7 @@ namespace orvek {
 class OTrame;
 
 class SeriesObserver {
-public:
+ public:
   virtual ~SeriesObserver() = default;
   /// A frame of a series loop was loaded (index from 0 among the loop's items, count items).
   /// Return false to stop the loop (the STOP button), where the loop honours it.

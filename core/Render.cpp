@@ -13,7 +13,9 @@ Extended BandFactor(Extended divisor) {
   return d == 0.0 ? 1.0L : 255.0L / d;
 }
 
-int64_t ClampByte(int64_t v) { return v > 255 ? 255 : v; }
+int64_t ClampByte(int64_t v) {
+  return v > 255 ? 255 : v;
+}
 
 }  // namespace
 

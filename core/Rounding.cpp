@@ -73,7 +73,9 @@ std::string FormatGeneral(double x) {
   return ToChars(x, std::chars_format::general, 15);
 }
 
-std::string FormatInt(int64_t v) { return std::to_string(v); }
+std::string FormatInt(int64_t v) {
+  return std::to_string(v);
+}
 
 std::string FormatFixed(double x, int decimals) {
   if (!std::isfinite(x)) return FormatGeneral(x);
@@ -101,8 +103,8 @@ bool NumberSpan(const std::string& text, size_t& b, size_t& e) {
   b = 0;
   e = text.size();
   while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
-  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' ||
-                   text[e - 1] == '\n'))
+  while (e > b &&
+         (text[e - 1] == ' ' || text[e - 1] == '\t' || text[e - 1] == '\r' || text[e - 1] == '\n'))
     --e;
   if (b < e && text[b] == '+') ++b;
   return b < e;

@@ -4,14 +4,32 @@
 #include <string>
 #include <utility>
 
+#include "core/Error.h"
+
 namespace orvek {
 
 struct Status {
   bool ok = true;
-  std::string message;  ///< names the file or field and what is wrong; empty when ok
+  /// Older failures still carry an English sentence here; failures made with Fail() leave it
+  /// empty and are worded from `error` by the windows and the command line.
+  std::string message;
+  orvek::Error error;  ///< what failed; code None when ok
 
   static Status Ok() { return {}; }
-  static Status Error(std::string text) { return {false, std::move(text)}; }
+  static Status Fail(orvek::Error e) {
+    Status s;
+    s.ok = false;
+    s.error = std::move(e);
+    return s;
+  }
+  /// A failure without a code of its own yet (code Other, the sentence in `message`).
+  static Status Error(std::string text) {
+    Status s;
+    s.ok = false;
+    s.message = text;
+    s.error = orvek::Error(ErrorCode::Other).Detail(std::move(text));
+    return s;
+  }
   explicit operator bool() const { return ok; }
 };
 

@@ -16,7 +16,9 @@ namespace orvek {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c) {
+  return c == '/' || c == '\\';
+}
 
 // Byte offsets of each UTF-8 character start (continuation bytes are 10xxxxxx).
 std::vector<size_t> CharStarts(const std::string& s) {
@@ -27,7 +29,9 @@ std::vector<size_t> CharStarts(const std::string& s) {
   return starts;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool MatchFrom(const std::string& name, size_t n, const std::string& mask, size_t m) {
   // Iterative wildcard match with back-tracking on the last "*".
@@ -85,7 +89,9 @@ std::string ProgramFolder() {
   return folder;
 }
 
-std::string SettingsPath() { return ProgramFolder() + "orvek.ini"; }
+std::string SettingsPath() {
+  return ProgramFolder() + "orvek.ini";
+}
 
 std::string WorkFolder(const std::string& name) {
   const std::string path = ProgramFolder() + name + "/";
@@ -195,7 +201,9 @@ std::string FolderOf(const std::string& path) {
   return {};
 }
 
-std::string FileNameOf(const std::string& path) { return path.substr(FolderOf(path).size()); }
+std::string FileNameOf(const std::string& path) {
+  return path.substr(FolderOf(path).size());
+}
 
 std::string BaseNameOf(const std::string& path) {
   const std::string name = FileNameOf(path);

@@ -424,20 +424,13 @@ Status WriteSurfaceModel(const SurfaceFitResult& result, const std::string& path
 
 std::string SurfaceStatusText(SurfaceFitStatus status) {
   switch (status) {
-    case SurfaceFitStatus::Ok:
-      return "fitted";
-    case SurfaceFitStatus::NoImage:
-      return "no image";
-    case SurfaceFitStatus::WindowTooLarge:
-      return "window too large";
-    case SurfaceFitStatus::Singular:
-      return "singular normal equations";
-    case SurfaceFitStatus::NotFinite:
-      return "values not finite";
-    case SurfaceFitStatus::NoSignal:
-      return "no signal round A and B";
-    case SurfaceFitStatus::TooManyPasses:
-      return "too many passes";
+    case SurfaceFitStatus::Ok: return "fitted";
+    case SurfaceFitStatus::NoImage: return "no image";
+    case SurfaceFitStatus::WindowTooLarge: return "window too large";
+    case SurfaceFitStatus::Singular: return "singular normal equations";
+    case SurfaceFitStatus::NotFinite: return "values not finite";
+    case SurfaceFitStatus::NoSignal: return "no signal round A and B";
+    case SurfaceFitStatus::TooManyPasses: return "too many passes";
   }
   return "unknown";
 }

@@ -206,17 +206,10 @@ Status LogComposer::AddToLog(const ReductionTable& table) {
 
 void LogComposer::SetMemo(int index, std::vector<std::string> lines) {
   switch (index) {
-    case 1:
-      m_memo1 = std::move(lines);
-      break;
-    case 2:
-      m_memo2 = std::move(lines);
-      break;
-    case 3:
-      m_memo3 = std::move(lines);
-      break;
-    default:
-      break;
+    case 1: m_memo1 = std::move(lines); break;
+    case 2: m_memo2 = std::move(lines); break;
+    case 3: m_memo3 = std::move(lines); break;
+    default: break;
   }
 }
 

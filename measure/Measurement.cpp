@@ -36,7 +36,8 @@ MeasurePass MeasureAt(const OTrame& frame, OMat& window, const rStarPos& point,
   if (settings.automatic) {
     // The second pass starts from the centroid of the first.
     Raster second;
-    MeasurePass again = MeasureOnce(frame, window, pass.point, settings, picture ? &second : nullptr);
+    MeasurePass again =
+        MeasureOnce(frame, window, pass.point, settings, picture ? &second : nullptr);
     if (picture != nullptr && again.pictureValid) *picture = std::move(second);
     pass = again;
   }

@@ -15,8 +15,8 @@ namespace orvek {
 enum class ThresholdMethod { None = 0, HalfHeight = 1, Background = 2 };
 
 struct MeasureSettings {
-  int half = 6;                  ///< window half-size P: the window is (2P + 1) x (2P + 1)
-  bool automatic = true;         ///< "Automatique" framing: centre on FindStar within P pixels
+  int half = 6;           ///< window half-size P: the window is (2P + 1) x (2P + 1)
+  bool automatic = true;  ///< "Automatique" framing: centre on FindStar within P pixels
   ThresholdMethod method = ThresholdMethod::HalfHeight;
   bool connected = true;         ///< "Ctl Adj": only the region connected to the peak
   bool manualThreshold = false;  ///< use `manualThresholdValue` (the dragged threshold)

@@ -12,7 +12,7 @@
 namespace orvek {
 
 class OMat {
-public:
+ public:
   std::vector<Extended> Values;  ///< element [i][j] at i * (NY + 1) + j
   int32_t X0 = 0;                ///< frame column of element [0][0]
   int32_t Y0 = 0;                ///< frame row of element [0][0]

@@ -31,34 +31,20 @@ std::string ResultCellError(int row, const char* column, const std::string& text
 
 const char* FieldName(ReductionField f) {
   switch (f) {
-    case ReductionField::txtDelta:
-      return "txtDelta";
-    case ReductionField::txtEps:
-      return "txtEps";
-    case ReductionField::txtTheta:
-      return "txtTheta";
-    case ReductionField::txtRho:
-      return "txtRho";
-    case ReductionField::sigTh:
-      return "sigTh";
-    case ReductionField::sigRh:
-      return "sigRh";
-    case ReductionField::txtDm:
-      return "txtDm";
-    case ReductionField::LPix:
-      return "LPix";
-    case ReductionField::HPix:
-      return "HPix";
-    case ReductionField::FacteurRejet:
-      return "FacteurRejet";
-    case ReductionField::CentroidX:
-      return "CentroidX";
-    case ReductionField::CentroidY:
-      return "CentroidY";
-    case ReductionField::CentroidI:
-      return "CentroidI";
-    case ReductionField::CentroidN:
-      return "CentroidN";
+    case ReductionField::txtDelta: return "txtDelta";
+    case ReductionField::txtEps: return "txtEps";
+    case ReductionField::txtTheta: return "txtTheta";
+    case ReductionField::txtRho: return "txtRho";
+    case ReductionField::sigTh: return "sigTh";
+    case ReductionField::sigRh: return "sigRh";
+    case ReductionField::txtDm: return "txtDm";
+    case ReductionField::LPix: return "LPix";
+    case ReductionField::HPix: return "HPix";
+    case ReductionField::FacteurRejet: return "FacteurRejet";
+    case ReductionField::CentroidX: return "CentroidX";
+    case ReductionField::CentroidY: return "CentroidY";
+    case ReductionField::CentroidI: return "CentroidI";
+    case ReductionField::CentroidN: return "CentroidN";
   }
   return "?";
 }
@@ -149,34 +135,20 @@ const std::string& ReductionTable::ResultCell(int row, int col) const {
 
 std::string& ReductionTable::FieldRef(ReductionField f) {
   switch (f) {
-    case ReductionField::txtDelta:
-      return m_txtDelta;
-    case ReductionField::txtEps:
-      return m_txtEps;
-    case ReductionField::txtTheta:
-      return m_txtTheta;
-    case ReductionField::txtRho:
-      return m_txtRho;
-    case ReductionField::sigTh:
-      return m_sigTh;
-    case ReductionField::sigRh:
-      return m_sigRh;
-    case ReductionField::txtDm:
-      return m_txtDm;
-    case ReductionField::LPix:
-      return m_lPix;
-    case ReductionField::HPix:
-      return m_hPix;
-    case ReductionField::FacteurRejet:
-      return m_facteurRejet;
-    case ReductionField::CentroidX:
-      return m_centroidX;
-    case ReductionField::CentroidY:
-      return m_centroidY;
-    case ReductionField::CentroidI:
-      return m_centroidI;
-    case ReductionField::CentroidN:
-      return m_centroidN;
+    case ReductionField::txtDelta: return m_txtDelta;
+    case ReductionField::txtEps: return m_txtEps;
+    case ReductionField::txtTheta: return m_txtTheta;
+    case ReductionField::txtRho: return m_txtRho;
+    case ReductionField::sigTh: return m_sigTh;
+    case ReductionField::sigRh: return m_sigRh;
+    case ReductionField::txtDm: return m_txtDm;
+    case ReductionField::LPix: return m_lPix;
+    case ReductionField::HPix: return m_hPix;
+    case ReductionField::FacteurRejet: return m_facteurRejet;
+    case ReductionField::CentroidX: return m_centroidX;
+    case ReductionField::CentroidY: return m_centroidY;
+    case ReductionField::CentroidI: return m_centroidI;
+    case ReductionField::CentroidN: return m_centroidN;
   }
   return m_txtDelta;
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what Orvek needs, builds it and runs every test:
+#  0. a check that every source is as clang-format writes it;
 #  1. the Release build with all tests (GUI tests on Qt's offscreen platform);
 #  2. a build of the library with AddressSanitizer and UndefinedBehaviorSanitizer, running
 #     the tests of the library, the command line and the robustness tests of the readers.
@@ -11,6 +12,9 @@ stage() { printf '\n== %s (%d s so far)\n' "$1" "$SECONDS"; }
 
 stage "installing dependencies"
 scripts/install-deps.sh
+
+stage "source format"
+scripts/check-format.sh
 
 stage "Release build"
 scripts/build.sh -DORVEK_BUILD_BENCH=OFF

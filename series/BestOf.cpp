@@ -32,7 +32,9 @@ Extended ScoreSignalToNoise(const LoadedFrame& loaded) {
   return loaded.star.point.Value / noise;
 }
 
-Extended ScoreMax(const LoadedFrame& loaded) { return loaded.frame.Star.Value; }
+Extended ScoreMax(const LoadedFrame& loaded) {
+  return loaded.frame.Star.Value;
+}
 
 Extended Score(const LoadedFrame& loaded, BestOfMode mode) {
   return mode == BestOfMode::Max ? ScoreMax(loaded) : ScoreSignalToNoise(loaded);
@@ -76,9 +78,8 @@ BestOfResult SortBestOf(const std::vector<SeriesItem>& items, BestOfMode mode,
     if (!read.ok()) {
       // A frame that cannot be read has no score of its own; it goes to the end rather than
       // taking the figures of the frame loaded before it.
-      const std::string why = read.status == LoadStatus::UnknownExtension
-                                  ? "unknown image extension"
-                                  : read.message;
+      const std::string why =
+          read.status == LoadStatus::UnknownExtension ? "unknown image extension" : read.message;
       const std::string text = FileNameOf(path) + ": " + why;
       result.warnings.push_back(text);
       observer.Warning(text);
@@ -92,7 +93,8 @@ BestOfResult SortBestOf(const std::vector<SeriesItem>& items, BestOfMode mode,
 
   SortDescendingByScore(scores, result.order);
   for (int k = 0; k < count; ++k) {
-    result.items[static_cast<size_t>(k)] = items[static_cast<size_t>(result.order[static_cast<size_t>(k)])];
+    result.items[static_cast<size_t>(k)] =
+        items[static_cast<size_t>(result.order[static_cast<size_t>(k)])];
   }
   result.scores = std::move(scores);
   result.sorted = true;

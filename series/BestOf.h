@@ -56,12 +56,12 @@ void SortDescendingByScore(std::vector<Extended>& scores, std::vector<int>& orde
 
 /// What SortBestOf did.
 struct BestOfResult {
-  Status status;                   ///< not ok only for an impossible request
-  bool sorted = false;             ///< the list was reordered (false: < 2 items or stopped)
-  bool stopped = false;            ///< STOP during scoring: the list is unchanged
-  std::vector<SeriesItem> items;   ///< the list in its new order (the old order when not sorted)
-  std::vector<int> order;          ///< items[k] was input item order[k]
-  std::vector<Extended> scores;    ///< score of items[k] (empty when not sorted)
+  Status status;                      ///< not ok only for an impossible request
+  bool sorted = false;                ///< the list was reordered (false: < 2 items or stopped)
+  bool stopped = false;               ///< STOP during scoring: the list is unchanged
+  std::vector<SeriesItem> items;      ///< the list in its new order (the old order when not sorted)
+  std::vector<int> order;             ///< items[k] was input item order[k]
+  std::vector<Extended> scores;       ///< score of items[k] (empty when not sorted)
   std::vector<std::string> warnings;  ///< files that could not be read ("name: why")
   /// The file the window shows at the end: the new first item when sorted, the last frame
   /// loaded when stopped, empty when nothing was loaded.

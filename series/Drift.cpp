@@ -119,8 +119,9 @@ DriftTrailResult DriftTrail(const OTrame& frame, const rStarPos& capturedA,
   return result;
 }
 
-SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items, const LoadContext& context,
-                                    const std::string& imagePath, SeriesObserver& observer) {
+SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
+                                    const LoadContext& context, const std::string& imagePath,
+                                    SeriesObserver& observer) {
   SyntheticDriftResult result;
   const int firstIndex = FirstTickedIndex(items);
   if (firstIndex < 0) {
@@ -151,10 +152,10 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items, const 
     observer.FrameLoaded(p, count, loaded.frame);
     if (!read.ok()) {
       // Counting it would repeat the star of the frame before.
-      const std::string text = FileNameOf(item.path) + ": " +
-                               (read.status == LoadStatus::UnknownExtension
-                                    ? std::string("unknown image extension")
-                                    : read.message);
+      const std::string text =
+          FileNameOf(item.path) + ": " +
+          (read.status == LoadStatus::UnknownExtension ? std::string("unknown image extension")
+                                                       : read.message);
       result.warnings.push_back(text);
       observer.Warning(text);
       continue;
@@ -166,9 +167,11 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items, const 
     const int64_t lastY = loaded.frame.LastY;
     const int64_t row = Nearest(y);
     const int64_t column = Nearest(x);
-    for (int64_t i = std::max<int64_t>(0, Nearest(x - 5)); i <= std::min(lastX, Nearest(x + 5)); ++i)
+    for (int64_t i = std::max<int64_t>(0, Nearest(x - 5)); i <= std::min(lastX, Nearest(x + 5));
+         ++i)
       scratch.SetPixel(i, row, 255);
-    for (int64_t j = std::max<int64_t>(0, Nearest(y - 5)); j <= std::min(lastY, Nearest(y + 5)); ++j)
+    for (int64_t j = std::max<int64_t>(0, Nearest(y - 5)); j <= std::min(lastY, Nearest(y + 5));
+         ++j)
       scratch.SetPixel(column, j, 255);
   }
 
@@ -184,9 +187,8 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items, const 
   return result;
 }
 
-FeedResult FeedCalibration(ReductionTable& table, const DriftLine& fit, bool eastLeft,
-                           bool northUp, int32_t lastX, const rStarPos& current,
-                           const std::string& framePath) {
+FeedResult FeedCalibration(ReductionTable& table, const DriftLine& fit, bool eastLeft, bool northUp,
+                           int32_t lastX, const rStarPos& current, const std::string& framePath) {
   FeedResult result;
   result.delta = table.Field(ReductionField::txtDelta);
   if (!fit.status) {

@@ -39,11 +39,11 @@ struct DriftPoint {
 
 /// The fitted line y = a x + b.
 struct DriftLine {
-  Status status;          ///< kDriftImpossible: fewer than two distinct x, or D = 0
+  Status status;  ///< kDriftImpossible: fewer than two distinct x, or D = 0
   Extended a = 0;
   Extended b = 0;
-  Extended D = 0;         ///< n Σx² - (Σx)²
-  int points = 0;         ///< n
+  Extended D = 0;  ///< n Σx² - (Σx)²
+  int points = 0;  ///< n
 };
 
 /// Least-squares line over the points, sums in extended precision:
@@ -81,9 +81,9 @@ struct DriftSegment {
 DriftSegment DriftLineSegment(const DriftLine& line, int32_t lastX);
 
 struct DriftTrailResult {
-  Status status;                   ///< kDriftImpossible when the ends share a column or
-                                   ///< the points do not determine a line
-  Extended a0 = 0;                 ///< first line through the captured ends
+  Status status;    ///< kDriftImpossible when the ends share a column or
+                    ///< the points do not determine a line
+  Extended a0 = 0;  ///< first line through the captured ends
   Extended b0 = 0;
   int columns = 0;                 ///< columns measured
   std::vector<DriftPoint> points;  ///< accepted centroids, in order (green crosses)
@@ -101,9 +101,9 @@ DriftTrailResult DriftTrail(const OTrame& frame, const rStarPos& capturedA,
                             const rStarPos& capturedB, const MeasureSettings& settings);
 
 struct SyntheticDriftResult {
-  Status status;                      ///< not ok: nothing ticked, first frame unreadable,
-                                      ///< image not written, or kDriftImpossible
-  std::vector<DriftPoint> points;     ///< star of each ticked frame, in list order
+  Status status;                   ///< not ok: nothing ticked, first frame unreadable,
+                                   ///< image not written, or kDriftImpossible
+  std::vector<DriftPoint> points;  ///< star of each ticked frame, in list order
   DriftLine line;
   std::string imagePath;              ///< the synthetic image written ("" when none)
   int32_t lastX = 0;                  ///< last column of the synthetic image
@@ -117,14 +117,14 @@ struct SyntheticDriftResult {
 /// on column 0 or row 0). The image is written whole to `imagePath` (the window passes
 /// WorkFolder("tempc") + "drift.orvc"), read back and measured, and the points are fitted.
 /// No STOP here.
-SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items, const LoadContext& context,
-                                    const std::string& imagePath,
+SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
+                                    const LoadContext& context, const std::string& imagePath,
                                     SeriesObserver& observer = SilentObserver());
 
 struct FeedResult {
-  Status status;        ///< not ok: the line is not usable, or the table could not compute
-  std::string delta;    ///< txtDelta afterwards
-  DriftEnds ends;       ///< the points entered as A (east) and B (west)
+  Status status;      ///< not ok: the line is not usable, or the table could not compute
+  std::string delta;  ///< txtDelta afterwards
+  DriftEnds ends;     ///< the points entered as A (east) and B (west)
 };
 
 /// Feeds the table's calibration mode with the fitted line: remembers txtEps, txtRho,
@@ -135,8 +135,8 @@ struct FeedResult {
 /// the table derive txtDelta; empties the table again and puts the remembered texts and mode
 /// back. Only txtDelta (and the orientation chosen) stay changed. With a line that is not
 /// usable nothing at all is changed.
-FeedResult FeedCalibration(ReductionTable& table, const DriftLine& fit, bool eastLeft,
-                           bool northUp, int32_t lastX, const rStarPos& current = {},
+FeedResult FeedCalibration(ReductionTable& table, const DriftLine& fit, bool eastLeft, bool northUp,
+                           int32_t lastX, const rStarPos& current = {},
                            const std::string& framePath = {});
 
 }  // namespace orvek

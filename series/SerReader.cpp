@@ -112,15 +112,9 @@ Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const 
   const int64_t trailer = dataBytes - h.frameCount * h.frameBytes;
   h.hasTimestamps = h.frameCount > 0 && trailer >= 8 * static_cast<int64_t>(h.frameCount);
   switch (order) {
-    case SerByteOrder::FromHeader:
-      h.bigEndianData = h.littleEndianField != 0;
-      break;
-    case SerByteOrder::Little:
-      h.bigEndianData = false;
-      break;
-    case SerByteOrder::Big:
-      h.bigEndianData = true;
-      break;
+    case SerByteOrder::FromHeader: h.bigEndianData = h.littleEndianField != 0; break;
+    case SerByteOrder::Little: h.bigEndianData = false; break;
+    case SerByteOrder::Big: h.bigEndianData = true; break;
   }
   out = h;
   return Status::Ok();

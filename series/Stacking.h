@@ -44,9 +44,9 @@ struct AlignSettings {
 /// command line passes its own folder and narrower masks, so that a folder of the user's
 /// loses only files of the kind the command writes.
 struct AlignOutput {
-  std::string folder;               ///< ends with "/"
-  std::string clearMask = "*.*";    ///< emptied first (unless the first input is ".orva")
-  std::string listMask = "*.*";     ///< listed afterwards as the new image list
+  std::string folder;             ///< ends with "/"
+  std::string clearMask = "*.*";  ///< emptied first (unless the first input is ".orva")
+  std::string listMask = "*.*";   ///< listed afterwards as the new image list
 };
 
 /// Where AddList writes: the window passes WorkFolder("tempc").
@@ -105,14 +105,14 @@ Status TableRowsFrom(const ReductionTable& table, std::vector<TableRowInput>& ro
 
 /// One frame processed by AlignList.
 struct AlignedFrame {
-  int position = 0;      ///< list position or table row, from 1
-  std::string source;    ///< the input file
-  std::string output;    ///< the crop written (final name)
-  Extended x = 0;        ///< the centre used: the star measured at load (CurrentPoint), the
-  Extended y = 0;        ///< row's xA, yA, or the fixed Découpage centre
-  rStarPos star;         ///< the measurement at load (CurrentPoint), whatever the mode
+  int position = 0;    ///< list position or table row, from 1
+  std::string source;  ///< the input file
+  std::string output;  ///< the crop written (final name)
+  Extended x = 0;      ///< the centre used: the star measured at load (CurrentPoint), the
+  Extended y = 0;      ///< row's xA, yA, or the fixed Découpage centre
+  rStarPos star;       ///< the measurement at load (CurrentPoint), whatever the mode
   bool resampled = false;
-  CropWindow window;     ///< the window written, in the frame's pixels
+  CropWindow window;  ///< the window written, in the frame's pixels
 };
 
 struct AlignResult {
@@ -168,7 +168,7 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
                   const AddOutput& output, SeriesObserver& observer = SilentObserver());
 
 struct CompositeResult {
-  Status status;        ///< the first failing step's status
+  Status status;  ///< the first failing step's status
   AlignResult align;
   BestOfResult bestOf;
   AddResult add;
@@ -197,10 +197,10 @@ inline constexpr const char* kBiasSizeMessage = "Les images doivent toutes avoir
 Extended ShellSortMedian(std::vector<Extended>& values);
 
 struct BiasResult {
-  Status status;       ///< not ok: no files, unreadable file, sizes differ (kBiasSizeMessage)
-  std::string path;    ///< the bias file written (empty on failure: nothing is left there)
-  OTrame bias;         ///< the new BiasFrame, read back from `path` (empty on failure)
-  int frames = 0;      ///< dark frames combined
+  Status status;     ///< not ok: no files, unreadable file, sizes differ (kBiasSizeMessage)
+  std::string path;  ///< the bias file written (empty on failure: nothing is left there)
+  OTrame bias;       ///< the new BiasFrame, read back from `path` (empty on failure)
+  int frames = 0;    ///< dark frames combined
 };
 
 /// The "Bias" command without its dialog: the dark frames are read without bias subtraction,

@@ -52,10 +52,10 @@ ThumbnailsResult MakeThumbnails(const std::vector<SeriesItem>& items, const Load
     const LoadResult read = LoadAndMeasure(path, context, loaded);
     observer.FrameLoaded(i, count, loaded.frame);
     if (!read.ok()) {
-      const std::string text = FileNameOf(path) + ": " +
-                               (read.status == LoadStatus::UnknownExtension
-                                    ? std::string("unknown image extension")
-                                    : read.message);
+      const std::string text =
+          FileNameOf(path) + ": " +
+          (read.status == LoadStatus::UnknownExtension ? std::string("unknown image extension")
+                                                       : read.message);
       result.warnings.push_back(text);
       observer.Warning(text);
       continue;

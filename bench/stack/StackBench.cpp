@@ -5,8 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "core/Memory.h"
 #include <fitsio.h>
+#include "core/Memory.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -41,8 +41,10 @@ struct Series {
       for (int x = 0; x < kSide; ++x) {
         for (int y = 0; y < kSide; ++y) {
           const double r2 = (x - sx) * (x - sx) + (y - sy) * (y - sy);
-          frame.Px(x, y) = 900.0 + noise(random) + 20000.0 * std::exp(-r2 / 4.5) +
-                           7000.0 * std::exp(-((x - sx - 12) * (x - sx - 12) + (y - sy + 7) * (y - sy + 7)) / 4.5);
+          frame.Px(x, y) =
+              900.0 + noise(random) + 20000.0 * std::exp(-r2 / 4.5) +
+              7000.0 *
+                  std::exp(-((x - sx - 12) * (x - sx - 12) + (y - sy + 7) * (y - sy + 7)) / 4.5);
         }
       }
       char name[32];
@@ -68,8 +70,8 @@ void BM_OrvekAddList(benchmark::State& state) {
     if (!r.status || r.frames != kFrames) state.SkipWithError("AddList failed");
     benchmark::DoNotOptimize(r.frames);
   }
-  state.counters["frames_per_second"] =
-      benchmark::Counter(static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["frames_per_second"] = benchmark::Counter(
+      static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_CfitsioAverage(benchmark::State& state) {
@@ -83,7 +85,8 @@ void BM_CfitsioAverage(benchmark::State& state) {
       int status = 0;
       int anynul = 0;
       fits_open_file(&f, path.c_str(), READONLY, &status);
-      fits_read_img(f, TDOUBLE, 1, static_cast<LONGLONG>(n), nullptr, frame.data(), &anynul, &status);
+      fits_read_img(f, TDOUBLE, 1, static_cast<LONGLONG>(n), nullptr, frame.data(), &anynul,
+                    &status);
       fits_close_file(f, &status);
       if (status != 0) {
         state.SkipWithError("CFITSIO read failed");
@@ -94,8 +97,8 @@ void BM_CfitsioAverage(benchmark::State& state) {
     for (double& v : sum) v /= kFrames;
     benchmark::DoNotOptimize(sum.data());
   }
-  state.counters["frames_per_second"] =
-      benchmark::Counter(static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["frames_per_second"] = benchmark::Counter(
+      static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // The same with the sum and the mean in extended precision, the arithmetic Orvek stacks in.
@@ -111,7 +114,8 @@ void BM_CfitsioAverageExtended(benchmark::State& state) {
       int status = 0;
       int anynul = 0;
       fits_open_file(&f, path.c_str(), READONLY, &status);
-      fits_read_img(f, TDOUBLE, 1, static_cast<LONGLONG>(n), nullptr, frame.data(), &anynul, &status);
+      fits_read_img(f, TDOUBLE, 1, static_cast<LONGLONG>(n), nullptr, frame.data(), &anynul,
+                    &status);
       fits_close_file(f, &status);
       if (status != 0) {
         state.SkipWithError("CFITSIO read failed");
@@ -122,8 +126,8 @@ void BM_CfitsioAverageExtended(benchmark::State& state) {
     for (long double& v : sum) v /= kFrames;
     benchmark::DoNotOptimize(sum.data());
   }
-  state.counters["frames_per_second"] =
-      benchmark::Counter(static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["frames_per_second"] = benchmark::Counter(
+      static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // One frame read by Orvek's LoadFile (read, statistics, best star), for the breakdown.
@@ -135,7 +139,8 @@ void BM_OrvekLoadFileOneFrame(benchmark::State& state) {
     if (!r.ok()) state.SkipWithError("LoadFile failed");
     benchmark::DoNotOptimize(frame.Star.Value);
   }
-  state.counters["frames_per_second"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["frames_per_second"] =
+      benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 BENCHMARK(BM_CfitsioAverage)->Unit(benchmark::kMillisecond)->UseRealTime();

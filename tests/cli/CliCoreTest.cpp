@@ -9,14 +9,16 @@
 namespace orvek {
 namespace {
 
-std::string Cli() { return test::BuildDir() + "cli/orvek-cli"; }
+std::string Cli() {
+  return test::BuildDir() + "cli/orvek-cli";
+}
 
 std::string RunCli(const std::string& args, int* status) {
   return test::Capture("'" + Cli() + "' " + args + " 2>/dev/null", status);
 }
 
 class CliCore : public ::testing::Test {
-protected:
+ protected:
   test::TempHome home;
   std::string StarFile() {
     OTrame f = test::MakeFrame(40, 30, 100);
@@ -64,7 +66,8 @@ TEST_F(CliCore, ErrorsGoToStderrWithStatusOneAndUsageWithTwo) {
   EXPECT_EQ(status, 1);
   const std::string broken = home.File("broken.fit");
   test::WriteBytes(broken, {'S', 'I', 'M', 'P', 'L', 'E'});
-  const std::string err = test::Capture("'" + Cli() + "' info '" + broken + "' 2>&1 >/dev/null", &status);
+  const std::string err =
+      test::Capture("'" + Cli() + "' info '" + broken + "' 2>&1 >/dev/null", &status);
   EXPECT_EQ(status, 1);
   EXPECT_NE(err.find("broken.fit"), std::string::npos) << err;
   RunCli("info", &status);
@@ -100,7 +103,8 @@ TEST_F(CliCore, ConvertWritesEveryFormat) {
   ASSERT_TRUE(fits.LoadFile(home.File("out.fits")).ok());
   EXPECT_EQ(fits.Px(22, 12), a.Px(22, 12));
   if (test::Run("command -v fitsverify > /dev/null") == 0) {
-    const std::string report = test::Capture("fitsverify -q '" + home.File("out.fits") + "' 2>&1", &status);
+    const std::string report =
+        test::Capture("fitsverify -q '" + home.File("out.fits") + "' 2>&1", &status);
     EXPECT_EQ(status, 0) << report;
     EXPECT_NE(report.find("verification OK"), std::string::npos) << report;
   }
@@ -154,7 +158,8 @@ TEST(CliSettings, FirstStartInstallsTheShippedSettingsFileAndNeverReplacesIt) {
   test::WriteBytes(home.File("orvek.ini"), {'[', 'P', ']', '\n'});
   test::Capture("'" + Cli() + "' info '" + test::SourceDir() + "samples/ORV1/orv1_001.fit' 2>&1",
                 &status);
-  EXPECT_EQ(test::ReadBytes(home.File("orvek.ini")), (std::vector<unsigned char>{'[', 'P', ']', '\n'}));
+  EXPECT_EQ(test::ReadBytes(home.File("orvek.ini")),
+            (std::vector<unsigned char>{'[', 'P', ']', '\n'}));
 }
 
 }  // namespace

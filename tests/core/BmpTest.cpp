@@ -11,10 +11,10 @@ namespace {
 struct BmpBuilder {
   int width = 0, height = 0, bits = 0;
   uint32_t compression = 0;
-  std::vector<uint32_t> palette;  // 0x00RRGGBB
-  std::vector<uint32_t> masks;    // bit fields
+  std::vector<uint32_t> palette;           // 0x00RRGGBB
+  std::vector<uint32_t> masks;             // bit fields
   std::vector<std::vector<uint8_t>> rows;  // top first, unpadded
-  std::vector<uint8_t> rle;       // run-length data instead of rows
+  std::vector<uint8_t> rle;                // run-length data instead of rows
   bool topDown = false;
 
   std::vector<uint8_t> Bytes() const {
@@ -31,8 +31,13 @@ struct BmpBuilder {
       }
     }
     std::vector<uint8_t> out;
-    auto u16 = [&](uint32_t v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); };
-    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back((v >> (8 * i)) & 0xFF); };
+    auto u16 = [&](uint32_t v) {
+      out.push_back(v & 0xFF);
+      out.push_back((v >> 8) & 0xFF);
+    };
+    auto u32 = [&](uint32_t v) {
+      for (int i = 0; i < 4; ++i) out.push_back((v >> (8 * i)) & 0xFF);
+    };
     const uint32_t offset = 14 + 40 + static_cast<uint32_t>(masks.size() * 4 + palette.size() * 4);
     out.push_back('B');
     out.push_back('M');
@@ -70,8 +75,10 @@ OTrame Parse(const std::vector<uint8_t>& bytes, Status* status = nullptr) {
   OTrame f;
   Raster r;
   const Status s = f.ParseBmp(bytes.data(), bytes.size(), "t.bmp", &r);
-  if (status != nullptr) *status = s;
-  else EXPECT_TRUE(s.ok) << s.message;
+  if (status != nullptr)
+    *status = s;
+  else
+    EXPECT_TRUE(s.ok) << s.message;
   return f;
 }
 

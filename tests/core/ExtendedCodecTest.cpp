@@ -13,8 +13,10 @@ namespace {
 
 std::vector<uint8_t> Encode(Extended v, bool portable) {
   std::vector<uint8_t> b(10);
-  if (portable) EncodeExtendedPortable(v, b.data());
-  else EncodeExtended(v, b.data());
+  if (portable)
+    EncodeExtendedPortable(v, b.data());
+  else
+    EncodeExtended(v, b.data());
   return b;
 }
 
@@ -52,10 +54,10 @@ TEST(ExtendedCodec, PortableAndFastPathsAgreeBitForBit) {
 
 TEST(ExtendedCodec, SpecialValuesRoundTrip) {
   const Extended denormal = std::numeric_limits<Extended>::denorm_min() * 12345;
-  for (Extended v : {std::numeric_limits<Extended>::max(), -std::numeric_limits<Extended>::max(),
-                     std::numeric_limits<Extended>::min(), denormal,
-                     std::numeric_limits<Extended>::infinity(),
-                     -std::numeric_limits<Extended>::infinity(), -0.0L}) {
+  for (Extended v :
+       {std::numeric_limits<Extended>::max(), -std::numeric_limits<Extended>::max(),
+        std::numeric_limits<Extended>::min(), denormal, std::numeric_limits<Extended>::infinity(),
+        -std::numeric_limits<Extended>::infinity(), -0.0L}) {
     const auto b = Encode(v, true);
     const Extended back = DecodeExtendedPortable(b.data());
     EXPECT_EQ(std::memcmp(&back, &v, 10), 0) << static_cast<double>(v);
@@ -80,7 +82,16 @@ namespace {
 
 TEST(ExtendedCodec, IntegersEncodeAsTheirConversion) {
   std::mt19937_64 rng(5);
-  std::vector<int64_t> values = {0, 1, -1, 2, 3, 255, 32767, -32768, 65535, 1LL << 62,
+  std::vector<int64_t> values = {0,
+                                 1,
+                                 -1,
+                                 2,
+                                 3,
+                                 255,
+                                 32767,
+                                 -32768,
+                                 65535,
+                                 1LL << 62,
                                  std::numeric_limits<int64_t>::max(),
                                  std::numeric_limits<int64_t>::min()};
   for (int k = 0; k < 20000; ++k) values.push_back(static_cast<int64_t>(rng()) >> (rng() % 64));
@@ -97,9 +108,20 @@ TEST(ExtendedCodec, IntegersEncodeAsTheirConversion) {
 
 TEST(ExtendedCodec, WholeArraysStoreTheBytesOfTheirConversion) {
   std::mt19937 rng(11);
-  std::vector<int32_t> values = {0, 1, -1, 2, 3, 255, 32767, -32768, 65535, 1 << 30,
+  std::vector<int32_t> values = {0,
+                                 1,
+                                 -1,
+                                 2,
+                                 3,
+                                 255,
+                                 32767,
+                                 -32768,
+                                 65535,
+                                 1 << 30,
                                  std::numeric_limits<int32_t>::max(),
-                                 std::numeric_limits<int32_t>::min(), 0, 7};
+                                 std::numeric_limits<int32_t>::min(),
+                                 0,
+                                 7};
   for (int k = 0; k < 20001; ++k) {  // an odd count: the last value goes alone
     values.push_back(static_cast<int32_t>(rng()) >> (rng() % 32));
   }

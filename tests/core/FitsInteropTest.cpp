@@ -14,7 +14,9 @@ namespace {
 
 const char* kPython = "/usr/bin/python3";
 
-std::string Script() { return test::SourceDir() + "tests/core/make_fits_fixtures.py"; }
+std::string Script() {
+  return test::SourceDir() + "tests/core/make_fits_fixtures.py";
+}
 
 bool AstropyAvailable() {
   return test::Run(std::string(kPython) + " -c 'import astropy, numpy' 2>/dev/null") == 0;
@@ -28,8 +30,8 @@ struct Dump {
 Dump AstropyDump(const std::string& fitsPath, const test::TempDir& dir) {
   Dump d;
   const std::string out = dir.File("dump.bin");
-  const int status = test::Run(std::string(kPython) + " '" + Script() + "' dump '" + fitsPath +
-                               "' '" + out + "'");
+  const int status =
+      test::Run(std::string(kPython) + " '" + Script() + "' dump '" + fitsPath + "' '" + out + "'");
   EXPECT_EQ(status, 0) << fitsPath;
   const auto bytes = test::ReadBytes(out);
   if (bytes.size() < 24) return d;
@@ -61,7 +63,8 @@ void ExpectSameValues(const OTrame& f, const Dump& d, const std::string& what) {
       double expected = d.values[static_cast<size_t>(y * d.width + x)];
       if (!std::isfinite(expected)) expected = 0;
       expected -= shift;
-      const double got = static_cast<double>(f.Px(static_cast<int32_t>(x), static_cast<int32_t>(y)));
+      const double got =
+          static_cast<double>(f.Px(static_cast<int32_t>(x), static_cast<int32_t>(y)));
       const double tolerance = 1e-9 * std::max(1.0, std::fabs(expected));
       if (std::fabs(got - expected) > tolerance && ++mismatches <= 3) {
         ADD_FAILURE() << what << " at (" << x << ", " << y << "): " << got << " vs astropy "
@@ -73,7 +76,7 @@ void ExpectSameValues(const OTrame& f, const Dump& d, const std::string& what) {
 }
 
 class FitsInterop : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     if (!AstropyAvailable()) GTEST_SKIP() << "python3-astropy is not installed";
   }
@@ -82,8 +85,8 @@ protected:
 
 TEST_F(FitsInterop, FixturesWrittenByAstropy) {
   ASSERT_EQ(test::Run(std::string(kPython) + " '" + Script() + "' write '" + dir.Path() + "'"), 0);
-  for (const char* name : {"u8.fits", "u16.fits", "i32.fits", "f32.fits", "f64.fits",
-                           "scaled_i16_blocks.fits"}) {
+  for (const char* name :
+       {"u8.fits", "u16.fits", "i32.fits", "f32.fits", "f64.fits", "scaled_i16_blocks.fits"}) {
     const std::string path = dir.File(name);
     OTrame f;
     const LoadResult r = f.LoadFile(path);
@@ -95,8 +98,7 @@ TEST_F(FitsInterop, FixturesWrittenByAstropy) {
 
 TEST_F(FitsInterop, RealFilesFromOtherPrograms) {
   const std::string root = test::RealDataDir();
-  const std::string astropyData =
-      "debian-python3-astropy/usr/lib/python3/dist-packages/astropy/";
+  const std::string astropyData = "debian-python3-astropy/usr/lib/python3/dist-packages/astropy/";
   const std::vector<std::string> files = {
       "speckles-interferometry/images/a258_f0001.fit",
       "speckles-interferometry/images/a258_f0012.fit",
@@ -142,7 +144,8 @@ TEST_F(FitsInterop, RealFilesFromOtherPrograms) {
 
 TEST_F(FitsInterop, FilesWithoutAPrimaryImageAreRefusedClearly) {
   const std::string root = test::RealDataDir();
-  const std::string data = "debian-python3-astropy/usr/lib/python3/dist-packages/astropy/io/fits/tests/data/";
+  const std::string data =
+      "debian-python3-astropy/usr/lib/python3/dist-packages/astropy/io/fits/tests/data/";
   struct Case {
     std::string file;
     std::string expected;
@@ -153,7 +156,8 @@ TEST_F(FitsInterop, FilesWithoutAPrimaryImageAreRefusedClearly) {
       {data + "comp.fits", "no NAXIS1"},           // tile-compressed image in a table
       {data + "group.fits", "empty"},              // random groups, NAXIS1 = 0
       {data + "blank.fits", "BITPIX = 64"},
-      {"debian-python3-astroscrappy/usr/lib/python3/dist-packages/astroscrappy/tests/data/gmos.fits",
+      {"debian-python3-astroscrappy/usr/lib/python3/dist-packages/astroscrappy/tests/data/"
+       "gmos.fits",
        "no NAXIS1"},
   };
   for (const Case& c : cases) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <random>
 
@@ -70,9 +70,9 @@ TEST(FitsReader, NegativeFramesAreShiftedToAMinimumOfZero) {
   OTrame f;
   ASSERT_TRUE(Parse(f, b.Bytes()).ok);
   EXPECT_EQ(f.MinValue, 0);
-  EXPECT_EQ(f.Px(2, 2), 0);   // -18, the smallest
-  EXPECT_EQ(f.Px(0, 0), 8);   // -10 - (-18)
-  EXPECT_EQ(f.MaxValue, 4);   // interior pixel (1, 1) = -14, shifted
+  EXPECT_EQ(f.Px(2, 2), 0);  // -18, the smallest
+  EXPECT_EQ(f.Px(0, 0), 8);  // -10 - (-18)
+  EXPECT_EQ(f.MaxValue, 4);  // interior pixel (1, 1) = -14, shifted
 }
 
 TEST(FitsReader, MaximumCountsInteriorPixelsOnly) {
@@ -207,7 +207,7 @@ TEST(FitsReader, MissingBitpixReadsSixteenBitSamples) {
 }
 
 class FitsWriter : public ::testing::Test {
-protected:
+ protected:
   test::TempDir dir;
 };
 

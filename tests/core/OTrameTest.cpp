@@ -114,18 +114,28 @@ rStarPos ReferenceFindStar(const OTrame& f, Extended x1, Extended y1, Extended x
         const int sx[4] = {0, 0, -1, 1}, sy[4] = {-1, 1, 0, 0};
         for (int k = 0; k < 4; ++k) {
           const Extended v = f.Px(x + sx[k], y + sy[k]);
-          if (v <= c) { score += v; ++count; }
+          if (v <= c) {
+            score += v;
+            ++count;
+          }
         }
         const int dxs[4] = {-1, -1, 1, 1}, dys[4] = {-1, 1, -1, 1};
         for (int k = 0; k < 4; ++k) {
           const Extended v = f.Px(x + dxs[k], y + dys[k]);
-          if (v <= c) { score += 0.8L * v; ++count; }
+          if (v <= c) {
+            score += 0.8L * v;
+            ++count;
+          }
         }
       }
       if (score >= r.Value) {
         const Extended d = std::sqrt((i - cx) * (i - cx) + (j - cy) * (j - cy));
         if (score > r.Value || (score == r.Value && d < g)) {
-          r.X = i; r.Y = j; r.Value = score; r.Count = count; g = d;
+          r.X = i;
+          r.Y = j;
+          r.Value = score;
+          r.Count = count;
+          g = d;
         }
       }
     }
@@ -140,10 +150,12 @@ TEST(FindStar, FastScanMatchesThePlainScanExactly) {
     OTrame f = MakeFrame(w, h, 0);
     const int levels = 1 + static_cast<int>(rng() % 6);  // few levels: many exact ties
     for (Extended& v : f.Data()) {
-      v = static_cast<Extended>(static_cast<int>(rng() % levels)) * (round % 3 == 0 ? -1.5L : 1.25L);
+      v = static_cast<Extended>(static_cast<int>(rng() % levels)) *
+          (round % 3 == 0 ? -1.5L : 1.25L);
     }
     if (round % 4 == 1) test::AddMoffat(f, rng() % w, rng() % h, 500, 2.5);
-    const Extended x1 = static_cast<Extended>(rng() % w) - 3, y1 = static_cast<Extended>(rng() % h) - 3;
+    const Extended x1 = static_cast<Extended>(rng() % w) - 3,
+                   y1 = static_cast<Extended>(rng() % h) - 3;
     const Extended x2 = x1 + (rng() % 50), y2 = y1 + (rng() % 50);
     rStarPos fast;
     f.FindStar(Point(x1, y1), Point(x2, y2), fast);
@@ -213,7 +225,7 @@ TEST(FramePixels, ClearAndSquare) {
 }
 
 class FrameLoading : public ::testing::Test {
-protected:
+ protected:
   test::TempDir dir;
   std::string Fits(const std::string& name, const OTrame& f) {
     const std::string path = dir.File(name);

@@ -12,7 +12,7 @@ namespace orvek {
 namespace {
 
 class OrvFormat : public ::testing::Test {
-protected:
+ protected:
   test::TempDir dir;
 };
 

@@ -49,9 +49,24 @@ std::vector<std::vector<uint8_t>> ValidBmps() {
   out.push_back(EncodeBmp24(r));
   // An 8-bit run-length file: header, grey palette, runs.
   std::vector<uint8_t> rle = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) rle.push_back((v >> (8 * i)) & 0xFF); };
-  auto u16 = [&](uint32_t v) { rle.push_back(v & 0xFF); rle.push_back((v >> 8) & 0xFF); };
-  u32(40); u32(5); u32(3); u16(1); u16(8); u32(1); u32(0); u32(0); u32(0); u32(256); u32(0);
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) rle.push_back((v >> (8 * i)) & 0xFF);
+  };
+  auto u16 = [&](uint32_t v) {
+    rle.push_back(v & 0xFF);
+    rle.push_back((v >> 8) & 0xFF);
+  };
+  u32(40);
+  u32(5);
+  u32(3);
+  u16(1);
+  u16(8);
+  u32(1);
+  u32(0);
+  u32(0);
+  u32(0);
+  u32(256);
+  u32(0);
   for (uint32_t g = 0; g < 256; ++g) u32(g * 0x010101);
   const uint32_t offset = static_cast<uint32_t>(rle.size());
   for (uint8_t b : {3, 5, 0, 3, 1, 2, 3, 0, 0, 0, 2, 2, 1, 5, 0, 1}) rle.push_back(b);
@@ -62,7 +77,8 @@ std::vector<std::vector<uint8_t>> ValidBmps() {
 }
 
 void TruncateEverywhere(Kind kind, const std::vector<uint8_t>& bytes) {
-  ASSERT_TRUE(ParseCopy(kind, bytes, bytes.size()).ok) << ParseCopy(kind, bytes, bytes.size()).message;
+  ASSERT_TRUE(ParseCopy(kind, bytes, bytes.size()).ok)
+      << ParseCopy(kind, bytes, bytes.size()).message;
   // Every length up to the end of the headers, then a sample of the data lengths.
   for (size_t n = 0; n < bytes.size(); n += (n < 3200 ? 1 : 97)) {
     const Status s = ParseCopy(kind, bytes, n);

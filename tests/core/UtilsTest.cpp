@@ -78,14 +78,15 @@ TEST(RenameExtensions, ReplacesTheExtensionInPlace) {
 }
 
 TEST(FileOrder, NaturalOrderPutsFrame2BeforeFrame10) {
-  std::vector<std::string> names = {"frame10.fit", "frame2.fit", "Frame1.fit", "frame02.fit",
-                                    "a.fit", "frame2b.fit"};
+  std::vector<std::string> names = {"frame10.fit", "frame2.fit", "Frame1.fit",
+                                    "frame02.fit", "a.fit",      "frame2b.fit"};
   std::sort(names.begin(), names.end(), NaturalLess);
   const std::vector<std::string> expected = {"a.fit",      "Frame1.fit",  "frame02.fit",
                                              "frame2.fit", "frame2b.fit", "frame10.fit"};
   EXPECT_EQ(names, expected);
   test::TempDir dir;
-  for (const char* n : {"img10.fit", "img9.fit", "img1.fit", "x.bmp"}) test::WriteBytes(dir.File(n), {0});
+  for (const char* n : {"img10.fit", "img9.fit", "img1.fit", "x.bmp"})
+    test::WriteBytes(dir.File(n), {0});
   const std::vector<std::string> listed = ListFiles(dir.Path(), "*.fit");
   EXPECT_EQ(listed, (std::vector<std::string>{"img1.fit", "img9.fit", "img10.fit"}));
 }

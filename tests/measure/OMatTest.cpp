@@ -155,16 +155,17 @@ TEST(OMatCentroid, RegionPictureShowsUsedPixelsInGrey) {
   ASSERT_TRUE(m.ComputeCentroid(r, &pic, true, 0, 100));
   ASSERT_EQ(pic.width, 5);
   ASSERT_EQ(pic.height, 5);
-  // vmin 0, vmax 200, range 201: g(200) = nearest(201 x 255 / 201) = 255, g(100) = nearest(127.5...)
+  // vmin 0, vmax 200, range 201: g(200) = nearest(201 x 255 / 201) = 255, g(100) =
+  // nearest(127.5...)
   const uint8_t* peak = pic.Row(2) + 3 * 2;
   EXPECT_EQ(peak[0], 255);
   EXPECT_EQ(peak[1], 255);
   const uint8_t* second = pic.Row(2) + 3 * 3;
   EXPECT_EQ(second[1], 128);  // 101 x 255 / 201 = 128.13
   const uint8_t* background = pic.Row(0);
-  EXPECT_EQ(background[0], 0);  // B
+  EXPECT_EQ(background[0], 0);    // B
   EXPECT_EQ(background[1], 200);  // G
-  EXPECT_EQ(background[2], 0);  // R
+  EXPECT_EQ(background[2], 0);    // R
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(CropWindow, OddSizesAreExact) {
   ASSERT_TRUE(CropWindowFor(200.5L, 80.2L, 131, 0, 0, w).ok);
   EXPECT_EQ(w.left, 135);  // 200 - 65
   EXPECT_EQ(w.Width(), 131);
-  EXPECT_EQ(w.top, 15);    // 80 - 65
+  EXPECT_EQ(w.top, 15);  // 80 - 65
   EXPECT_EQ(w.Height(), 131);
 }
 
@@ -84,7 +84,8 @@ TEST(Resample, ARampMovesByTheFraction) {
   ResampleSubPixel(f, fx, fy);
   for (int i = 1; i < 11; ++i)
     for (int j = 1; j < 8; ++j)
-      EXPECT_NEAR(static_cast<double>(f.Px(i, j)), 10 * (i + 0.3) + 3 * (j + 0.7), 1e-12) << i << "," << j;
+      EXPECT_NEAR(static_cast<double>(f.Px(i, j)), 10 * (i + 0.3) + 3 * (j + 0.7), 1e-12)
+          << i << "," << j;
   // Column 0 and row 0 are never written.
   for (int j = 0; j < 9; ++j) EXPECT_EQ(f.Px(0, j), 3 * j);
   for (int i = 0; i < 12; ++i) EXPECT_EQ(f.Px(i, 0), 10 * i);
@@ -119,13 +120,14 @@ TEST(Resample, MatchesAnOutOfPlaceComputation) {
 }
 
 class AlignFiles : public ::testing::Test {
-protected:
+ protected:
   TempHome home;
   AlignOutput Temp() { return AlignOutput{WorkFolder("temp")}; }
 };
 
 TEST_F(AlignFiles, StarAt200Point3LandsOnTheCropCentre) {
-  const std::string path = WriteFitsFrame(StarFrame(300, 200, 200.3, 100.6, 8000), home.File("m57_001.fit"));
+  const std::string path =
+      WriteFitsFrame(StarFrame(300, 200, 200.3, 100.6, 8000), home.File("m57_001.fit"));
   AlignSettings s;
   s.size = 128;
   const AlignResult r = AlignList({{path, true}}, s, LoadContext{}, Temp());
@@ -177,7 +179,8 @@ TEST_F(AlignFiles, DecoupageCutsTheSameWindowWithoutResampling) {
   std::vector<OTrame> frames;
   for (int k = 0; k < 3; ++k) {
     frames.push_back(StarFrame(240, 160, 100.4 + 3 * k, 80.7, 5000));
-    items.push_back({WriteFitsFrame(frames.back(), home.File("cut" + std::to_string(k) + ".fit")), true});
+    items.push_back(
+        {WriteFitsFrame(frames.back(), home.File("cut" + std::to_string(k) + ".fit")), true});
   }
   AlignSettings s;
   s.size = 64;
@@ -249,7 +252,8 @@ TEST_F(AlignFiles, FirstRunEmptiesTheFolderAndReAlignmentDeletesUntickedCrops) {
 TEST_F(AlignFiles, FramesListedFromTheFolderItselfAreNotDeletedBeforeTheyAreRead) {
   // FITS frames kept in the alignment folder: emptying it first would lose them.
   const std::string temp = WorkFolder("temp");
-  const std::string fit = WriteFitsFrame(StarFrame(120, 100, 60.3, 50.2, 5000), temp + "inside.fit");
+  const std::string fit =
+      WriteFitsFrame(StarFrame(120, 100, 60.3, 50.2, 5000), temp + "inside.fit");
   test::WriteBytes(temp + "other.orva", {0});
   AlignSettings s;
   s.size = 32;

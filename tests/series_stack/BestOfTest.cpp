@@ -71,7 +71,7 @@ TEST(BestOfSort, AlwaysEndsDescendingAsAPermutation) {
 }
 
 class BestOfFiles : public ::testing::Test {
-protected:
+ protected:
   TempHome home;
   std::string Write(const std::string& name, const OTrame& f) {
     return WriteFitsFrame(f, home.File(name));

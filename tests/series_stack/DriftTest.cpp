@@ -101,7 +101,7 @@ TEST(DriftEnds, EastEndFollowsTheOrientation) {
 }
 
 class Calibration : public ::testing::Test {
-protected:
+ protected:
   TempHome home;
   ReductionTable table{home.File("orvek.ini")};
   void SetUp() override {
@@ -176,9 +176,8 @@ TEST_F(Calibration, ImpossibleLineChangesNothing) {
   const auto rows = table.RawRows();
   const std::string delta = table.Field(ReductionField::txtDelta);
   const std::string eps = table.Field(ReductionField::txtEps);
-  const FeedResult r =
-      FeedCalibration(table, FitDriftLine(std::vector<DriftPoint>(5, DriftPoint{50, 60})), false,
-                      false, 199);
+  const FeedResult r = FeedCalibration(
+      table, FitDriftLine(std::vector<DriftPoint>(5, DriftPoint{50, 60})), false, false, 199);
   EXPECT_FALSE(r.status.ok);
   EXPECT_EQ(r.status.message, "Calcul impossible");
   EXPECT_EQ(table.RawRows(), rows);
@@ -189,7 +188,7 @@ TEST_F(Calibration, ImpossibleLineChangesNothing) {
 }
 
 class DriftFiles : public ::testing::Test {
-protected:
+ protected:
   TempHome home;
   ReductionTable table{home.File("orvek.ini")};
 };
@@ -228,7 +227,8 @@ TEST_F(DriftFiles, SyntheticDriftOfAKnownDirection) {
   EXPECT_EQ(drift.Px(0, 0), 0);
 
   table.EditField(ReductionField::txtEps, "0.37");
-  const FeedResult fed = FeedCalibration(table, r.line, true, true, r.lastX, r.shown.star.point, image);
+  const FeedResult fed =
+      FeedCalibration(table, r.line, true, true, r.lastX, r.shown.star.point, image);
   ASSERT_TRUE(fed.status.ok);
   EXPECT_NEAR(DeltaOf(fed.delta), -8.0, 0.1);
   EXPECT_EQ(table.Field(ReductionField::txtEps), "0.37");
@@ -269,7 +269,8 @@ TEST_F(DriftFiles, FiveFramesAtOneSpotAreRefusedAndChangeNothing) {
 
 TEST_F(DriftFiles, NothingTickedDoesNothing) {
   const std::string image = WorkFolder("tempc") + "drift.orvc";
-  const SyntheticDriftResult r = SyntheticDrift({{home.File("a.fit"), false}}, LoadContext{}, image);
+  const SyntheticDriftResult r =
+      SyntheticDrift({{home.File("a.fit"), false}}, LoadContext{}, image);
   EXPECT_FALSE(r.status.ok);
   EXPECT_FALSE(FileExists(image));
 }
@@ -294,8 +295,8 @@ TEST_F(DriftFiles, TrailOfAKnownDirection) {
   const std::string path = WriteFitsFrame(frame, home.File("trail.fit"));
   LoadedFrame loaded;
   ASSERT_TRUE(LoadAndMeasure(path, LoadContext{}, loaded).ok());
-  const DriftTrailResult r = DriftTrail(loaded.frame, Point(50, 40 + 20 * t), Point(250, 40 + 220 * t),
-                                        LoadContext{}.measure);
+  const DriftTrailResult r = DriftTrail(loaded.frame, Point(50, 40 + 20 * t),
+                                        Point(250, 40 + 220 * t), LoadContext{}.measure);
   ASSERT_TRUE(r.status.ok) << r.status.message;
   EXPECT_EQ(r.columns, 201);
   // Automatic framing centres each window on the best peak within reach, so runs of
@@ -313,7 +314,8 @@ TEST_F(DriftFiles, TrailOfAKnownDirection) {
 TEST_F(DriftFiles, TrailFirstLineAndColumns) {
   // Ends (100, 50) and (300, 150): first line y = 0.5 x; columns 100 .. 300 are measured.
   const OTrame frame = MakeFrame(400, 200, 100);
-  const DriftTrailResult r = DriftTrail(frame, Point(300, 150), Point(100, 50), LoadContext{}.measure);
+  const DriftTrailResult r =
+      DriftTrail(frame, Point(300, 150), Point(100, 50), LoadContext{}.measure);
   EXPECT_EQ(r.a0, 0.5L);
   EXPECT_EQ(r.b0, 0);
   EXPECT_EQ(r.columns, 201);
@@ -321,7 +323,8 @@ TEST_F(DriftFiles, TrailFirstLineAndColumns) {
 
 TEST_F(DriftFiles, TrailEndsInOneColumnAreImpossible) {
   const OTrame frame = MakeFrame(400, 200, 100);
-  const DriftTrailResult r = DriftTrail(frame, Point(120, 50), Point(120, 150), LoadContext{}.measure);
+  const DriftTrailResult r =
+      DriftTrail(frame, Point(120, 50), Point(120, 150), LoadContext{}.measure);
   EXPECT_EQ(r.status.message, "Calcul impossible");
   EXPECT_EQ(r.columns, 0);
 }
@@ -330,7 +333,8 @@ TEST_F(DriftFiles, ColumnsOnTheSameCentroidCountOnce) {
   // A single star: every column within reach of it finds the same window and the same
   // centroid, which counts once; one point cannot make a line.
   const OTrame frame = StarFrame(300, 150, 150.3, 75.2, 9000);
-  const DriftTrailResult r = DriftTrail(frame, Point(147, 75), Point(153, 75), LoadContext{}.measure);
+  const DriftTrailResult r =
+      DriftTrail(frame, Point(147, 75), Point(153, 75), LoadContext{}.measure);
   EXPECT_EQ(r.columns, 7);
   EXPECT_EQ(r.points.size(), 1u);
   EXPECT_EQ(r.status.message, "Calcul impossible");

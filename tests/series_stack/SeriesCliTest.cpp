@@ -42,7 +42,7 @@ struct JsonNode {
 };
 
 class JsonReader {
-public:
+ public:
   explicit JsonReader(const std::string& s) : m_s(s) {}
   bool Parse(JsonNode& out) {
     if (!Value(out)) return false;
@@ -50,7 +50,7 @@ public:
     return m_p == m_s.size();
   }
 
-private:
+ private:
   void Skip() {
     while (m_p < m_s.size() && std::isspace(static_cast<unsigned char>(m_s[m_p]))) ++m_p;
   }
@@ -141,10 +141,12 @@ private:
 
 // ---- Running the program ----------------------------------------------------------------
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+  return "'" + s + "'";
+}
 
 class SeriesCli : public ::testing::Test {
-protected:
+ protected:
   TempHome home;
 
   struct Run {
@@ -157,7 +159,8 @@ protected:
   Run Cli(const std::string& args) {
     Run r;
     const std::string errFile = home.File("stderr.txt");
-    r.out = test::Capture(std::string(ORVEK_CLI_PROGRAM) + " " + args + " 2>" + Quote(errFile), &r.status);
+    r.out = test::Capture(std::string(ORVEK_CLI_PROGRAM) + " " + args + " 2>" + Quote(errFile),
+                          &r.status);
     std::ifstream in(errFile);
     std::stringstream ss;
     ss << in.rdbuf();
@@ -193,12 +196,13 @@ protected:
     return truth;
   }
 
-  std::vector<std::string> Frames(const std::string& prefix, int n, double x0, double dx,
-                                  double y0, double dy, int w = 160, int h = 120) {
+  std::vector<std::string> Frames(const std::string& prefix, int n, double x0, double dx, double y0,
+                                  double dy, int w = 160, int h = 120) {
     std::vector<std::string> files;
     for (int k = 0; k < n; ++k)
-      files.push_back(WriteFitsFrame(StarFrame(w, h, x0 + dx * k, y0 + dy * k, 6000 + 500 * (k % 3)),
-                                     home.File(prefix + std::to_string(k + 1) + ".fit")));
+      files.push_back(
+          WriteFitsFrame(StarFrame(w, h, x0 + dx * k, y0 + dy * k, 6000 + 500 * (k % 3)),
+                         home.File(prefix + std::to_string(k + 1) + ".fit")));
     return files;
   }
 };
@@ -223,7 +227,8 @@ TEST_F(SeriesCli, SampleSeriesCompositedThenReducedMatchesTheTruth) {
   EXPECT_EQ(composite.json["crops"].items.size(), 12u);
   ASSERT_EQ(composite.json["order"].items.size(), 12u);
   for (size_t i = 1; i < 12; ++i)
-    EXPECT_GE(composite.json["order"][i - 1]["score"].number, composite.json["order"][i]["score"].number);
+    EXPECT_GE(composite.json["order"][i - 1]["score"].number,
+              composite.json["order"][i]["score"].number);
   const std::string path = composite.json["composite"].text;
   // Named after the best crop, with the position of the last of the twelve.
   EXPECT_EQ(path, out + "/ad0012_" + BaseNameOf(composite.json["order"][0]["file"].text) + ".orvc");
@@ -265,7 +270,8 @@ TEST_F(SeriesCli, AlignPrintsTheStarPositionsAndWritesTheCrops) {
     EXPECT_TRUE(FileExists(crops[k]["crop"].text));
   }
   // Découpage: the fixed centre for every frame, no resampling.
-  const Run fixed = Cli("align --size 32 --fixed 80,60 --out " + Quote(out) + Join(files) + " --json");
+  const Run fixed =
+      Cli("align --size 32 --fixed 80,60 --out " + Quote(out) + Join(files) + " --json");
   ASSERT_EQ(fixed.status, 0) << fixed.err;
   for (const JsonNode& c : fixed.json["crops"].items) {
     EXPECT_EQ(c["x"].number, 80);
@@ -273,7 +279,9 @@ TEST_F(SeriesCli, AlignPrintsTheStarPositionsAndWritesTheCrops) {
     EXPECT_FALSE(c["subpixel"].boolean);
   }
   EXPECT_EQ(Cli("align --out " + Quote(out) + Join(files)).status, 2);  // no --size
-  EXPECT_EQ(Cli("align --size 32 --fixed 80,60 --offset 1,1 --out " + Quote(out) + Join(files)).status, 2);
+  EXPECT_EQ(
+      Cli("align --size 32 --fixed 80,60 --offset 1,1 --out " + Quote(out) + Join(files)).status,
+      2);
 }
 
 TEST_F(SeriesCli, AlignLeavesOtherFilesOfTheFolderAlone) {
@@ -308,7 +316,8 @@ TEST_F(SeriesCli, BiasThenStackWithTheBias) {
   std::vector<std::string> darks;
   const int values[3] = {30, 10, 20};
   for (int k = 0; k < 3; ++k)
-    darks.push_back(WriteFitsFrame(test::MakeFrame(160, 120, values[k]), home.File("dark" + std::to_string(k) + ".fit")));
+    darks.push_back(WriteFitsFrame(test::MakeFrame(160, 120, values[k]),
+                                   home.File("dark" + std::to_string(k) + ".fit")));
   const std::string bias = home.File("master.orvc");
   const Run made = Cli("bias --out " + Quote(bias) + Join(darks) + " --json");
   ASSERT_EQ(made.status, 0) << made.err;
@@ -321,7 +330,8 @@ TEST_F(SeriesCli, BiasThenStackWithTheBias) {
   const std::vector<std::string> files = {
       WriteFitsFrame(test::MakeFrame(160, 120, 120), home.File("light1.fit")),
       WriteFitsFrame(test::MakeFrame(160, 120, 140), home.File("light2.fit"))};
-  const Run stacked = Cli("stack --bias " + Quote(bias) + " --out " + Quote(home.File("s")) + Join(files) + " --json");
+  const Run stacked = Cli("stack --bias " + Quote(bias) + " --out " + Quote(home.File("s")) +
+                          Join(files) + " --json");
   ASSERT_EQ(stacked.status, 0) << stacked.err;
   OTrame composite;
   ASSERT_TRUE(composite.LoadFile(stacked.json["composite"].text).ok());
@@ -344,7 +354,8 @@ TEST_F(SeriesCli, DriftGivesTheLineAndDelta) {
   for (int k = 0; k < 8; ++k)
     files.push_back(WriteFitsFrame(StarFrame(220, 120, 30.4 + 22 * k, 40.2 + 22 * k * t, 8000),
                                    home.File("dr" + std::to_string(k) + ".fit")));
-  const Run r = Cli("drift" + Join(files) + " --image " + Quote(home.File("drift.orvc")) + " --json");
+  const Run r =
+      Cli("drift" + Join(files) + " --image " + Quote(home.File("drift.orvc")) + " --json");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NEAR(r.json["a"].number, t, 0.003);
   EXPECT_NEAR(r.json["b"].number, 40.2 - 30.4 * t, 0.3);
@@ -352,7 +363,8 @@ TEST_F(SeriesCli, DriftGivesTheLineAndDelta) {
   EXPECT_NEAR(r.json["delta"].number, -7.0, 0.1);
   EXPECT_TRUE(FileExists(home.File("drift.orvc")));
   // North down and east right turn the image half a turn: the same path reads 180 further.
-  const Run flipped = Cli("drift" + Join(files) + " --orient sn,we --image " + Quote(home.File("d2.orvc")) + " --json");
+  const Run flipped = Cli("drift" + Join(files) + " --orient sn,we --image " +
+                          Quote(home.File("d2.orvc")) + " --json");
   ASSERT_EQ(flipped.status, 0) << flipped.err;
   EXPECT_NEAR(flipped.json["delta"].number, -7.0, 0.1);
 }

@@ -19,7 +19,7 @@ OTrame StarFrame(int width, int height, double x, double y, double peak, double 
 
 /// Records the frames, progress and warnings a loop reports; can stop at a given frame.
 class RecordingObserver : public SeriesObserver {
-public:
+ public:
   int stopAtFrame = -1;  ///< FrameLoaded returns false when called with this index
   std::vector<int> frames;
   std::vector<std::string> warnings;

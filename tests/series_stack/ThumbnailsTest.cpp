@@ -103,7 +103,7 @@ TEST(Thumbnail, CentreRoundsHalvesToEven) {
 TEST(Thumbnail, OutsideThePictureIsBlack) {
   const Raster picture = CoordinatePicture(50, 50);
   const Raster t = MakeThumbnail(picture, 3, 3);
-  EXPECT_TRUE(At(t, 0, 0).black);   // source (-37, -37)
+  EXPECT_TRUE(At(t, 0, 0).black);  // source (-37, -37)
   EXPECT_FALSE(At(t, 48, 48).black);
   EXPECT_EQ(At(t, 48, 48).x, 3);
 }

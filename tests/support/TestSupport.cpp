@@ -45,8 +45,10 @@ TempHome::TempHome() {
 }
 
 TempHome::~TempHome() {
-  if (m_hadPrevious) ::setenv("ORVEK_HOME", m_previous.c_str(), 1);
-  else ::unsetenv("ORVEK_HOME");
+  if (m_hadPrevious)
+    ::setenv("ORVEK_HOME", m_previous.c_str(), 1);
+  else
+    ::unsetenv("ORVEK_HOME");
 }
 
 std::string SourceDir() {
@@ -70,7 +72,8 @@ std::string BuildDir() {
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::ofstream out(path, std::ios::binary);
   ASSERT_TRUE(out.good()) << path;
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<unsigned char> ReadBytes(const std::string& path) {

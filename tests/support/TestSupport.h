@@ -11,7 +11,7 @@ namespace orvek::test {
 
 /// A fresh temporary folder, removed with its contents when the object goes away.
 class TempDir {
-public:
+ public:
   TempDir();
   ~TempDir();
   TempDir(const TempDir&) = delete;
@@ -20,18 +20,18 @@ public:
   const std::string& Path() const { return m_path; }
   std::string File(const std::string& name) const { return m_path + name; }
 
-private:
+ private:
   std::string m_path;
 };
 
 /// A temporary folder that is also $ORVEK_HOME for the lifetime of the object (the previous
 /// value is restored afterwards).
 class TempHome : public TempDir {
-public:
+ public:
   TempHome();
   ~TempHome();
 
-private:
+ private:
   std::string m_previous;
   bool m_hadPrevious = false;
 };
