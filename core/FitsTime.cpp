@@ -24,7 +24,7 @@ std::string TrimBlanks(const std::string& s) {
 // The value of a "KEYWORD = value / comment" card: a quoted string without its quotes
 // (a doubled quote inside stands for one), or the text before the comment.
 std::string CardValue(const std::string& card) {
-  const std::string rest = card.substr(10);
+  const std::string rest = card.substr(9);
   const size_t open = rest.find_first_not_of(' ');
   if (open == std::string::npos) return {};
   if (rest[open] != '\'') return TrimBlanks(rest.substr(0, rest.find('/')));
@@ -50,7 +50,8 @@ std::map<std::string, std::string> ValueCards(const uint8_t* header, size_t size
     const std::string card(reinterpret_cast<const char*>(header) + at, kCard);
     const std::string key = TrimBlanks(card.substr(0, 8));
     if (key == "END") break;
-    if (card[8] != '=' || card[9] != ' ') continue;
+    // "= " in columns 9 and 10 marks a value; writers that omit the blank are read too.
+    if (card[8] != '=') continue;
     cards.emplace(key, CardValue(card));  // the first of a repeated keyword counts
   }
   return cards;

@@ -159,13 +159,27 @@ Result<UtcTime> FromJd(JulianDate jd) {
 }
 
 Result<UtcTime> FromTicks(int64_t ticks) {
-  constexpr int64_t kTicksPerDay = 864000000000;
+  constexpr int64_t kTicksPerSecond = 10000000;
+  constexpr int64_t kTicksPerDay = 86400 * kTicksPerSecond;
   if (ticks <= 0) return BadTime(std::to_string(ticks));
   double epoch0 = 0, epoch1 = 0;
-  if (eraCal2jd(1, 1, 1, &epoch0, &epoch1) != 0) return BadTime(std::to_string(ticks));
-  const int64_t days = ticks / kTicksPerDay;
-  const double fraction = static_cast<double>(ticks % kTicksPerDay) / kTicksPerDay;
-  return FromJd(JulianDate{epoch0 + epoch1 + static_cast<double>(days), fraction});
+  int year = 0, month = 0, day = 0;
+  double dayFraction = 0;
+  // The date from ERFA; the time of day from the ticks themselves, since they count days of
+  // 86400 s where ERFA's UTC dates stretch a day that holds a leap second.
+  if (eraCal2jd(1, 1, 1, &epoch0, &epoch1) != 0 ||
+      eraJd2cal(epoch0 + epoch1 + static_cast<double>(ticks / kTicksPerDay), 0, &year, &month, &day,
+                &dayFraction) != 0)
+    return BadTime(std::to_string(ticks));
+  const int64_t ofDay = ticks % kTicksPerDay;
+  UtcTime t;
+  t.year = year;
+  t.month = month;
+  t.day = day;
+  t.hour = static_cast<int>(ofDay / (3600 * kTicksPerSecond));
+  t.minute = static_cast<int>(ofDay / (60 * kTicksPerSecond) % 60);
+  t.second = static_cast<double>(ofDay % (60 * kTicksPerSecond)) / kTicksPerSecond;
+  return t;
 }
 
 std::string FormatIsoTime(const UtcTime& t) {
