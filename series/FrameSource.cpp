@@ -49,7 +49,7 @@ class VideoSource : public FrameSource {
 
   Result<bool> Next(SourceFrame& out) override {
     if (m_done) return false;
-    // The decoder fills the buffer the caller held before, so two frames' buffers alternate.
+    // The decoder fills the caller's frame, so one pixel buffer serves the whole video.
     std::swap(out.frame, m_decoded.values);
     const Result<bool> got = m_decoder->Next(m_decoded, Decoding::Values, m_first);
     std::swap(out.frame, m_decoded.values);

@@ -71,11 +71,14 @@ class SerDecoder : public VideoDecoder {
     if (frame.Width() != h.width || frame.Height() != h.height) {
       frame.AllocateUninitialized(h.width, h.height);
     }
+    // Column by column, as the frame stores its pixels.
     const uint16_t* p = m_samples.data();
-    for (int32_t y = 0; y < h.height; ++y) {
-      for (int32_t x = 0; x < h.width; ++x) {
-        const uint16_t* s = p + (static_cast<size_t>(y) * h.width + x) * h.planes;
-        frame.Px(x, y) =
+    const size_t rowStride = static_cast<size_t>(h.width) * h.planes;
+    for (int32_t x = 0; x < h.width; ++x) {
+      Extended* column = frame.Column(x);
+      const uint16_t* s = p + static_cast<size_t>(x) * h.planes;
+      for (int32_t y = 0; y < h.height; ++y, s += rowStride) {
+        column[y] =
             h.planes == 3 ? static_cast<Extended>(s[0] + s[1] + s[2]) : static_cast<Extended>(s[0]);
       }
     }
