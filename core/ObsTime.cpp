@@ -94,6 +94,19 @@ Result<JulianDate> ToTai(const UtcTime& t) {
 
 }  // namespace
 
+const char* TimeSourceKey(TimeSource source) {
+  switch (source) {
+    case TimeSource::DateObs: return "DATE-OBS";
+    case TimeSource::DateAvg: return "DATE-AVG";
+    case TimeSource::MjdObs: return "MJD-OBS";
+    case TimeSource::Jd: return "JD";
+    case TimeSource::Ser: return "SER";
+    case TimeSource::Avi: return "AVI";
+    case TimeSource::User: return "user";
+  }
+  return "user";
+}
+
 Result<UtcTime> ParseTimeOfDay(std::string_view text, UtcTime into) {
   size_t pos = 0;
   while (pos < text.size() && text[pos] == ' ') ++pos;

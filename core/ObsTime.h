@@ -35,6 +35,10 @@ struct FrameTime {
   bool operator==(const FrameTime&) const = default;
 };
 
+/// The name of a time's source as files and scripts write it: "DATE-OBS", "DATE-AVG",
+/// "MJD-OBS", "JD", "SER", "AVI" or "user".
+const char* TimeSourceKey(TimeSource source);
+
 /// A Julian date in two parts (ERFA's convention): `day` a whole day ending in .5, `fraction`
 /// the rest, so that sums keep sub-millisecond precision. In UTC this is ERFA's quasi-JD,
 /// whose days that hold a leap second last 86401 s.
