@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "core/BmpWriter.h"
 #include "series/VideoDecoder.h"
@@ -91,9 +92,32 @@ Status WriteFrameFile(const std::string& path, const std::vector<uint8_t>& bytes
   return Status::Ok();
 }
 
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
+// The first frame file of numbers 0 .. total - 1 that is already in the folder, found by
+// listing the folder once (a damaged header may declare billions of frames); empty when none.
+std::string FirstExisting(const std::string& baseName, const std::string& extension,
+                          int64_t total) {
+  namespace fs = std::filesystem;
+  const size_t slash = baseName.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : baseName.substr(0, slash + 1);
+  const std::string prefix = slash == std::string::npos ? baseName : baseName.substr(slash + 1);
+  std::error_code ec;
+  fs::directory_iterator it(folder.empty() ? "/" : folder, ec);
+  int64_t first = -1;
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() < prefix.size() + 4 + extension.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+      continue;
+    const std::string digits =
+        name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+    if (digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const int64_t n = std::stoll(digits);
+    // Only the name the conversion would give frame n (no other spelling of the number).
+    if (n < total && FrameFileName(prefix, n, extension) == name && (first < 0 || n < first))
+      first = n;
+  }
+  return first < 0 ? std::string() : FrameFileName(baseName, first, extension);
 }
 
 class Conversion {
@@ -111,10 +135,8 @@ class Conversion {
     m_r.total = decoder.Total();
     if (m_r.total == 0) return Finish(Error(ErrorCode::VideoNoFrame).Path(m_path));
     if (!m_options.overwrite) {
-      for (int64_t k = 0; k < m_r.total; ++k) {
-        const std::string name = FrameFileName(m_baseName, k, m_extension);
-        if (Exists(name)) return Finish(Error(ErrorCode::FileExists).Path(name));
-      }
+      const std::string there = FirstExisting(m_baseName, m_extension, m_r.total);
+      if (!there.empty()) return Finish(Error(ErrorCode::FileExists).Path(there));
     }
     if (!Step(0, decoder)) return Finish({});
 
