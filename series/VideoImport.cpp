@@ -1,7 +1,6 @@
 #include "series/VideoImport.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
