@@ -12,20 +12,39 @@ namespace orvek {
 
 // Every failure code, with the fields its text uses. Placeholders of the texts:
 // {path} {field} {row} {text} {detail} and {v1}..{v4} for `values`.
-#define ORVEK_ERROR_CODES(X)                                                    \
-  X(None)         /* no failure */                                              \
-  X(Other)        /* {detail}: a failure not yet given a code of its own */     \
-  X(FileOpen)     /* {path} cannot be opened: {detail} (system reason) */       \
-  X(FileRead)     /* {path} cannot be read: {detail} */                         \
-  X(FileWrite)    /* {path} cannot be written: {detail} */                      \
-  X(FileExists)   /* {path} exists and is not replaced without being told to */ \
-  X(FolderCreate) /* folder {path} cannot be created: {detail} */               \
-  X(FileDelete)   /* {path} cannot be deleted: {detail} */                      \
-  X(FileRename)   /* {path} cannot be renamed to {text}: {detail} */            \
-  X(DiskFull)     /* {path}: no space left while writing */                     \
-  X(NotANumber)   /* row {row}, {field}: "{text}" is not a number */            \
-  X(NotAnInteger) /* row {row}, {field}: "{text}" is not an integer */          \
-  X(OutOfRange)   /* {field} = {v1} is outside {v2}..{v3} */
+#define ORVEK_ERROR_CODES(X)                                                           \
+  X(None)               /* no failure */                                               \
+  X(Other)              /* {detail}: a failure not yet given a code of its own */      \
+  X(FileOpen)           /* {path} cannot be opened: {detail} (system reason) */        \
+  X(FileRead)           /* {path} cannot be read: {detail} */                          \
+  X(FileWrite)          /* {path} cannot be written: {detail} */                       \
+  X(FileExists)         /* {path} exists and is not replaced without being told to */  \
+  X(FolderCreate)       /* folder {path} cannot be created: {detail} */                \
+  X(FileDelete)         /* {path} cannot be deleted: {detail} */                       \
+  X(FileRename)         /* {path} cannot be renamed to {text}: {detail} */             \
+  X(DiskFull)           /* {path}: no space left while writing */                      \
+  X(NotANumber)         /* row {row}, {field}: "{text}" is not a number */             \
+  X(NotAnInteger)       /* row {row}, {field}: "{text}" is not an integer */           \
+  X(OutOfRange)         /* {field} = {v1} is outside {v2}..{v3} */                     \
+  X(BadTime)            /* {field}: "{text}" is not a date and time */                 \
+  X(FitsBadTime)        /* {path}: {field} = "{text}" is not a date (time left out) */ \
+  X(FitsNotLossless)    /* {path}: pixel {v1}, {v2} = {v3} has no exact FITS sample */ \
+  X(VideoBadFormat)     /* the file couldn't be read ({path}, {detail}) */             \
+  X(VideoNoMemory)      /* insufficient memory ({path}, {detail}) */                   \
+  X(VideoReadError)     /* a disk error while reading ({path}, {detail}) */            \
+  X(VideoOpenError)     /* a disk error while opening ({path}, {detail}) */            \
+  X(VideoNoStream)      /* {path} holds no video stream */                             \
+  X(VideoNoFrame)       /* {path} holds no frame that could be decoded */              \
+  X(VideoDecode)        /* {path}: frame {v1} could not be decoded ({detail}) */       \
+  X(VideoFrameMissing)  /* {path}: frame {v1} of {v2} is missing */                    \
+  X(VideoWriteFailures) /* {v1} of {v2} frames not written; first {path} */            \
+  X(VideoStopped)       /* stopped after frame {v1} of {v2} */                         \
+  X(FrameRange)         /* {path}: frames {v1} to {v2} outside 0 to {v3} */            \
+  X(BadFrameRange)      /* "{text}" is not a frame range FIRST-LAST */                 \
+  X(FrameTooSmall)      /* {path}: frame {v1} of {v2} x {v3} pixels, under {v4} */     \
+  X(SerBadHeader)       /* {path}: SER header field {field} = {text} not usable */     \
+  X(SerTruncated)       /* {path}: FrameCount {v1}, {v2} whole frames of {v3} B */     \
+  X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/ExtendedCodec.h"
+#include "core/FitsTime.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -322,6 +323,9 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
     MinValue = 0;
   }
   FormatText = "Format FIT";
+  const FitsTimeReading time = ReadFitsTime(data, static_cast<size_t>(endCard + 1) * kCard, name);
+  Time = time.time;
+  TimeProblem = time.problem;
   return Status::Ok();
 }
 
@@ -373,6 +377,51 @@ Status OTrame::SaveFits(const std::string& name, int mode, Extended low, Extende
   if (!WriteWholeFile(name, out.data(), out.size(), error))
     return Status::Error(name + ": " + error);
   return Status::Ok();
+}
+
+Result<std::vector<uint8_t>> OTrame::EncodeLosslessFits() const {
+  // The narrowest integer samples that hold every value as it is.
+  Extended low = 0;
+  Extended high = 0;
+  for (int32_t x = 0; x < m_width; ++x) {
+    for (int32_t y = 0; y < m_height; ++y) {
+      const Extended v = Px(x, y);
+      if (v != std::trunc(v) || v < -2147483648.0L || v > 2147483647.0L)
+        return Unexpected(Error(ErrorCode::FitsNotLossless)
+                              .Values({double(x), double(y), static_cast<double>(v)}));
+      low = std::min(low, v);
+      high = std::max(high, v);
+    }
+  }
+  const bool unsigned16 = low >= 0 && high <= 65535;
+  std::string header;
+  header += Card("SIMPLE  =", "T");
+  header += Card("BITPIX  =", unsigned16 ? "16" : "32");
+  header += Card("NAXIS   =", "2");
+  header += Card("NAXIS1  =", std::to_string(m_width));
+  header += Card("NAXIS2  =", std::to_string(m_height));
+  if (unsigned16) {
+    header += Card("BZERO   =", "32768");
+    header += Card("BSCALE  =", "1");
+  }
+  if (Time) header += FitsTimeCards(*Time);
+  header += "END";
+  header.resize((header.size() + kBlock - 1) / kBlock * kBlock, ' ');
+
+  const size_t bytes = unsigned16 ? 2 : 4;
+  const size_t dataBytes = static_cast<size_t>(m_width) * m_height * bytes;
+  std::vector<uint8_t> out((header.size() + dataBytes + kBlock - 1) / kBlock * kBlock, 0);
+  std::memcpy(out.data(), header.data(), header.size());
+  uint8_t* p = out.data() + header.size();
+  for (int32_t y = 0; y < m_height; ++y) {
+    for (int32_t x = 0; x < m_width; ++x) {
+      const auto v = static_cast<int64_t>(Px(x, y));
+      // Big-endian two's complement; 16-bit samples hold v - 32768.
+      const auto u = static_cast<uint32_t>(unsigned16 ? v - 32768 : v);
+      for (size_t b = 0; b < bytes; ++b) *p++ = static_cast<uint8_t>(u >> (8 * (bytes - 1 - b)));
+    }
+  }
+  return out;
 }
 
 }  // namespace orvek

@@ -88,6 +88,8 @@ LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const F
   if (wholeValues != nullptr) wholeValues->clear();
   LoadResult result;
   HeaderText.clear();
+  Time.reset();
+  TimeProblem = Error();
   FileName = name;
   m_whole.clear();  // filled again by a reader that finds whole values
   const std::string ext = UpperExtension(name);

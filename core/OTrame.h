@@ -5,11 +5,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/ObsTime.h"
 #include "core/Raster.h"
+#include "core/Result.h"
 #include "core/Status.h"
 #include "core/Types.h"
 
@@ -79,6 +82,12 @@ class OTrame {
   Extended Mean = 0;       ///< trimmed mean of the cross sample
   Extended Sigma = 0;      ///< dispersion of the trimmed cross sample
   std::string HeaderText;  ///< FITS header cards, one per line, CR LF separated
+  /// When the frame was observed: read from a FITS header's time keywords (core/FitsTime.h),
+  /// given by a video, or by the user; absent otherwise.
+  std::optional<FrameTime> Time;
+  /// Why the file's time keywords gave no time (FitsBadTime), or None. The frame loads
+  /// anyway, without a time.
+  Error TimeProblem;
 
   OTrame() = default;
 
@@ -130,6 +139,12 @@ class OTrame {
   /// mode 1: scaled down by 32767 / MaxValue when MaxValue > 32767; other modes: unscaled.
   /// The file is padded with zeros to a multiple of 2880 bytes.
   Status SaveFits(const std::string& name, int mode, Extended low, Extended high) const;
+  /// The bytes of a FITS file that holds every pixel exactly: 16-bit samples with
+  /// BZERO = 32768 when all values are whole numbers 0..65535, else 32-bit samples when they
+  /// are whole numbers of 32 bits; then the time cards of `Time` (DATE-OBS, EXPTIME) when it
+  /// is set. Rows top first, as SaveFits writes them; padded to whole 2880-byte records.
+  /// FitsNotLossless (v1, v2 = x, y; v3 = value) for a pixel that fits neither.
+  Result<std::vector<uint8_t>> EncodeLosslessFits() const;
   /// Writes the rectangle x1..x2 x y1..y2 as ORV; pixels outside the frame take Median.
   Status SaveOrv(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const std::string& name) const;
   /// Builds the ORV bytes of the same rectangle.

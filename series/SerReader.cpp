@@ -56,13 +56,13 @@ bool IsSerFile(const std::string& path) {
 
 Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const std::string& name,
                       SerByteOrder order, SerHeader& out) {
+  const auto bad = [&](const char* field, const std::string& value) {
+    return Status::Fail(Error(ErrorCode::SerBadHeader).Path(name).Field(field).Text(value));
+  };
   if (size < static_cast<size_t>(kSerHeaderBytes) || fileSize < kSerHeaderBytes) {
-    return Status::Error(name + ": a SER header needs " + Num(kSerHeaderBytes) +
-                         " bytes but the file holds " + Num(fileSize));
+    return bad("FileID", Num(fileSize));
   }
-  if (!HasSerFileId(data, size)) {
-    return Status::Error(name + ": not a SER video (FileID is not \"LUCAM-RECORDER\")");
-  }
+  if (!HasSerFileId(data, size)) return bad("FileID", FixedText(data, 14));
   SerHeader h;
   h.luId = ReadLe32(data + 14);
   h.colorId = ReadLe32(data + 18);
@@ -78,26 +78,15 @@ Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const 
   h.dateTimeUtc = ReadLe64(data + 170);
   h.fileSize = fileSize;
 
-  if (h.width <= 0 || h.height <= 0) {
-    return Status::Error(name + ": ImageWidth = " + Num(h.width) + " and ImageHeight = " +
-                         Num(h.height) + ": a frame needs at least one pixel");
-  }
+  if (h.width <= 0) return bad("ImageWidth", Num(h.width));
+  if (h.height <= 0) return bad("ImageHeight", Num(h.height));
   if (h.width > kMaxSide || h.height > kMaxSide ||
       static_cast<int64_t>(h.width) * h.height > kMaxPixels) {
-    return Status::Error(name + ": frames of " + Num(h.width) + " x " + Num(h.height) +
-                         " pixels are larger than Orvek accepts (" + Num(kMaxPixels) + " pixels)");
+    return bad("ImageWidth x ImageHeight", Num(h.width) + " x " + Num(h.height));
   }
-  if (h.depth < 1 || h.depth > 16) {
-    return Status::Error(name + ": PixelDepthPerPlane = " + Num(h.depth) +
-                         " (must be 1 to 16 bits)");
-  }
-  if (!KnownColorId(h.colorId)) {
-    return Status::Error(name + ": ColorID = " + Num(h.colorId) +
-                         " is not a known SER colour layout");
-  }
-  if (h.frameCount < 0) {
-    return Status::Error(name + ": FrameCount = " + Num(h.frameCount) + " is negative");
-  }
+  if (h.depth < 1 || h.depth > 16) return bad("PixelDepthPerPlane", Num(h.depth));
+  if (!KnownColorId(h.colorId)) return bad("ColorID", Num(h.colorId));
+  if (h.frameCount < 0) return bad("FrameCount", Num(h.frameCount));
   h.planes = (h.colorId == 100 || h.colorId == 101) ? 3 : 1;
   h.bytesPerSample = h.depth <= 8 ? 1 : 2;
   h.frameBytes = static_cast<int64_t>(h.width) * h.height * h.planes * h.bytesPerSample;
@@ -105,12 +94,13 @@ Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const 
   const int64_t dataBytes = fileSize - kSerHeaderBytes;
   const int64_t wholeFrames = dataBytes / h.frameBytes;
   if (h.frameCount > wholeFrames) {
-    return Status::Error(name + ": FrameCount = " + Num(h.frameCount) + " but the file holds " +
-                         Num(wholeFrames) + " whole frame(s) of " + Num(h.frameBytes) + " bytes (" +
-                         Num(dataBytes) + " data bytes)");
+    return Status::Fail(
+        Error(ErrorCode::SerTruncated)
+            .Path(name)
+            .Values({double(h.frameCount), double(wholeFrames), double(h.frameBytes)}));
   }
-  const int64_t trailer = dataBytes - h.frameCount * h.frameBytes;
-  h.hasTimestamps = h.frameCount > 0 && trailer >= 8 * static_cast<int64_t>(h.frameCount);
+  h.trailerBytes = dataBytes - h.frameCount * h.frameBytes;
+  h.hasTimestamps = h.frameCount > 0 && h.trailerBytes >= 8 * static_cast<int64_t>(h.frameCount);
   switch (order) {
     case SerByteOrder::FromHeader: h.bigEndianData = h.littleEndianField != 0; break;
     case SerByteOrder::Little: h.bigEndianData = false; break;
@@ -134,12 +124,12 @@ Status SerReader::Open(const std::string& path, SerByteOrder order) {
   m_path = path;
   m_file = std::fopen(path.c_str(), "rb");
   if (m_file == nullptr) {
-    return Status::Error(path + ": cannot open: " + std::strerror(errno));
+    return Status::Fail(Error(ErrorCode::FileOpen).Path(path).Detail(std::strerror(errno)));
   }
   struct stat st {};
   if (fstat(fileno(m_file), &st) != 0 || !S_ISREG(st.st_mode)) {
     Close();
-    return Status::Error(path + ": not a plain file");
+    return Status::Fail(Error(ErrorCode::FileOpen).Path(path).Detail(std::strerror(EISDIR)));
   }
   const int64_t fileSize = st.st_size;
   uint8_t head[kSerHeaderBytes] = {};
@@ -149,29 +139,28 @@ Status SerReader::Open(const std::string& path, SerByteOrder order) {
   return s;
 }
 
-Status SerReader::ReadAt(int64_t offset, size_t count, uint8_t* to, const char* what) {
-  if (m_file == nullptr) return Status::Error(m_path + ": the SER file is not open");
-  if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0) {
-    return Status::Error(m_path + ": cannot reach " + what + ": " + std::strerror(errno));
-  }
+Status SerReader::ReadAt(int64_t offset, size_t count, uint8_t* to) {
+  const auto failed = [&](int err) {
+    return Status::Fail(Error(ErrorCode::FileRead).Path(m_path).Detail(std::strerror(err)));
+  };
+  if (m_file == nullptr) return failed(EBADF);
+  if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0) return failed(errno);
   const size_t got = std::fread(to, 1, count, m_file);
-  if (got != count) {
-    return Status::Error(m_path + ": " + what + " is cut short (" + Num(static_cast<int64_t>(got)) +
-                         " of " + Num(static_cast<int64_t>(count)) + " bytes read)");
-  }
+  // A file cut short after it was opened reads as an input/output error.
+  if (got != count) return failed(std::ferror(m_file) ? errno : EIO);
   return Status::Ok();
 }
 
 Status SerReader::ReadFrame(int64_t index, std::vector<uint16_t>& samples) {
   const SerHeader& h = m_header;
   if (index < 0 || index >= h.frameCount) {
-    return Status::Error(m_path + ": frame " + Num(index) +
-                         " does not exist (FrameCount = " + Num(h.frameCount) + ")");
+    return Status::Fail(Error(ErrorCode::FrameRange)
+                            .Path(m_path)
+                            .Values({double(index), double(index), double(h.frameCount - 1)}));
   }
   const size_t bytes = static_cast<size_t>(h.frameBytes);
   if (m_raw.size() != bytes) m_raw.resize(bytes);
-  const std::string what = "frame " + Num(index);
-  Status s = ReadAt(kSerHeaderBytes + index * h.frameBytes, bytes, m_raw.data(), what.c_str());
+  Status s = ReadAt(kSerHeaderBytes + index * h.frameBytes, bytes, m_raw.data());
   if (!s) return s;
   const size_t count = bytes / static_cast<size_t>(h.bytesPerSample);
   if (samples.size() != count) samples.resize(count);
@@ -193,10 +182,14 @@ Status SerReader::ReadFrame(int64_t index, std::vector<uint16_t>& samples) {
 Status SerReader::ReadTimestamps(std::vector<int64_t>& out) {
   out.clear();
   const SerHeader& h = m_header;
-  if (!h.hasTimestamps) return Status::Ok();
+  if (!h.hasTimestamps) {
+    if (h.trailerBytes == 0 || h.frameCount == 0) return Status::Ok();
+    return Status::Fail(Error(ErrorCode::SerTrailerShort)
+                            .Path(m_path)
+                            .Values({double(h.trailerBytes / 8), double(h.frameCount)}));
+  }
   std::vector<uint8_t> raw(static_cast<size_t>(h.frameCount) * 8);
-  Status s = ReadAt(kSerHeaderBytes + h.frameCount * h.frameBytes, raw.size(), raw.data(),
-                    "the timestamp trailer");
+  Status s = ReadAt(kSerHeaderBytes + h.frameCount * h.frameBytes, raw.size(), raw.data());
   if (!s) return s;
   out.resize(static_cast<size_t>(h.frameCount));
   for (size_t i = 0; i < out.size(); ++i) out[i] = ReadLe64(raw.data() + 8 * i);

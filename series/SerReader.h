@@ -68,6 +68,7 @@ struct SerHeader {
   int64_t frameBytes = 0;  ///< width x height x planes x bytesPerSample
   bool bigEndianData = false;
   bool hasTimestamps = false;  ///< the file holds the trailer of frameCount timestamps
+  int64_t trailerBytes = 0;    ///< bytes after the last frame
   int64_t fileSize = 0;
 
   bool IsColour() const { return planes == 3; }
@@ -80,9 +81,12 @@ bool HasSerFileId(const uint8_t* data, size_t size);
 bool IsSerFile(const std::string& path);
 
 /// Parses and checks the header. `data` holds the first `size` bytes of the file (at least
-/// the header), `fileSize` its full length; `name` names the file in messages. Refuses a
-/// wrong FileID, sizes of zero or beyond the readers' limits, depths outside 1..16, unknown
-/// colour layouts and frame counts that the file's data cannot hold.
+/// the header), `fileSize` its full length; `name` is the failure's path. Refuses a header
+/// cut short or with a wrong FileID (SerBadHeader, field "FileID"; text = the file's size
+/// when it is shorter than a header), sizes of zero or beyond the readers' limits, depths
+/// outside 1..16, unknown colour layouts, negative frame counts (SerBadHeader with the
+/// field's name and value), and frame counts that the file's data cannot hold
+/// (SerTruncated: v1 FrameCount, v2 whole frames present, v3 bytes per frame).
 Status ParseSerHeader(const uint8_t* data, size_t size, int64_t fileSize, const std::string& name,
                       SerByteOrder order, SerHeader& out);
 
@@ -106,10 +110,12 @@ class SerReader {
   Status ReadFrame(int64_t index, std::vector<uint16_t>& samples);
 
   /// The timestamps of the trailer (100 ns ticks, UTC); empty when the file has none.
+  /// A trailer that holds some bytes but fewer than 8 per frame is refused
+  /// (SerTrailerShort: v1 whole time stamps present, v2 FrameCount).
   Status ReadTimestamps(std::vector<int64_t>& out);
 
  private:
-  Status ReadAt(int64_t offset, size_t count, uint8_t* to, const char* what);
+  Status ReadAt(int64_t offset, size_t count, uint8_t* to);
 
   std::FILE* m_file = nullptr;
   std::string m_path;

@@ -1,6 +1,8 @@
-// Reading videos through the FFmpeg libraries: demux, decode, convert each frame to
-// B, G, R bytes and hand it to the frame output. One packet, one decoded frame, one
-// conversion context and one picture buffer serve the whole video.
+// Reading videos through the FFmpeg libraries: demux, decode, and convert each frame to
+// B, G, R bytes or to values. One packet, one decoded frame, one conversion context and one
+// picture buffer serve the whole video. Frames are numbered by their presentation time, so a
+// frame the capture program dropped (an empty chunk of an AVI, a gap in the time stamps)
+// leaves its number unused instead of shifting the numbers after it.
 
 #include <cerrno>
 #include <cstring>
@@ -16,7 +18,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "series/VideoFrameOutput.h"
+#include "series/VideoDecoder.h"
 
 namespace orvek::video_detail {
 
@@ -28,11 +30,6 @@ std::string AvText(int code) {
   return buf;
 }
 
-struct Failure {
-  VideoError error = VideoError::None;
-  const char* message = "";
-};
-
 // Errors of opening the file and reading its header:
 //   ENOMEM                                   -> out of memory
 //   ENOENT, EACCES, EPERM, EISDIR, ENOTDIR,
@@ -41,94 +38,21 @@ struct Failure {
 //   EIO, end of file inside the header       -> the file could not be read to its end
 //   anything else (unknown format, invalid data, no demuxer, unsupported feature)
 //                                            -> the file couldn't be read
-Failure MapOpenError(int code) {
-  if (code == AVERROR(ENOMEM)) return {VideoError::NoMemory, kVideoMsgNoMemory};
+ErrorCode OpenErrorCode(int code) {
+  if (code == AVERROR(ENOMEM)) return ErrorCode::VideoNoMemory;
   for (int e : {ENOENT, EACCES, EPERM, EISDIR, ENOTDIR, ENAMETOOLONG, ELOOP, EMFILE, ENFILE, ENXIO,
                 ENODEV, EBUSY}) {
-    if (code == AVERROR(e)) return {VideoError::OpenError, kVideoMsgOpenError};
+    if (code == AVERROR(e)) return ErrorCode::VideoOpenError;
   }
-  if (code == AVERROR(EIO) || code == AVERROR_EOF) {
-    return {VideoError::ReadError, kVideoMsgReadError};
-  }
-  return {VideoError::BadFormat, kVideoMsgBadFormat};
+  if (code == AVERROR(EIO) || code == AVERROR_EOF) return ErrorCode::VideoReadError;
+  return ErrorCode::VideoBadFormat;
 }
 
 void QuietLibraries() {
-  // The conversion reports its own errors; FFmpeg's console chatter would only duplicate
+  // The reading reports its own errors; FFmpeg's console chatter would only duplicate
   // them on the command line's stderr.
   static std::once_flag once;
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
-
-// Owner of every FFmpeg object of one reading.
-struct Decoder {
-  AVFormatContext* format = nullptr;
-  AVCodecContext* codec = nullptr;
-  AVPacket* packet = nullptr;
-  AVFrame* frame = nullptr;
-  SwsContext* sws = nullptr;
-  int stream = -1;
-
-  ~Decoder() {
-    sws_freeContext(sws);
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&codec);
-    avformat_close_input(&format);
-  }
-};
-
-// Opens the container and finds its first video stream (attached cover pictures aside).
-// On failure fills error, message and detail and returns false.
-bool OpenContainer(const std::string& path, Decoder& d, VideoError& error, std::string& message,
-                   std::string& detail) {
-  int rc = avformat_open_input(&d.format, path.c_str(), nullptr, nullptr);
-  if (rc >= 0) rc = avformat_find_stream_info(d.format, nullptr);
-  if (rc < 0) {
-    const Failure f = MapOpenError(rc);
-    error = f.error;
-    message = f.message;
-    detail = path + ": " + AvText(rc);
-    return false;
-  }
-  for (unsigned i = 0; i < d.format->nb_streams; ++i) {
-    const AVStream* s = d.format->streams[i];
-    if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-        (s->disposition & AV_DISPOSITION_ATTACHED_PIC) == 0) {
-      d.stream = static_cast<int>(i);
-      break;
-    }
-  }
-  if (d.stream < 0) {
-    error = VideoError::NoVideo;
-    message = path + ": the file holds no video stream";
-    detail = message;
-    return false;
-  }
-  d.packet = av_packet_alloc();
-  d.frame = av_frame_alloc();
-  if (d.packet == nullptr || d.frame == nullptr) {
-    error = VideoError::NoMemory;
-    message = kVideoMsgNoMemory;
-    detail = path + ": no memory for a packet";
-    return false;
-  }
-  return true;
-}
-
-// The video stream's packets, counted by a reading pass over a second opening of the file.
-int64_t CountPackets(const std::string& path) {
-  Decoder d;
-  VideoError error = VideoError::None;
-  std::string message;
-  std::string detail;
-  if (!OpenContainer(path, d, error, message, detail)) return 0;
-  int64_t count = 0;
-  while (av_read_frame(d.format, d.packet) >= 0) {
-    if (d.packet->stream_index == d.stream) ++count;
-    av_packet_unref(d.packet);
-  }
-  return count;
 }
 
 bool IsPlainGrey(const AVPixFmtDescriptor* desc) {
@@ -137,228 +61,307 @@ bool IsPlainGrey(const AVPixFmtDescriptor* desc) {
                          AV_PIX_FMT_FLAG_HWACCEL)) == 0;
 }
 
-// Converts and writes decoded frames.
-class FrameWriter {
- public:
-  FrameWriter(const std::string& path, VideoFormat format, Decoder& d, FrameOutput& out,
-              const VideoResult& result)
-      : m_path(path), m_orv(format == VideoFormat::Orv), m_d(d), m_out(out), m_result(result) {}
-  ~FrameWriter() { av_freep(&m_bgr[0]); }
+// The recording's start from the container's metadata ("creation_time", or the "date" of an
+// AVI's INFO list), when it reads as an ISO date and time. Taken as UTC.
+std::optional<UtcTime> CreationTime(const AVFormatContext* format, const AVStream* stream) {
+  for (const AVDictionary* dict : {format->metadata, stream->metadata}) {
+    for (const char* key : {"creation_time", "date"}) {
+      const AVDictionaryEntry* e = av_dict_get(dict, key, nullptr, 0);
+      if (e == nullptr) continue;
+      if (const Result<UtcTime> t = ParseIsoTime(e->value)) return *t;
+    }
+  }
+  return std::nullopt;
+}
 
-  // Writes d.frame. False when the conversion must stop (stopped by the user, or a
-  // failure described by error/message/detail).
-  bool Write(const AVFrame* f) {
+// Owner of every FFmpeg object of one reading.
+struct Context {
+  AVFormatContext* format = nullptr;
+  AVCodecContext* codec = nullptr;
+  AVPacket* packet = nullptr;
+  AVFrame* frame = nullptr;
+  SwsContext* sws = nullptr;
+  int stream = -1;
+
+  Context() = default;
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+  ~Context() {
+    sws_freeContext(sws);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+  }
+
+  // Opens the container and finds its first video stream (attached cover pictures aside).
+  Result<void> OpenContainer(const std::string& path) {
+    int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
+    if (rc >= 0) rc = avformat_find_stream_info(format, nullptr);
+    if (rc < 0) return Unexpected(Error(OpenErrorCode(rc)).Path(path).Detail(AvText(rc)));
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+      const AVStream* s = format->streams[i];
+      if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+          (s->disposition & AV_DISPOSITION_ATTACHED_PIC) == 0) {
+        stream = static_cast<int>(i);
+        break;
+      }
+    }
+    if (stream < 0) return Unexpected(Error(ErrorCode::VideoNoStream).Path(path));
+    packet = av_packet_alloc();
+    frame = av_frame_alloc();
+    if (packet == nullptr || frame == nullptr)
+      return Unexpected(Error(ErrorCode::VideoNoMemory).Path(path));
+    return {};
+  }
+};
+
+// Turns presentation times into frame numbers: (time - stream start) x frame rate, rounded.
+class Numbering {
+ public:
+  explicit Numbering(const AVStream* s)
+      : m_timeBase(s->time_base),
+        m_start(s->start_time != AV_NOPTS_VALUE ? s->start_time : 0),
+        m_rate(s->r_frame_rate.num > 0 && s->r_frame_rate.den > 0 ? s->r_frame_rate
+                                                                  : s->avg_frame_rate) {}
+
+  // The number of the frame at `ts`; frames without a time, or whose time would not move
+  // forward, take the number after the last one.
+  int64_t Number(int64_t ts) {
+    int64_t n = m_last + 1;
+    if (ts != AV_NOPTS_VALUE && m_rate.num > 0 && m_rate.den > 0) {
+      const int64_t byTime = av_rescale_q(ts - m_start, m_timeBase, av_inv_q(m_rate));
+      if (byTime > m_last) n = byTime;
+    }
+    m_last = n;
+    return n;
+  }
+  // Seconds from the stream's start to `ts`.
+  double Seconds(int64_t ts) const {
+    return static_cast<double>(ts - m_start) * av_q2d(m_timeBase);
+  }
+  int64_t Last() const { return m_last; }
+
+ private:
+  AVRational m_timeBase;
+  int64_t m_start;
+  AVRational m_rate;
+  int64_t m_last = -1;
+};
+
+// The frames of the stream, counted by a reading pass over a second opening of the file:
+// the highest number its packets' times give, plus one.
+int64_t CountFrames(const std::string& path) {
+  Context c;
+  if (!c.OpenContainer(path)) return 0;
+  Numbering numbering(c.format->streams[c.stream]);
+  while (av_read_frame(c.format, c.packet) >= 0) {
+    if (c.packet->stream_index == c.stream && c.packet->size > 0)
+      numbering.Number(c.packet->pts != AV_NOPTS_VALUE ? c.packet->pts : c.packet->dts);
+    av_packet_unref(c.packet);
+  }
+  return numbering.Last() + 1;
+}
+
+class FfmpegDecoder : public VideoDecoder {
+ public:
+  explicit FfmpegDecoder(std::string path) : m_path(std::move(path)) {}
+  ~FfmpegDecoder() override { av_freep(&m_bgr[0]); }
+
+  Result<void> Open() {
+    if (Result<void> r = m_c.OpenContainer(m_path); !r) return r;
+    const AVStream* stream = m_c.format->streams[m_c.stream];
+    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (decoder == nullptr) {
+      return Unexpected(Error(ErrorCode::VideoBadFormat)
+                            .Path(m_path)
+                            .Detail(avcodec_get_name(stream->codecpar->codec_id)));
+    }
+    m_c.codec = avcodec_alloc_context3(decoder);
+    if (m_c.codec == nullptr) return Unexpected(Error(ErrorCode::VideoNoMemory).Path(m_path));
+    int rc = avcodec_parameters_to_context(m_c.codec, stream->codecpar);
+    if (rc >= 0) rc = avcodec_open2(m_c.codec, decoder, nullptr);
+    if (rc < 0) return Unexpected(Error(OpenErrorCode(rc)).Path(m_path).Detail(AvText(rc)));
+    m_numbering.emplace(stream);
+    m_creation = CreationTime(m_c.format, stream);
+    // The container's frame count when it declares one (AVI always does, dropped frames
+    // included), else the frames counted by a first pass.
+    m_total = stream->nb_frames > 0 ? stream->nb_frames : CountFrames(m_path);
+    return {};
+  }
+
+  int64_t Total() const override { return std::max(m_total, m_numbering->Last() + 1); }
+  int32_t DeclaredWidth() const override { return m_c.codec->width; }
+  int32_t DeclaredHeight() const override { return m_c.codec->height; }
+
+  Result<bool> Next(DecodedFrame& out, Decoding decoding, int64_t first) override {
+    while (true) {
+      int rc = avcodec_receive_frame(m_c.codec, m_c.frame);
+      if (rc == 0) {
+        const int64_t ts = m_c.frame->best_effort_timestamp;
+        const int64_t number = m_numbering->Number(ts);
+        if (number < first) {
+          av_frame_unref(m_c.frame);
+          continue;
+        }
+        Result<void> made = Convert(m_c.frame, number, decoding, out);
+        av_frame_unref(m_c.frame);
+        if (!made) return Unexpected(made.error());
+        out.number = number;
+        out.time = TimeAt(ts);
+        if (decoding == Decoding::Values) out.values.Time = out.time;
+        return true;
+      }
+      if (rc == AVERROR_EOF) return false;
+      if (rc != AVERROR(EAGAIN)) return Unexpected(DecodeFailure(m_numbering->Last() + 1, rc));
+      if (m_draining) return false;  // after the flush the decoder has nothing more
+      if (Result<void> fed = Feed(); !fed) return Unexpected(fed.error());
+    }
+  }
+
+ private:
+  Error DecodeFailure(int64_t number, int code) const {
+    return Error(code == AVERROR(ENOMEM) ? ErrorCode::VideoNoMemory : ErrorCode::VideoDecode)
+        .Path(m_path)
+        .Values({double(number)})
+        .Detail(AvText(code));
+  }
+
+  // Sends the next packet of the stream to the decoder (or the flush at the end).
+  Result<void> Feed() {
+    while (true) {
+      int rc = av_read_frame(m_c.format, m_c.packet);
+      if (rc == AVERROR_EOF) {
+        m_draining = true;
+        avcodec_send_packet(m_c.codec, nullptr);
+        return {};
+      }
+      if (rc < 0) {
+        return Unexpected(
+            Error(rc == AVERROR(ENOMEM) ? ErrorCode::VideoNoMemory : ErrorCode::VideoReadError)
+                .Path(m_path)
+                .Detail(AvText(rc)));
+      }
+      // An empty chunk is a frame the capture program dropped: its number stays unused.
+      if (m_c.packet->stream_index != m_c.stream || m_c.packet->size == 0) {
+        av_packet_unref(m_c.packet);
+        continue;
+      }
+      // The demuxer marks a packet it could not read in full: the file ends inside it.
+      const bool cut = (m_c.packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
+      const int64_t ts = m_c.packet->pts != AV_NOPTS_VALUE ? m_c.packet->pts : m_c.packet->dts;
+      rc = avcodec_send_packet(m_c.codec, m_c.packet);
+      av_packet_unref(m_c.packet);
+      if (rc >= 0) return {};
+      if (cut) {
+        return Unexpected(
+            Error(ErrorCode::VideoReadError).Path(m_path).Detail(AvText(AVERROR(EIO))));
+      }
+      if (rc == AVERROR(ENOMEM)) return Unexpected(DecodeFailure(0, rc));
+      // A packet the decoder refuses: that frame is missing, the next ones follow.
+      warnings.push_back(DecodeFailure(m_numbering->Number(ts), rc));
+    }
+  }
+
+  std::optional<FrameTime> TimeAt(int64_t ts) const {
+    if (!m_creation || ts == AV_NOPTS_VALUE) return std::nullopt;
+    const Result<UtcTime> t = AddSeconds(*m_creation, m_numbering->Seconds(ts));
+    if (!t) return std::nullopt;
+    FrameTime f;
+    f.utc = *t;
+    f.source = TimeSource::Avi;
+    return f;
+  }
+
+  Result<void> Convert(const AVFrame* f, int64_t number, Decoding decoding, DecodedFrame& out) {
     const int w = f->width;
     const int h = f->height;
     const auto pixFormat = static_cast<AVPixelFormat>(f->format);
     const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(pixFormat);
     if (w <= 0 || h <= 0 || desc == nullptr || static_cast<int64_t>(w) * h > kMaxPixels) {
-      Fail(VideoError::DecodeError, "a decoded frame of " + std::to_string(w) + " x " +
-                                        std::to_string(h) + " pixels cannot be converted");
-      return false;
+      return Unexpected(Error(ErrorCode::VideoDecode)
+                            .Path(m_path)
+                            .Values({double(number), double(w), double(h)}));
     }
-    if (m_orv && IsPlainGrey(desc)) return WriteGreyOrv(f, desc);
-    if (!ToBgr(f, pixFormat)) return false;
-    if (!m_orv) return m_out.WriteBmp(m_raster);
-    // Colour to ORV: the sum of B, G and R, the value the BMP reader gives for this frame.
-    if (m_frame.Width() != w || m_frame.Height() != h) m_frame.Allocate(w, h);
+    if (decoding == Decoding::Values && IsPlainGrey(desc)) {
+      // Grey frames: each sample as decoded, at its own depth (8 to 16 bits).
+      OTrame& frame = out.values;
+      if (frame.Width() != w || frame.Height() != h) frame.AllocateUninitialized(w, h);
+      m_line.resize(static_cast<size_t>(w));
+      for (int y = 0; y < h; ++y) {
+        av_read_image_line2(m_line.data(), const_cast<const uint8_t**>(f->data), f->linesize, desc,
+                            0, y, 0, w, 0, 4);
+        for (int x = 0; x < w; ++x) frame.Px(x, y) = static_cast<Extended>(m_line[x]);
+      }
+      return {};
+    }
+    Raster& raster = decoding == Decoding::Bgr ? out.bgr : m_raster;
+    if (Result<void> r = ToBgr(f, pixFormat, number, raster); !r) return r;
+    if (decoding == Decoding::Bgr) return {};
+    // Colour to values: the sum of B, G and R, the value the BMP reader gives for this frame.
+    OTrame& frame = out.values;
+    if (frame.Width() != w || frame.Height() != h) frame.AllocateUninitialized(w, h);
     for (int y = 0; y < h; ++y) {
-      const uint8_t* row = m_raster.Row(y);
+      const uint8_t* row = raster.Row(y);
       for (int x = 0; x < w; ++x) {
-        m_frame.Px(x, y) = static_cast<Extended>(row[3 * x] + row[3 * x + 1] + row[3 * x + 2]);
+        frame.Px(x, y) = static_cast<Extended>(row[3 * x] + row[3 * x + 1] + row[3 * x + 2]);
       }
     }
-    return m_out.WriteOrv(m_frame);
+    return {};
   }
 
-  VideoError error = VideoError::None;
-  std::string message;
-  std::string detail;
-
- private:
-  void Fail(VideoError e, const std::string& text) {
-    error = e;
-    detail = m_path + ": frame " + std::to_string(m_result.framesRead) + ": " + text;
-    message = e == VideoError::NoMemory ? std::string(kVideoMsgNoMemory) : detail;
-  }
-
-  bool ToBgr(const AVFrame* f, AVPixelFormat pixFormat) {
+  Result<void> ToBgr(const AVFrame* f, AVPixelFormat pixFormat, int64_t number, Raster& raster) {
     const int w = f->width;
     const int h = f->height;
-    m_d.sws = sws_getCachedContext(m_d.sws, w, h, pixFormat, w, h, AV_PIX_FMT_BGR24,
+    m_c.sws = sws_getCachedContext(m_c.sws, w, h, pixFormat, w, h, AV_PIX_FMT_BGR24,
                                    SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
                                    nullptr, nullptr);
-    if (m_d.sws == nullptr) {
-      Fail(VideoError::DecodeError, std::string("no conversion from ") +
-                                        av_get_pix_fmt_name(pixFormat) + " to B, G, R bytes");
-      return false;
+    if (m_c.sws == nullptr) {
+      return Unexpected(Error(ErrorCode::VideoDecode)
+                            .Path(m_path)
+                            .Values({double(number)})
+                            .Detail(av_get_pix_fmt_name(pixFormat)));
     }
     if (w != m_bgrWidth || h != m_bgrHeight) {
       av_freep(&m_bgr[0]);
       // An aligned picture for the scaler, copied row by row into the packed raster.
       if (av_image_alloc(m_bgr, m_bgrLines, w, h, AV_PIX_FMT_BGR24, 64) < 0) {
         m_bgrWidth = m_bgrHeight = 0;
-        Fail(VideoError::NoMemory, "no memory for a frame");
-        return false;
+        return Unexpected(Error(ErrorCode::VideoNoMemory).Path(m_path));
       }
       m_bgrWidth = w;
       m_bgrHeight = h;
-      m_raster = Raster(w, h);
     }
-    sws_scale(m_d.sws, f->data, f->linesize, 0, h, m_bgr, m_bgrLines);
+    if (raster.width != w || raster.height != h) raster = Raster(w, h);
+    sws_scale(m_c.sws, f->data, f->linesize, 0, h, m_bgr, m_bgrLines);
     for (int y = 0; y < h; ++y) {
-      std::memcpy(m_raster.Row(y), m_bgr[0] + static_cast<ptrdiff_t>(y) * m_bgrLines[0],
+      std::memcpy(raster.Row(y), m_bgr[0] + static_cast<ptrdiff_t>(y) * m_bgrLines[0],
                   static_cast<size_t>(w) * 3);
     }
-    return true;
-  }
-
-  // Grey frames to ORV: each sample as decoded, at its own depth (8 to 16 bits).
-  bool WriteGreyOrv(const AVFrame* f, const AVPixFmtDescriptor* desc) {
-    const int w = f->width;
-    const int h = f->height;
-    if (m_frame.Width() != w || m_frame.Height() != h) m_frame.Allocate(w, h);
-    m_line.resize(static_cast<size_t>(w));
-    for (int y = 0; y < h; ++y) {
-      av_read_image_line2(m_line.data(), const_cast<const uint8_t**>(f->data), f->linesize, desc, 0,
-                          y, 0, w, 0, 4);
-      for (int x = 0; x < w; ++x) m_frame.Px(x, y) = static_cast<Extended>(m_line[x]);
-    }
-    return m_out.WriteOrv(m_frame);
+    return {};
   }
 
   std::string m_path;
-  bool m_orv;
-  Decoder& m_d;
-  FrameOutput& m_out;
-  const VideoResult& m_result;
+  Context m_c;
+  std::optional<Numbering> m_numbering;
+  std::optional<UtcTime> m_creation;
+  int64_t m_total = 0;
+  bool m_draining = false;
   uint8_t* m_bgr[4] = {};
   int m_bgrLines[4] = {};
   int m_bgrWidth = 0;
   int m_bgrHeight = 0;
   Raster m_raster;
-  OTrame m_frame;
   std::vector<uint32_t> m_line;
 };
 
 }  // namespace
 
-void ConvertWithFfmpeg(const std::string& path, VideoFormat format, FrameOutput& out,
-                       VideoResult& result) {
+Result<std::unique_ptr<VideoDecoder>> OpenFfmpegDecoder(const std::string& path) {
   QuietLibraries();
-  Decoder d;
-  VideoError error = VideoError::None;
-  std::string message;
-  std::string detail;
-  if (!OpenContainer(path, d, error, message, detail)) {
-    out.Finish(error, message, detail);
-    return;
-  }
-  const AVStream* stream = d.format->streams[d.stream];
-  const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
-  if (decoder == nullptr) {
-    out.Finish(VideoError::BadFormat, kVideoMsgBadFormat,
-               path + ": no decoder for the codec " + avcodec_get_name(stream->codecpar->codec_id));
-    return;
-  }
-  d.codec = avcodec_alloc_context3(decoder);
-  if (d.codec == nullptr) {
-    out.Finish(VideoError::NoMemory, kVideoMsgNoMemory, path + ": no memory for the decoder");
-    return;
-  }
-  int rc = avcodec_parameters_to_context(d.codec, stream->codecpar);
-  if (rc >= 0) rc = avcodec_open2(d.codec, decoder, nullptr);
-  if (rc < 0) {
-    const Failure f = MapOpenError(rc);
-    out.Finish(f.error, f.message, path + ": cannot open the decoder: " + AvText(rc));
-    return;
-  }
-
-  // The container's frame count when it declares one (AVI always does), else the packets
-  // of the stream counted by a first pass.
-  const int64_t total = stream->nb_frames > 0 ? stream->nb_frames : CountPackets(path);
-  if (!out.Begin(total)) {
-    out.Finish(VideoError::None, {}, {});
-    return;
-  }
-
-  FrameWriter writer(path, format, d, out, result);
-  const auto frameText = [&] { return path + ": frame " + std::to_string(result.framesRead); };
-  // A packet or frame the decoder refused ends the conversion; the frames before it stay.
-  const auto decodeFailure = [&](int code) {
-    detail = frameText() + ": " + AvText(code);
-    if (code == AVERROR(ENOMEM)) {
-      error = VideoError::NoMemory;
-      message = kVideoMsgNoMemory;
-    } else {
-      error = VideoError::DecodeError;
-      message = frameText() + " could not be decoded (" + AvText(code) + ")";
-    }
-  };
-
-  bool draining = false;
-  bool stop = false;
-  while (!stop) {
-    if (!draining) {
-      rc = av_read_frame(d.format, d.packet);
-      if (rc == AVERROR_EOF) {
-        draining = true;
-        rc = avcodec_send_packet(d.codec, nullptr);
-      } else if (rc < 0) {
-        error = rc == AVERROR(ENOMEM) ? VideoError::NoMemory : VideoError::ReadError;
-        message = error == VideoError::NoMemory ? kVideoMsgNoMemory : kVideoMsgReadError;
-        detail = frameText() + ": " + AvText(rc);
-        break;
-      } else if (d.packet->stream_index != d.stream) {
-        av_packet_unref(d.packet);
-        continue;
-      } else {
-        // The demuxer marks a packet it could not read in full: the file ends inside it.
-        const bool cut = (d.packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
-        rc = avcodec_send_packet(d.codec, d.packet);
-        av_packet_unref(d.packet);
-        if (cut && rc < 0) {
-          error = VideoError::ReadError;
-          message = kVideoMsgReadError;
-          detail = frameText() + " is cut short";
-          break;
-        }
-      }
-      // Every frame ready was taken below, so the decoder never answers EAGAIN here.
-      if (rc < 0) {
-        decodeFailure(rc);
-        break;
-      }
-    }
-    // Every frame the decoder has ready.
-    while (true) {
-      rc = avcodec_receive_frame(d.codec, d.frame);
-      if (rc == AVERROR(EAGAIN)) break;
-      if (rc == AVERROR_EOF) {
-        stop = true;
-        break;
-      }
-      if (rc < 0) {
-        decodeFailure(rc);
-        stop = true;
-        break;
-      }
-      const bool goOn = writer.Write(d.frame);
-      av_frame_unref(d.frame);
-      if (!goOn) {
-        if (writer.error != VideoError::None) {
-          error = writer.error;
-          message = writer.message;
-          detail = writer.detail;
-        }
-        stop = true;
-        break;
-      }
-    }
-    // After the flush the decoder ends with EOF; an EAGAIN there would mean nothing more.
-    if (draining) break;
-  }
-  out.Finish(error, message, detail);
+  auto decoder = std::make_unique<FfmpegDecoder>(path);
+  if (Result<void> r = decoder->Open(); !r) return Unexpected(r.error());
+  return std::unique_ptr<VideoDecoder>(std::move(decoder));
 }
 
 }  // namespace orvek::video_detail

@@ -1,14 +1,16 @@
 #include "series/VideoImport.h"
 
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "core/BmpWriter.h"
-#include "series/VideoFrameOutput.h"
+#include "series/VideoDecoder.h"
 
 namespace orvek {
 
@@ -23,181 +25,240 @@ std::string ProgressText(int64_t done, int64_t total) {
   return std::to_string(done) + "/" + std::to_string(total);
 }
 
-namespace video_detail {
-
-bool FrameOutput::Begin(int64_t total) {
-  m_result.total = total;
-  if (!m_progress.Step(0, total, ProgressText(0, total))) m_cancelled = true;
-  return !m_cancelled;
-}
-
-bool FrameOutput::Written(const Status& status, const std::string& name) {
-  if (status) {
-    ++m_result.framesWritten;
-    m_result.files.push_back(name);
-  } else {
-    ++m_result.failedWrites;
-    if (m_firstWriteError.empty()) m_firstWriteError = status.message;
-    m_progress.Warning(status.message);
-  }
-  ++m_result.framesRead;
-  const int64_t done = m_result.framesRead;
-  if (!m_progress.Step(done, m_result.total, ProgressText(done, m_result.total))) {
-    m_cancelled = true;
-  }
-  return !m_cancelled;
-}
-
-bool FrameOutput::WriteBmp(const Raster& raster) {
-  const std::string name = FrameFileName(m_baseName, m_result.framesRead, ".bmp");
-  return Written(WriteBmp24(name, raster), name);
-}
-
-bool FrameOutput::WriteOrv(const OTrame& frame) {
-  const std::string name = FrameFileName(m_baseName, m_result.framesRead, ".orv");
-  return Written(frame.SaveOrv(0, 0, frame.LastX, frame.LastY, name), name);
-}
-
-void FrameOutput::Finish(VideoError error, const std::string& message, const std::string& detail) {
-  VideoResult& r = m_result;
-  r.ok = r.framesWritten > 0;
-  if (error != VideoError::None) {
-    r.error = error;
-    r.message = message;
-    r.detail = detail;
-  } else if (m_cancelled) {
-    r.error = VideoError::Cancelled;
-    r.message = "Stopped after " + std::to_string(r.framesRead) + " of " + std::to_string(r.total) +
-                " frame(s)";
-  } else if (r.framesRead == 0) {
-    r.error = VideoError::NoFrame;
-    r.message = message.empty() ? "The video holds no frame that could be decoded" : message;
-    r.detail = detail;
-  } else if (r.failedWrites > 0) {
-    r.error = VideoError::WriteFailures;
-    r.message = std::to_string(r.failedWrites) + " of " + std::to_string(r.framesRead) +
-                " frame(s) could not be written";
-    r.detail = m_firstWriteError;
-  }
-}
-
-}  // namespace video_detail
-
 namespace {
 
-using video_detail::FrameOutput;
+using video_detail::DecodedFrame;
+using video_detail::Decoding;
+using video_detail::VideoDecoder;
 
-uint8_t ToByte(uint16_t v, int depth) {
-  // The most significant 8 bits of the declared depth; values beyond it saturate.
-  const unsigned shifted = depth > 8 ? static_cast<unsigned>(v) >> (depth - 8) : v;
-  return static_cast<uint8_t>(std::min(shifted, 255u));
+VideoError KindOf(ErrorCode code) {
+  switch (code) {
+    case ErrorCode::None: return VideoError::None;
+    case ErrorCode::VideoBadFormat: return VideoError::BadFormat;
+    case ErrorCode::VideoNoMemory: return VideoError::NoMemory;
+    case ErrorCode::VideoOpenError:
+    case ErrorCode::FileOpen: return VideoError::OpenError;
+    case ErrorCode::SerBadHeader:
+    case ErrorCode::SerTruncated:
+    case ErrorCode::SerTrailerShort: return VideoError::MalformedSer;
+    case ErrorCode::VideoNoStream: return VideoError::NoVideo;
+    case ErrorCode::VideoNoFrame: return VideoError::NoFrame;
+    case ErrorCode::VideoDecode:
+    case ErrorCode::FitsNotLossless: return VideoError::DecodeError;
+    case ErrorCode::VideoWriteFailures: return VideoError::WriteFailures;
+    case ErrorCode::VideoStopped: return VideoError::Cancelled;
+    case ErrorCode::FileExists: return VideoError::OutputExists;
+    default: return VideoError::ReadError;
+  }
 }
 
-void ConvertSer(const std::string& path, const VideoOptions& options, FrameOutput& out) {
-  SerReader reader;
-  if (Status s = reader.Open(path, options.serByteOrder); !s) {
-    out.Finish(VideoError::MalformedSer, s.message, s.message);
-    return;
+// Writes `bytes` as a new file `path`. An existing file is refused (FileExists), or with
+// `replace` the bytes go to a new temporary file beside it that is then renamed over it. A
+// file left half-written by a failure is removed (it is ours: it did not exist before).
+Status WriteFrameFile(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
+  std::string target = path;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (replace) {
+      target = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+    }
+    fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST || !replace) break;
   }
-  const SerHeader& h = reader.Header();
-  if (h.frameCount == 0) {
-    const std::string text = path + ": the SER video holds no frame (FrameCount = 0)";
-    out.Finish(VideoError::NoFrame, text, text);
-    return;
+  if (fd < 0) {
+    const int err = errno;
+    if (err == EEXIST) return Status::Fail(Error(ErrorCode::FileExists).Path(path));
+    return Status::Fail(Error(ErrorCode::FileWrite).Path(path).Detail(std::strerror(err)));
   }
-  const bool orv =
-      options.format == VideoFormat::Orv || (options.format == VideoFormat::Auto && h.depth > 8);
-  std::vector<uint16_t> samples;
-  Raster raster;
-  OTrame frame;
-  if (orv) {
-    frame.Allocate(h.width, h.height);
-  } else {
-    raster = Raster(h.width, h.height);
+  size_t done = 0;
+  int err = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      err = put < 0 ? errno : EIO;
+      break;
+    }
+    done += static_cast<size_t>(put);
   }
-  if (!out.Begin(h.frameCount)) {
-    out.Finish(VideoError::None, {}, {});
-    return;
+  if (close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && replace && std::rename(target.c_str(), path.c_str()) != 0) err = errno;
+  if (err != 0) {
+    unlink(target.c_str());
+    if (err == ENOSPC) return Status::Fail(Error(ErrorCode::DiskFull).Path(path));
+    return Status::Fail(Error(ErrorCode::FileWrite).Path(path).Detail(std::strerror(err)));
   }
-  const bool bgr = h.colorId == static_cast<int32_t>(SerColorId::Bgr);
-  for (int64_t k = 0; k < h.frameCount; ++k) {
-    if (Status s = reader.ReadFrame(k, samples); !s) {
-      out.Finish(VideoError::ReadError, kVideoMsgReadError, s.message);
+  return Status::Ok();
+}
+
+// The first frame file of numbers 0 .. total - 1 that is already in the folder, found by
+// listing the folder once (a damaged header may declare billions of frames); empty when none.
+std::string FirstExisting(const std::string& baseName, const std::string& extension,
+                          int64_t total) {
+  namespace fs = std::filesystem;
+  const size_t slash = baseName.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : baseName.substr(0, slash + 1);
+  const std::string prefix = slash == std::string::npos ? baseName : baseName.substr(slash + 1);
+  std::error_code ec;
+  fs::directory_iterator it(folder.empty() ? "/" : folder, ec);
+  int64_t first = -1;
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() < prefix.size() + 4 + extension.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+      continue;
+    const std::string digits =
+        name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+    if (digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const int64_t n = std::stoll(digits);
+    // Only the name the conversion would give frame n (no other spelling of the number).
+    if (n < total && FrameFileName(prefix, n, extension) == name && (first < 0 || n < first))
+      first = n;
+  }
+  return first < 0 ? std::string() : FrameFileName(baseName, first, extension);
+}
+
+class Conversion {
+ public:
+  Conversion(const std::string& path, const std::string& baseName, const VideoOptions& options,
+             VideoProgress& progress, VideoResult& result)
+      : m_path(path), m_baseName(baseName), m_options(options), m_progress(progress), m_r(result) {}
+
+  void Run() {
+    Result<std::unique_ptr<VideoDecoder>> opened =
+        video_detail::OpenVideoDecoder(m_path, m_options.serByteOrder);
+    if (!opened) return Finish(opened.error());
+    VideoDecoder& decoder = **opened;
+    ChooseFormat(decoder);
+    m_r.total = decoder.Total();
+    if (m_r.total == 0) return Finish(Error(ErrorCode::VideoNoFrame).Path(m_path));
+    if (!m_options.overwrite) {
+      const std::string there = FirstExisting(m_baseName, m_extension, m_r.total);
+      if (!there.empty()) return Finish(Error(ErrorCode::FileExists).Path(there));
+    }
+    if (!Step(0, decoder)) return Finish({});
+
+    DecodedFrame frame;
+    int64_t expected = 0;  // the number the next frame should have
+    while (!m_stopped) {
+      const Result<bool> next = decoder.Next(frame, m_decoding, 0);
+      for (const Error& w : decoder.warnings) Missing(w);
+      decoder.warnings.clear();
+      if (!next) return Finish(next.error());
+      if (!*next) break;
+      for (int64_t k = expected; k < frame.number && !m_stopped; ++k) {
+        MissingNumber(k, decoder);
+      }
+      if (m_stopped) break;
+      ++m_r.framesRead;
+      Write(frame);
+      expected = frame.number + 1;
+      Step(expected, decoder);
+    }
+    // Frames the container counts after the last one it gave.
+    for (int64_t k = expected; k < decoder.Total() && !m_stopped; ++k) MissingNumber(k, decoder);
+    Finish({});
+  }
+
+ private:
+  void ChooseFormat(const VideoDecoder& decoder) {
+    VideoFormat f = m_options.format;
+    if (f == VideoFormat::Auto) f = decoder.DeepSamples() ? VideoFormat::Orv : VideoFormat::Bmp;
+    m_format = f;
+    m_decoding = f == VideoFormat::Bmp ? Decoding::Bgr : Decoding::Values;
+    m_extension = f == VideoFormat::Bmp ? ".bmp" : f == VideoFormat::Orv ? ".orv" : ".fits";
+  }
+
+  bool Step(int64_t done, const VideoDecoder& decoder) {
+    m_r.total = std::max(m_r.total, decoder.Total());
+    if (!m_progress.Step(done, m_r.total, ProgressText(done, m_r.total))) m_stopped = true;
+    return !m_stopped;
+  }
+
+  // A frame the decoder could not give (VideoDecode, v1 = its number).
+  void Missing(const Error& problem) {
+    const auto number = static_cast<int64_t>(problem.values.empty() ? -1 : problem.values[0]);
+    m_r.missing.push_back(number);
+    m_progress.Warning(problem);
+  }
+
+  void MissingNumber(int64_t number, const VideoDecoder& decoder) {
+    if (std::find(m_r.missing.begin(), m_r.missing.end(), number) == m_r.missing.end()) {
+      m_r.missing.push_back(number);
+      m_progress.Warning(Error(ErrorCode::VideoFrameMissing)
+                             .Path(m_path)
+                             .Values({double(number), double(decoder.Total())}));
+    }
+    Step(number + 1, decoder);
+  }
+
+  void Write(DecodedFrame& frame) {
+    const std::string name = FrameFileName(m_baseName, frame.number, m_extension);
+    Status written;
+    if (m_format == VideoFormat::Bmp) {
+      written = WriteFrameFile(name, EncodeBmp24(frame.bgr), m_options.overwrite);
+    } else if (m_format == VideoFormat::Orv) {
+      const OTrame& v = frame.values;
+      written = WriteFrameFile(name, v.EncodeOrv(0, 0, v.LastX, v.LastY), m_options.overwrite);
+    } else {
+      Result<std::vector<uint8_t>> bytes = frame.values.EncodeLosslessFits();
+      written = bytes ? WriteFrameFile(name, *bytes, m_options.overwrite)
+                      : Status::Fail(Error(bytes.error()).Path(name));
+    }
+    if (written) {
+      ++m_r.framesWritten;
+      m_r.files.push_back(name);
       return;
     }
-    const uint16_t* p = samples.data();
-    bool goOn = true;
-    if (orv) {
-      // Mono and Bayer: the raw sample (no debayering, measurements want the sensor's
-      // values); colour: the sum of the three samples, as the BMP reader sums B, G and R.
-      for (int32_t y = 0; y < h.height; ++y) {
-        for (int32_t x = 0; x < h.width; ++x) {
-          const uint16_t* s = p + (static_cast<size_t>(y) * h.width + x) * h.planes;
-          frame.Px(x, y) = h.planes == 3 ? static_cast<Extended>(s[0] + s[1] + s[2])
-                                         : static_cast<Extended>(s[0]);
-        }
-      }
-      goOn = out.WriteOrv(frame);
-    } else {
-      for (int32_t y = 0; y < h.height; ++y) {
-        uint8_t* row = raster.Row(y);
-        for (int32_t x = 0; x < h.width; ++x) {
-          const uint16_t* s = p + (static_cast<size_t>(y) * h.width + x) * h.planes;
-          uint8_t* d = row + 3 * x;
-          if (h.planes == 3) {
-            // Raster bytes are B, G, R; SER RGB stores R first, BGR stores B first.
-            d[0] = ToByte(bgr ? s[0] : s[2], h.depth);
-            d[1] = ToByte(s[1], h.depth);
-            d[2] = ToByte(bgr ? s[2] : s[0], h.depth);
-          } else {
-            d[0] = d[1] = d[2] = ToByte(s[0], h.depth);
-          }
-        }
-      }
-      goOn = out.WriteBmp(raster);
-    }
-    if (!goOn) break;
+    ++m_r.failedWrites;
+    if (m_firstWriteFailure.code == ErrorCode::None) m_firstWriteFailure = written.error;
+    m_progress.Warning(written.error);
   }
-  out.Finish(VideoError::None, {}, {});
-}
 
-bool HasSerExtension(const std::string& path) {
-  return UpperExtension(path) == ".SER";
-}
+  void Finish(Error failure) {
+    VideoResult& r = m_r;
+    r.ok = r.framesWritten > 0;
+    if (failure.code == ErrorCode::None) {
+      if (m_stopped) {
+        failure = Error(ErrorCode::VideoStopped)
+                      .Path(m_path)
+                      .Values({double(r.framesRead), double(r.total)});
+      } else if (r.framesRead == 0) {
+        failure = Error(ErrorCode::VideoNoFrame).Path(m_path);
+      } else if (r.failedWrites > 0) {
+        failure = Error(ErrorCode::VideoWriteFailures)
+                      .Path(m_firstWriteFailure.path)
+                      .Detail(m_firstWriteFailure.detail)
+                      .Values({double(r.failedWrites), double(r.framesRead)});
+      }
+    }
+    r.error = KindOf(failure.code);
+    if (r.error != VideoError::None) {
+      r.message = DebugText(failure);
+      r.detail = failure.detail;
+    }
+    r.failure = std::move(failure);
+  }
+
+  std::string m_path;
+  std::string m_baseName;
+  VideoOptions m_options;
+  VideoProgress& m_progress;
+  VideoResult& m_r;
+  VideoFormat m_format = VideoFormat::Bmp;
+  Decoding m_decoding = Decoding::Bgr;
+  std::string m_extension;
+  bool m_stopped = false;
+  Error m_firstWriteFailure;
+};
 
 }  // namespace
 
 VideoResult ConvertVideo(const std::string& path, const std::string& baseName,
                          const VideoOptions& options, VideoProgress& progress) {
   VideoResult result;
-  FrameOutput out(baseName, progress, result);
-
-  // A file that cannot be opened at all is reported alike for every kind of video.
-  struct stat st {};
-  int err = 0;
-  std::FILE* probe = nullptr;
-  if (stat(path.c_str(), &st) != 0) {
-    err = errno;
-  } else if (S_ISDIR(st.st_mode)) {
-    err = EISDIR;
-  } else if ((probe = std::fopen(path.c_str(), "rb")) == nullptr) {
-    err = errno;
-  }
-  if (probe == nullptr) {
-    const bool memory = err == ENOMEM;
-    out.Finish(memory ? VideoError::NoMemory : VideoError::OpenError,
-               memory ? kVideoMsgNoMemory : kVideoMsgOpenError, path + ": " + std::strerror(err));
-    return result;
-  }
-  uint8_t id[14] = {};
-  const size_t got = std::fread(id, 1, sizeof id, probe);
-  std::fclose(probe);
-
-  if (HasSerFileId(id, got) || HasSerExtension(path)) {
-    ConvertSer(path, options, out);
-  } else {
-    video_detail::ConvertWithFfmpeg(path, options.format, out, result);
-  }
+  Conversion(path, baseName, options, progress, result).Run();
   return result;
 }
 

@@ -1,14 +1,18 @@
 #include "ui/UdlgAVI.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
+#include "core/IniFile.h"
+#include "core/Utils.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -22,11 +26,20 @@ QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
 
+// Frames missing from a video listed by number in the message at the end; more are counted
+// in the result only.
+constexpr int kMissingListed = 10;
+
 // The failures the window reports, with the box they go in. The four failures to open the
-// file use the library's texts exactly, in a plain information box.
+// file keep their fixed texts, in a plain information box.
 bool IsOpenFailure(VideoError e) {
   return e == VideoError::BadFormat || e == VideoError::NoMemory || e == VideoError::ReadError ||
          e == VideoError::OpenError;
+}
+
+QString Words(const Error& e) {
+  const IniFile settings(SettingsPath());
+  return Q(Describe(e, settings, InterfaceLanguage(settings)));
 }
 
 }  // namespace
@@ -42,6 +55,15 @@ class TDlgAVI::LabelProgress : public VideoProgress {
     if (m_dialog.m_workbench.FormMain) m_dialog.m_workbench.FormMain->ProcessPendingEvents();
     return !m_dialog.m_cancelRequested;
   }
+  // Frames missing from the video are listed at the end; unwritten files are counted in the
+  // result's failure.
+  void Warning(const Error& problem) override {
+    const bool missing =
+        problem.code == ErrorCode::VideoFrameMissing || problem.code == ErrorCode::VideoDecode;
+    if (missing && missingTexts.size() < kMissingListed) missingTexts << Words(problem);
+  }
+
+  QStringList missingTexts;
 
  private:
   TDlgAVI& m_dialog;
@@ -71,6 +93,10 @@ TDlgAVI::TDlgAVI(Workbench& workbench) : m_workbench(workbench) {
   QFont big = m_Label2->font();
   big.setPixelSize(kProgressPixels);
   m_Label2->setFont(big);
+  m_cboFormat = new QComboBox(this);
+  m_cboFormat->setObjectName("cboFormat");
+  m_cboFormat->addItems({"BMP", "FITS"});
+  m_cboFormat->setFixedWidth(72);
 
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(8, 6, 8, 6);
@@ -80,6 +106,7 @@ TDlgAVI::TDlgAVI(Workbench& workbench) : m_workbench(workbench) {
   grid->addWidget(m_Label1, 0, 1);
   grid->addWidget(m_btnConvert, 1, 0);
   grid->addWidget(m_Label2, 1, 1);
+  grid->addWidget(m_cboFormat, 1, 2);
   grid->setColumnStretch(1, 1);
 
   connect(m_btnSelectAvi, &QPushButton::clicked, this, [this] { btnSelectAviClick(); });
@@ -124,7 +151,12 @@ void TDlgAVI::btnConvertClick() {
   const QString base = m_workbench.prompter.SaveFile(proposed, QString());
   if (base.isEmpty()) return;
   Conversion(video, base);
-  close();
+  // Refused because frame files are already there: the window stays for another name.
+  if (m_last.error != VideoError::OutputExists) close();
+}
+
+VideoFormat TDlgAVI::ChosenFormat() const {
+  return m_cboFormat->currentText() == "FITS" ? VideoFormat::Fits : VideoFormat::Auto;
 }
 
 bool TDlgAVI::Conversion(const QString& videoPath, const QString& baseName) {
@@ -132,21 +164,25 @@ bool TDlgAVI::Conversion(const QString& videoPath, const QString& baseName) {
   m_cancelRequested = false;
   m_btnSelectAvi->setEnabled(false);
   m_btnConvert->setEnabled(false);
+  m_cboFormat->setEnabled(false);
   LabelProgress progress(*this);
-  m_last =
-      ConvertVideo(videoPath.toStdString(), baseName.toStdString(), VideoFormat::Auto, progress);
+  m_last = ConvertVideo(videoPath.toStdString(), baseName.toStdString(), ChosenFormat(), progress);
   m_btnSelectAvi->setEnabled(true);
   m_btnConvert->setEnabled(true);
+  m_cboFormat->setEnabled(true);
   m_converting = false;
 
   const VideoResult& r = m_last;
   if (IsOpenFailure(r.error)) {
-    m_workbench.prompter.Info(Q(r.message));
-  } else if (r.error == VideoError::WriteFailures) {
-    // The frames that could not be written are counted instead of being lost silently.
-    m_workbench.prompter.Error(Q(r.message) + "\n" + Q(r.detail));
+    m_workbench.prompter.Info(Words(r.failure));
   } else if (r.error != VideoError::None && r.error != VideoError::Cancelled) {
-    m_workbench.prompter.Error(Q(r.message));
+    // Unwritten frames are counted instead of being lost silently.
+    m_workbench.prompter.Error(Words(r.failure));
+  }
+  if (!r.missing.empty()) {
+    QStringList lines = progress.missingTexts;
+    if (r.missing.size() > static_cast<size_t>(kMissingListed)) lines << "...";
+    m_workbench.prompter.Info(lines.join("\n"));
   }
   return r.ok;
 }

@@ -3,13 +3,16 @@
 // a video into numbered frame files (base name + "%.4d" + ".bmp"), which the user then loads
 // as a folder into the image list. "Select Avi" chooses the video, "Convert" asks for the
 // base name and runs the conversion through the video library, showing "done/total" after
-// every frame while the window stays responsive; the window closes when it is done.
+// every frame while the window stays responsive; the window closes when it is done. The
+// format box beside the progress chooses BMP (the designed output; ORV for SER videos of
+// more than 8 bits) or FITS (lossless, each file carrying its frame's time).
 
 #include <QDialog>
 #include <QString>
 
 #include "series/VideoImport.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -34,9 +37,13 @@ class TDlgAVI : public QDialog {
   /// With a video chosen: save dialog for the base name; on a choice the conversion runs and
   /// the window closes. Cancelling the save dialog leaves the window open.
   void btnConvertClick();
-  /// Cuts `videoPath` into frame files named from `baseName`; reports failures through the
-  /// prompter. True when at least one frame file was written.
+  /// Cuts `videoPath` into frame files named from `baseName` in the chosen format; reports
+  /// failures, and the frames missing from the video by number, through the prompter in the
+  /// interface language. Frame files already there are not replaced: the conversion is
+  /// refused before anything is written. True when at least one frame file was written.
   bool Conversion(const QString& videoPath, const QString& baseName);
+  /// The output format chosen in the format box (Auto for "BMP", Fits for "FITS").
+  VideoFormat ChosenFormat() const;
 
   /// True while a conversion runs.
   bool Converting() const { return m_converting; }
@@ -60,6 +67,7 @@ class TDlgAVI : public QDialog {
   QLabel* m_Label1 = nullptr;
   QPushButton* m_btnConvert = nullptr;
   QLabel* m_Label2 = nullptr;
+  QComboBox* m_cboFormat = nullptr;
 };
 
 }  // namespace orvek

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QEvent>
 #include <QImage>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "core/OTrame.h"
 #include "core/Utils.h"
 #include "ui/UdlgAVI.h"
 #include "ui/UfrmMain.h"
@@ -254,11 +256,67 @@ TEST_F(AviUi, FramesThatCannotBeWrittenAreCountedAtTheEnd) {
   m_prompter.QueueSave(QString::fromStdString(Data("no_such_folder/sat")));
   Convert()->click();
   ASSERT_EQ(m_prompter.Count(ScriptedPrompter::Kind::Error), 1);
+  // The counts and the first file, in the interface language (French by default).
+  const QString said = m_prompter.Texts(ScriptedPrompter::Kind::Error).first();
+  EXPECT_TRUE(said.startsWith("3 image(s) sur 3")) << said.toStdString();
+  EXPECT_TRUE(said.contains(QString::fromStdString(Data("no_such_folder/sat0000.bmp"))));
+  EXPECT_EQ(Dialog().LastResult().failedWrites, 3);
+}
+
+TEST_F(AviUi, FitsFramesKeepTheirNumbersAndTimesAndTheDroppedOneIsNamed) {
+  // 7 frames at 10 a second recorded from 2023-09-07 22:22:39 UTC; frame 3 was dropped.
+  const std::string rawPath = Data("drop.gray");
+  std::ofstream(rawPath, std::ios::binary) << std::string(7 * kW * kH, '\x50');
+  const std::string video = Data("drop.avi");
+  int status = -1;
+  const std::string said = Capture(
+      "/usr/bin/ffmpeg -hide_banner -loglevel error -nostdin -y -f rawvideo -pix_fmt gray -s " +
+          std::to_string(kW) + "x" + std::to_string(kH) + " -r 10 -i " + Quoted(rawPath) +
+          " -vf 'select=not(eq(n\\,3))' -fps_mode passthrough -frames:v 6 -c:v rawvideo "
+          "-pix_fmt gray -metadata date=2023-09-07T22:22:39 " +
+          Quoted(video) + " 2>&1",
+      &status);
+  ASSERT_EQ(status, 0) << said;
+  OpenFromMenu();
+  Choose(video);
+  auto* format = Child<QComboBox>("cboFormat");
+  ASSERT_NE(format, nullptr);
+  format->setCurrentText("FITS");
+  PaintWatcher watcher(Label2());
+  m_prompter.QueueSave(QString::fromStdString(Data("drop")));
+  Convert()->click();
+
+  EXPECT_EQ(watcher.texts.back(), "7/7");
+  EXPECT_EQ(
+      m_prompter.Texts(ScriptedPrompter::Kind::Info),
+      QStringList{QString::fromStdString("L'image 3 sur 7 manque dans la vidéo " + video + ".")});
+  EXPECT_FALSE(FileExists(Data("drop0003.fits")));
+  for (int k : {0, 1, 2, 4, 5, 6}) {
+    const std::string file = Data("drop000" + std::to_string(k) + ".fits");
+    OTrame frame;
+    ASSERT_TRUE(frame.LoadFile(file).ok()) << file;
+    ASSERT_TRUE(frame.Time.has_value()) << file;
+    EXPECT_NEAR(*SecondsBetween(UtcTime{2023, 9, 7, 22, 22, 39}, frame.Time->utc), 0.1 * k, 0.0005);
+  }
+}
+
+TEST_F(AviUi, FramesAlreadyThereAreNotReplaced) {
+  const std::string video = MakeAvi("m57.avi", 2);
+  const std::string users = Data("m570001.bmp");
+  std::ofstream(users) << "the user's own file";
+  OpenFromMenu();
+  Choose(video);
+  m_prompter.QueueSave(QString::fromStdString(Data("m57")));
+  Convert()->click();
+  ASSERT_EQ(m_prompter.Count(ScriptedPrompter::Kind::Error), 1);
   EXPECT_TRUE(m_prompter.Texts(ScriptedPrompter::Kind::Error)
                   .first()
-                  .startsWith("3 of 3 frame(s) could not be written"))
-      << m_prompter.Texts(ScriptedPrompter::Kind::Error).first().toStdString();
-  EXPECT_EQ(Dialog().LastResult().failedWrites, 3);
+                  .contains(QString::fromStdString(users)));
+  EXPECT_FALSE(FileExists(Data("m570000.bmp")));
+  std::ifstream in(users);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the user's own file");
+  // The window stays for another base name.
+  EXPECT_TRUE(Dialog().isVisible());
 }
 
 TEST_F(AviUi, ClosingTheWindowStopsTheConversion) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "VideoTestSupport.h"
+#include "core/OTrame.h"
 #include "series/VideoImport.h"
 
 namespace orvek::videotest {
@@ -153,6 +154,70 @@ TEST_P(AviCodecTest, ThreeFramesGiveThreeNumberedBmpFilesWithTheirContent) {
       }
     }
     EXPECT_GT(compared, kW * kH / 2);
+  }
+}
+
+// A capture of 7 frames in which frame 3 was dropped: the AVI holds an empty chunk in its
+// place (the muxer writes one for the gap in the time stamps), the Matroska file a gap in its
+// time stamps. Frame k is a flat grey of 20 + 30 k; the container records the recording's
+// start, 2023-09-07 22:22:39 UTC, at 10 frames a second.
+struct DropCase {
+  const char* label;
+  const char* name;
+  const char* codecArgs;
+};
+
+void PrintTo(const DropCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class DroppedFrame : public ::testing::TestWithParam<DropCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Containers, DroppedFrame,
+    ::testing::Values(DropCase{"avi_empty_chunk", "drop.avi",
+                               "-c:v rawvideo -pix_fmt gray -metadata date=2023-09-07T22:22:39"},
+                      DropCase{"mkv_time_gap", "drop.mkv",
+                               "-c:v ffv1 -pix_fmt gray "
+                               "-metadata creation_time=2023-09-07T22:22:39.000000Z"}),
+    [](const ::testing::TestParamInfo<DropCase>& info) { return std::string(info.param.label); });
+
+TEST_P(DroppedFrame, LeavesItsNumberUnusedAndIsReported) {
+  const DropCase& c = GetParam();
+  TempFolder dir;
+  std::vector<uint8_t> raw;
+  for (int k = 0; k < 7; ++k) raw.insert(raw.end(), kW * kH, static_cast<uint8_t>(20 + 30 * k));
+  WriteBytes(dir / "frames.gray", raw);
+  const std::string video = dir / c.name;
+  Ffmpeg("-f rawvideo -pix_fmt gray -s " + std::to_string(kW) + "x" + std::to_string(kH) +
+         " -r 10 -i " + Quote(dir / "frames.gray") +
+         " -vf 'select=not(eq(n\\,3))' -fps_mode passthrough -frames:v 6 " + c.codecArgs + " " +
+         Quote(video));
+
+  RecordingProgress progress;
+  const VideoResult r = ConvertVideo(video, dir / "d", VideoFormat::Fits, progress);
+  EXPECT_EQ(r.error, VideoError::None) << r.message;
+  EXPECT_EQ(r.total, 7);
+  EXPECT_EQ(r.framesWritten, 6);
+  EXPECT_EQ(r.files,
+            (std::vector<std::string>{dir / "d0000.fits", dir / "d0001.fits", dir / "d0002.fits",
+                                      dir / "d0004.fits", dir / "d0005.fits", dir / "d0006.fits"}));
+  EXPECT_EQ(r.missing, std::vector<int64_t>{3});
+  ASSERT_EQ(progress.warnings.size(), 1u);
+  EXPECT_EQ(progress.warnings[0].code, ErrorCode::VideoFrameMissing);
+  EXPECT_EQ(progress.warnings[0].path, video);
+  EXPECT_EQ(progress.warnings[0].values, (std::vector<double>{3, 7}));
+  EXPECT_EQ(progress.texts,
+            (std::vector<std::string>{"0/7", "1/7", "2/7", "3/7", "4/7", "5/7", "6/7", "7/7"}));
+  const UtcTime start{2023, 9, 7, 22, 22, 39};
+  for (const std::string& file : r.files) {
+    const int k = std::stoi(file.substr(file.size() - 9, 4));
+    OTrame frame;
+    ASSERT_TRUE(frame.LoadFile(file).ok()) << file;
+    EXPECT_EQ(frame.Px(5, 5), 20 + 30 * k) << file;
+    // The file's time: the recording's start plus the frame's time in the video.
+    ASSERT_TRUE(frame.Time.has_value()) << file;
+    EXPECT_NEAR(*SecondsBetween(start, frame.Time->utc), 0.1 * k, 0.0005) << file;
   }
 }
 
@@ -318,27 +383,46 @@ TEST(VideoAvi, FramesThatCannotBeWrittenAreCountedAndReported) {
   EXPECT_EQ(r.failedWrites, 3);
   EXPECT_TRUE(r.files.empty());
   EXPECT_EQ(progress.warnings.size(), 3u);
-  EXPECT_NE(r.message.find('3'), std::string::npos) << r.message;
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoWriteFailures);
+  EXPECT_EQ(r.failure.values, (std::vector<double>{3, 3}));
+  EXPECT_EQ(r.failure.path, dir / "no-such-folder/jup0000.bmp");
   EXPECT_EQ(progress.texts, (std::vector<std::string>{"0/3", "1/3", "2/3", "3/3"}));
 }
 
-TEST(VideoAvi, OneUnwritableFrameIsSkippedAndTheOthersWritten) {
+TEST(VideoAvi, FilesAlreadyThereAreReplacedOnlyWhenAskedTo) {
   TempFolder dir;
   const std::string video = MakeVideo(dir, "jup.avi", false, "-c:v rawvideo -pix_fmt gray");
-  // A folder in the place of the second frame's file.
-  std::filesystem::create_directory(dir / "jup0001.bmp");
+  const std::vector<uint8_t> users{'m', 'i', 'n', 'e'};
+  WriteBytes(dir / "jup0001.bmp", users);
   RecordingProgress progress;
-  const VideoResult r = ConvertVideo(video, dir / "jup", VideoFormat::Bmp, progress);
+  VideoResult r = ConvertVideo(video, dir / "jup", VideoFormat::Bmp, progress);
+  // Refused before anything is written; the user's file is as it was.
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, VideoError::OutputExists);
+  EXPECT_EQ(r.failure.code, ErrorCode::FileExists);
+  EXPECT_EQ(r.failure.path, dir / "jup0001.bmp");
+  EXPECT_TRUE(progress.texts.empty());
+  EXPECT_FALSE(Exists(dir / "jup0000.bmp"));
+  EXPECT_EQ(ReadBytes(dir / "jup0001.bmp"), users);
+
+  // Told to replace: frame 1 takes the place of the file; a folder in the way of frame 2 is
+  // not replaced, and that frame alone is reported.
+  std::filesystem::create_directory(dir / "jup0002.bmp");
+  VideoOptions options;
+  options.format = VideoFormat::Bmp;
+  options.overwrite = true;
+  r = ConvertVideo(video, dir / "jup", options, progress);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.error, VideoError::WriteFailures);
-  EXPECT_EQ(r.framesWritten, 2);
-  EXPECT_EQ(r.failedWrites, 1);
-  EXPECT_EQ(r.files, (std::vector<std::string>{dir / "jup0000.bmp", dir / "jup0002.bmp"}));
+  EXPECT_EQ(r.files, (std::vector<std::string>{dir / "jup0000.bmp", dir / "jup0001.bmp"}));
   ASSERT_EQ(progress.warnings.size(), 1u);
-  EXPECT_NE(progress.warnings[0].find("jup0001.bmp"), std::string::npos) << progress.warnings[0];
-  // Frame 2 kept its own number and content.
-  const Bmp bmp = ReadBmpFile(dir / "jup0002.bmp");
-  EXPECT_EQ(bmp.G(SquareX(2), SquareY(2)), kGreySquare);
+  EXPECT_EQ(progress.warnings[0].code, ErrorCode::FileWrite);
+  EXPECT_EQ(progress.warnings[0].path, dir / "jup0002.bmp");
+  EXPECT_EQ(ReadBmpFile(dir / "jup0001.bmp").G(SquareX(1), SquareY(1)), kGreySquare);
+  // No temporary file is left beside them.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator{}),
+            6);  // home, frames.gray, jup.avi, jup0000.bmp, jup0001.bmp, jup0002.bmp
 }
 
 TEST(VideoAvi, StoppingFromTheProgressKeepsTheFramesWritten) {
@@ -360,8 +444,8 @@ TEST(VideoOpenFailures, MissingFileIsAnOpenError) {
   const VideoResult r = ConvertVideo(dir / "absent.avi", dir / "x", VideoFormat::Auto, progress);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, VideoError::OpenError);
-  EXPECT_EQ(r.message, "A disk error occurred while opening the file.");
-  EXPECT_NE(r.detail.find("absent.avi"), std::string::npos) << r.detail;
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoOpenError);
+  EXPECT_EQ(r.failure.path, dir / "absent.avi");
   EXPECT_TRUE(progress.texts.empty());
   EXPECT_EQ(r.framesWritten, 0);
 }
@@ -370,8 +454,7 @@ TEST(VideoOpenFailures, FolderIsAnOpenError) {
   TempFolder dir;
   RecordingProgress progress;
   const VideoResult r = ConvertVideo(dir.Path(), dir / "x", VideoFormat::Auto, progress);
-  EXPECT_EQ(r.error, VideoError::OpenError);
-  EXPECT_EQ(r.message, kVideoMsgOpenError);
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoOpenError);
 }
 
 TEST(VideoOpenFailures, TextFileCouldNotBeRead) {
@@ -383,7 +466,7 @@ TEST(VideoOpenFailures, TextFileCouldNotBeRead) {
   const VideoResult r = ConvertVideo(path, dir / "x", VideoFormat::Auto, progress);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, VideoError::BadFormat);
-  EXPECT_EQ(r.message, "The file couldn't be read");
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoBadFormat);
   EXPECT_TRUE(progress.texts.empty());
   EXPECT_FALSE(Exists(dir / "x0000.bmp"));
 }
@@ -393,8 +476,7 @@ TEST(VideoOpenFailures, EmptyFileCouldNotBeRead) {
   WriteBytes(dir / "empty.avi", {});
   RecordingProgress progress;
   const VideoResult r = ConvertVideo(dir / "empty.avi", dir / "x", VideoFormat::Auto, progress);
-  EXPECT_EQ(r.error, VideoError::BadFormat);
-  EXPECT_EQ(r.message, kVideoMsgBadFormat);
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoBadFormat);
 }
 
 TEST(VideoOpenFailures, SoundWithoutPicturesWritesNothing) {
@@ -405,7 +487,8 @@ TEST(VideoOpenFailures, SoundWithoutPicturesWritesNothing) {
   const VideoResult r = ConvertVideo(path, dir / "x", VideoFormat::Auto, progress);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, VideoError::NoVideo);
-  EXPECT_NE(r.message.find("tone.wav"), std::string::npos) << r.message;
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoNoStream);
+  EXPECT_EQ(r.failure.path, path);
   EXPECT_TRUE(progress.texts.empty());
   EXPECT_EQ(r.framesWritten, 0);
 }
@@ -437,9 +520,9 @@ TEST(VideoOpenFailures, VideoCutInsideAFrameKeepsTheWholeFrames) {
   EXPECT_EQ(r.framesWritten, 2);
   EXPECT_TRUE(Exists(dir / "cut0001.bmp"));
   EXPECT_FALSE(Exists(dir / "cut0002.bmp"));
-  // The file ends inside the third frame: a read error, reported with its fixed text.
-  EXPECT_EQ(r.error, VideoError::ReadError) << r.message << " / " << r.detail;
-  EXPECT_EQ(r.message, kVideoMsgReadError);
+  // The file ends inside the third frame: a read error.
+  EXPECT_EQ(r.error, VideoError::ReadError) << r.message;
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoReadError);
 }
 
 }  // namespace

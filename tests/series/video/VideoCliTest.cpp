@@ -68,12 +68,10 @@ TEST(VideoCli, FormatOrvWritesOrvFiles) {
   EXPECT_FALSE(Exists(dir / "f0000.bmp"));
 }
 
-TEST(VideoCli, MissingVideoFailsWithTheOpenMessage) {
+TEST(VideoCli, MissingVideoFailsNamingIt) {
   TempFolder dir;
   const Outcome o = RunCli(dir, Quote(dir / "none.avi") + " " + Quote(dir / "x"));
   EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("A disk error occurred while opening the file."), std::string::npos)
-      << o.err;
   EXPECT_NE(o.err.find("none.avi"), std::string::npos) << o.err;
 }
 
@@ -83,7 +81,7 @@ TEST(VideoCli, UnwritableFramesGiveStatusOneWithTheCounts) {
   const Outcome o = RunCli(dir, Quote(video) + " " + Quote(dir / "gone/x") + " --json");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, "{\"frames\":0,\"files\":[],\"failed_writes\":3,\"total\":3}\n");
-  EXPECT_NE(o.err.find("3 of 3 frame(s) could not be written"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("gone/x0000.bmp"), std::string::npos) << o.err;
 }
 
 TEST(VideoCli, MalformedSerIsRefused) {
@@ -95,7 +93,7 @@ TEST(VideoCli, MalformedSerIsRefused) {
   WriteSer(dir / "bad.ser", spec, std::vector<uint16_t>(16, 7), 1, false);
   const Outcome o = RunCli(dir, Quote(dir / "bad.ser") + " " + Quote(dir / "b"));
   EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("FrameCount = 9"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("bad.ser"), std::string::npos) << o.err;
 }
 
 TEST(VideoCli, BadUsageIsStatusTwo) {

@@ -5,6 +5,7 @@
 
 #include "VideoTestSupport.h"
 #include "core/OTrame.h"
+#include "series/FrameSource.h"
 #include "series/SerReader.h"
 #include "series/VideoImport.h"
 
@@ -245,12 +246,19 @@ TEST(SerVideo, BayerFramesStayRawValues) {
   }
 }
 
+// 100 ns ticks of 2023-09-07T22:22:39.131697 UTC, as Python's datetime counts them from
+// 0001-01-01 (tests/time/make_time_fixtures.py).
+constexpr int64_t kTicks = 638297221591316970LL;
+constexpr int64_t kTicksPer15Ms = 150000;
+
 TEST(SerVideo, TimestampTrailerIsReadAndChangesNothingElse) {
   TempFolder dir;
-  const std::vector<int64_t> stamps{638000000000000001LL, 638000000000100002LL,
-                                    638000000000200003LL};
+  const std::vector<int64_t> stamps{kTicks, kTicks + kTicksPer15Ms, kTicks + 2 * kTicksPer15Ms};
   WriteSer(dir / "t.ser", Spec(0, 16, 2, 2, 3), Frames(3, 2, 2, 1, true), 2, false, stamps);
-  WriteSer(dir / "n.ser", Spec(0, 16, 2, 2, 3), Frames(3, 2, 2, 1, true), 2, false);
+  // Without a trailer, the header's UTC date stands for every frame.
+  SerSpec header = Spec(0, 16, 2, 2, 3);
+  header.dateTimeUtc = kTicks;
+  WriteSer(dir / "n.ser", header, Frames(3, 2, 2, 1, true), 2, false);
 
   SerReader with;
   ASSERT_TRUE(with.Open(dir / "t.ser").ok);
@@ -271,6 +279,51 @@ TEST(SerVideo, TimestampTrailerIsReadAndChangesNothingElse) {
     const std::string suffix = "000" + std::to_string(k) + ".orv";
     EXPECT_EQ(ReadBytes(dir / ("t" + suffix)), ReadBytes(dir / ("n" + suffix)));
   }
+  // The frames' times: each stamp, or the header's date marked approximate.
+  const UtcTime first{2023, 9, 7, 22, 22, 39.131697};
+  for (const char* name : {"t.ser", "n.ser"}) {
+    auto source = OpenFrameSource({dir / name}, FrameSourceOptions{});
+    ASSERT_TRUE(source.ok());
+    SourceFrame f;
+    for (int k = 0; k < 3; ++k) {
+      ASSERT_TRUE(*(*source)->Next(f));
+      ASSERT_TRUE(f.frame.Time.has_value());
+      const bool stamped = name[0] == 't';
+      EXPECT_EQ(f.frame.Time->approximate, !stamped);
+      EXPECT_NEAR(*SecondsBetween(first, f.frame.Time->utc), stamped ? 0.015 * k : 0, 1e-6);
+    }
+  }
+}
+
+TEST(SerVideo, TimeStampsGoToFitsAndReadBackToTheMillisecond) {
+  TempFolder dir;
+  const std::vector<int64_t> stamps{kTicks, kTicks + kTicksPer15Ms, kTicks + 2 * kTicksPer15Ms};
+  WriteSer(dir / "t.ser", Spec(0, 16, 4, 3, 3), Frames(3, 4, 3, 1, true), 2, false, stamps);
+  RecordingProgress progress;
+  const VideoResult r = Convert(dir / "t.ser", dir / "t", VideoFormat::Fits, progress);
+  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_EQ(r.files,
+            (std::vector<std::string>{dir / "t0000.fits", dir / "t0001.fits", dir / "t0002.fits"}));
+  const UtcTime first{2023, 9, 7, 22, 22, 39.131697};
+  for (int k = 0; k < 3; ++k) {
+    OTrame frame;
+    ASSERT_TRUE(frame.LoadFile(r.files[k]).ok());
+    ASSERT_TRUE(frame.Time.has_value());
+    EXPECT_NEAR(*SecondsBetween(first, frame.Time->utc), 0.015 * k, 0.0005 + 1e-9);
+    for (int x = 0; x < 4; ++x) {
+      for (int y = 0; y < 3; ++y) ASSERT_EQ(frame.Px(x, y), Sample16(k, x, y, 0));
+    }
+  }
+  // The file as astropy, an independent FITS reader, sees it: the start of frame 2 (39.161697
+  // to the millisecond) and its sample at (2, 1), 2000 + 300 + 34 + 1 + 60000.
+  const std::string out = dir / "astropy.txt";
+  ASSERT_EQ(
+      videotest::Run("/usr/bin/python3 -c \"from astropy.io import fits; h = fits.open('" +
+                     r.files[2] + "'); print(h[0].header['DATE-OBS'], int(h[0].data[1][2]))\" > " +
+                     Quote(out) + " 2>/dev/null"),
+      0);
+  const std::vector<uint8_t> said = ReadBytes(out);
+  EXPECT_EQ(std::string(said.begin(), said.end()), "2023-09-07T22:22:39.162 62335\n");
 }
 
 TEST(SerVideo, HeaderFieldsAreRead) {
@@ -327,7 +380,8 @@ TEST(SerVideo, NoFrameWritesNothing) {
   const VideoResult r = Convert(dir / "z.ser", dir / "z", VideoFormat::Auto, progress);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, VideoError::NoFrame);
-  EXPECT_NE(r.message.find("FrameCount = 0"), std::string::npos) << r.message;
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoNoFrame);
+  EXPECT_EQ(r.failure.path, dir / "z.ser");
   EXPECT_FALSE(Exists(dir / "z0000.bmp"));
 }
 
@@ -355,12 +409,16 @@ TEST(SerVideo, UnwritableFramesAreCounted) {
 }
 
 // Malformed files: each row changes one thing in a valid 4 x 3 8-bit mono file of 2 frames
-// and names texts the message must hold.
+// and names the failure it must give: SerBadHeader with the field and its value as found, or
+// SerTruncated with FrameCount, the whole frames present and the bytes of a frame.
 struct Malformed {
   const char* label;
   void (*change)(SerSpec&);
   size_t dataBytes;  // bytes of frame data actually written
-  std::vector<std::string> mentions;
+  ErrorCode code;
+  std::string field;
+  std::string text;
+  std::vector<double> values;
 };
 
 void PrintTo(const Malformed& m, std::ostream* os) {
@@ -375,35 +433,84 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"wrong_file_id",
                   [](SerSpec& s) { s.fileId = "LUCAM-RECORDEX"; },
                   24,
-                  {"LUCAM-RECORDER"}},
-        Malformed{"zero_width", [](SerSpec& s) { s.width = 0; }, 24, {"ImageWidth = 0"}},
-        Malformed{"negative_height", [](SerSpec& s) { s.height = -3; }, 24, {"ImageHeight = -3"}},
+                  ErrorCode::SerBadHeader,
+                  "FileID",
+                  "LUCAM-RECORDEX",
+                  {}},
+        Malformed{"zero_width",
+                  [](SerSpec& s) { s.width = 0; },
+                  24,
+                  ErrorCode::SerBadHeader,
+                  "ImageWidth",
+                  "0",
+                  {}},
+        Malformed{"negative_height",
+                  [](SerSpec& s) { s.height = -3; },
+                  24,
+                  ErrorCode::SerBadHeader,
+                  "ImageHeight",
+                  "-3",
+                  {}},
         Malformed{"absurd_size",
                   [](SerSpec& s) { s.width = s.height = 2000000; },
                   24,
-                  {"2000000 x 2000000"}},
-        Malformed{"depth_zero", [](SerSpec& s) { s.depth = 0; }, 24, {"PixelDepthPerPlane = 0"}},
+                  ErrorCode::SerBadHeader,
+                  "ImageWidth x ImageHeight",
+                  "2000000 x 2000000",
+                  {}},
+        Malformed{"depth_zero",
+                  [](SerSpec& s) { s.depth = 0; },
+                  24,
+                  ErrorCode::SerBadHeader,
+                  "PixelDepthPerPlane",
+                  "0",
+                  {}},
         Malformed{"depth_seventeen",
                   [](SerSpec& s) { s.depth = 17; },
                   24,
-                  {"PixelDepthPerPlane = 17", "1 to 16"}},
-        Malformed{"unknown_colour", [](SerSpec& s) { s.colorId = 7; }, 24, {"ColorID = 7"}},
-        Malformed{"negative_count", [](SerSpec& s) { s.frameCount = -1; }, 24, {"FrameCount = -1"}},
+                  ErrorCode::SerBadHeader,
+                  "PixelDepthPerPlane",
+                  "17",
+                  {}},
+        Malformed{"unknown_colour",
+                  [](SerSpec& s) { s.colorId = 7; },
+                  24,
+                  ErrorCode::SerBadHeader,
+                  "ColorID",
+                  "7",
+                  {}},
+        Malformed{"negative_count",
+                  [](SerSpec& s) { s.frameCount = -1; },
+                  24,
+                  ErrorCode::SerBadHeader,
+                  "FrameCount",
+                  "-1",
+                  {}},
         // 3 frames announced, 2 whole frames of 12 bytes present.
         Malformed{"count_beyond_data",
                   [](SerSpec& s) { s.frameCount = 3; },
                   24,
-                  {"FrameCount = 3", "2 whole frame(s)", "12 bytes"}},
+                  ErrorCode::SerTruncated,
+                  "",
+                  "",
+                  {3, 2, 12}},
         // 2 frames announced, 23 data bytes: only 1 whole frame.
-        Malformed{"last_frame_cut", [](SerSpec&) {}, 23, {"FrameCount = 2", "1 whole frame(s)"}},
+        Malformed{
+            "last_frame_cut", [](SerSpec&) {}, 23, ErrorCode::SerTruncated, "", "", {2, 1, 12}},
         // 16-bit samples double the frame size: 24 bytes hold 1 frame of 24 bytes, not 2.
         Malformed{"depth_doubles_frame",
                   [](SerSpec& s) { s.depth = 16; },
                   24,
-                  {"FrameCount = 2", "1 whole frame(s) of 24 bytes"}}),
+                  ErrorCode::SerTruncated,
+                  "",
+                  "",
+                  {2, 1, 24}},
+        // 2 whole frames, then 12 bytes of a trailer that needs 16: one time stamp of two.
+        Malformed{
+            "trailer_short", [](SerSpec&) {}, 36, ErrorCode::SerTrailerShort, "", "", {1, 2}}),
     [](const ::testing::TestParamInfo<Malformed>& info) { return std::string(info.param.label); });
 
-TEST_P(SerMalformed, IsRefusedWithAClearMessage) {
+TEST_P(SerMalformed, IsRefusedWithWhatIsWrong) {
   const Malformed& m = GetParam();
   TempFolder dir;
   SerSpec spec = Spec(0, 8, 4, 3, 2);
@@ -416,10 +523,11 @@ TEST_P(SerMalformed, IsRefusedWithAClearMessage) {
   const VideoResult r = Convert(path, dir / "bad", VideoFormat::Auto, progress);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, VideoError::MalformedSer);
-  EXPECT_NE(r.message.find("bad.ser"), std::string::npos) << r.message;
-  for (const std::string& text : m.mentions) {
-    EXPECT_NE(r.message.find(text), std::string::npos) << "'" << text << "' in: " << r.message;
-  }
+  EXPECT_EQ(r.failure.code, m.code) << r.message;
+  EXPECT_EQ(r.failure.path, path);
+  EXPECT_EQ(r.failure.field, m.field);
+  EXPECT_EQ(r.failure.text, m.text);
+  EXPECT_EQ(r.failure.values, m.values);
   EXPECT_TRUE(progress.texts.empty());
   EXPECT_FALSE(Exists(dir / "bad0000.bmp"));
   EXPECT_EQ(r.framesWritten, 0);
@@ -433,10 +541,8 @@ TEST(SerMalformedHeader, EveryShortHeaderIsRefused) {
     const Status s = ParseSerHeader(full.data(), n, static_cast<int64_t>(n), "cut.ser",
                                     SerByteOrder::FromHeader, h);
     EXPECT_FALSE(s.ok) << n << " bytes";
-    if (n >= 14) {
-      EXPECT_NE(s.message.find("178"), std::string::npos) << s.message;
-      EXPECT_NE(s.message.find(std::to_string(n)), std::string::npos) << s.message;
-    }
+    EXPECT_EQ(s.error.code, ErrorCode::SerBadHeader);
+    EXPECT_EQ(s.error.text, std::to_string(n));
   }
   SerHeader h;
   EXPECT_TRUE(
@@ -452,7 +558,9 @@ TEST(SerMalformedHeader, ShortFilesThroughTheConversion) {
     RecordingProgress progress;
     const VideoResult r = Convert(path, dir / "s", VideoFormat::Auto, progress);
     EXPECT_EQ(r.error, VideoError::MalformedSer) << n << ": " << r.message;
-    EXPECT_NE(r.message.find(path), std::string::npos) << r.message;
+    // A whole header of one frame without the frame's bytes is a truncated video.
+    EXPECT_EQ(r.failure.code, n < 178 ? ErrorCode::SerBadHeader : ErrorCode::SerTruncated);
+    EXPECT_EQ(r.failure.path, path);
   }
 }
 
@@ -461,7 +569,7 @@ TEST(SerMalformedHeader, MissingSerFileIsAnOpenError) {
   RecordingProgress progress;
   const VideoResult r = Convert(dir / "gone.ser", dir / "g", VideoFormat::Auto, progress);
   EXPECT_EQ(r.error, VideoError::OpenError);
-  EXPECT_EQ(r.message, kVideoMsgOpenError);
+  EXPECT_EQ(r.failure.code, ErrorCode::VideoOpenError);
 }
 
 }  // namespace

@@ -90,11 +90,11 @@ class RecordingProgress : public VideoProgress {
     totals.push_back(total);
     return stopAfter < 0 || done < stopAfter;
   }
-  void Warning(const std::string& text) override { warnings.push_back(text); }
+  void Warning(const Error& problem) override { warnings.push_back(problem); }
   std::vector<std::string> texts;
   std::vector<int64_t> dones;
   std::vector<int64_t> totals;
-  std::vector<std::string> warnings;
+  std::vector<Error> warnings;
   int64_t stopAfter = -1;  ///< Step returns false once done reaches this
 };
 
