@@ -32,8 +32,7 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 IniText Load(const std::string& path) {
   IniText text;
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(path, bytes, error)) return text;
+  if (!ReadWholeFile(path, bytes)) return text;
   std::string all(bytes.begin(), bytes.end());
   if (all.size() >= 3 && static_cast<unsigned char>(all[0]) == 0xEF &&
       static_cast<unsigned char>(all[1]) == 0xBB && static_cast<unsigned char>(all[2]) == 0xBF)
@@ -106,20 +105,8 @@ Status Save(const std::string& path, const IniText& text) {
     out += line;
     out += eol;
   }
-  // Write beside the file and rename, so that a failed write never loses the settings.
-  const std::string temp = path + ".tmp";
-  std::string error;
-  if (!WriteWholeFile(temp, out.data(), out.size(), error)) {
-    std::remove(temp.c_str());
-    return Status::Error(path + ": " + error);
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    return Status::Error(path + ": " + ec.message());
-  }
-  return Status::Ok();
+  // Written beside the file and renamed, so that a failed write never loses the settings.
+  return ReplaceFile(path, out.data(), out.size());
 }
 
 }  // namespace

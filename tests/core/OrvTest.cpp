@@ -65,7 +65,8 @@ TEST_F(OrvFormat, MalformedFilesAreRefused) {
   EncodeExtended(2, bytes.data() + 10);
   Status s = f.ParseOrv(bytes.data(), bytes.size(), "t.orv");
   EXPECT_FALSE(s.ok);
-  EXPECT_NE(s.message.find("needs 80 bytes"), std::string::npos) << s.message;
+  EXPECT_EQ(s.error.code, ErrorCode::DataTruncated);
+  EXPECT_EQ(s.error.values, (std::vector<double>{3, 2, 80, 20}));  // 10 x (3 x 2 + 2) bytes
   EXPECT_FALSE(f.ParseOrv(bytes.data(), 15, "t.orv").ok);
   EncodeExtended(-3, bytes.data());
   EXPECT_FALSE(f.ParseOrv(bytes.data(), bytes.size(), "t.orv").ok);

@@ -78,12 +78,13 @@ std::vector<std::vector<uint8_t>> ValidBmps() {
 
 void TruncateEverywhere(Kind kind, const std::vector<uint8_t>& bytes) {
   ASSERT_TRUE(ParseCopy(kind, bytes, bytes.size()).ok)
-      << ParseCopy(kind, bytes, bytes.size()).message;
+      << DebugText(ParseCopy(kind, bytes, bytes.size()));
   // Every length up to the end of the headers, then a sample of the data lengths.
   for (size_t n = 0; n < bytes.size(); n += (n < 3200 ? 1 : 97)) {
     const Status s = ParseCopy(kind, bytes, n);
     if (!s.ok) {
-      EXPECT_FALSE(s.message.empty()) << n;
+      EXPECT_NE(s.error.code, ErrorCode::None) << n;
+      EXPECT_FALSE(s.error.path.empty()) << n;  // every failure names its file
     }
   }
 }
