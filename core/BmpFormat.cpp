@@ -157,8 +157,9 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
   // Palette.
   std::vector<Rgb> palette;
   if (bitCount <= 8) {
+    // A file may announce more colours than its depth can index: the rest are never used.
     uint64_t entries = colorsUsed != 0 ? colorsUsed : (1u << bitCount);
-    if (entries > 256) entries = 256;
+    if (entries > (1u << bitCount)) entries = 1u << bitCount;
     const uint64_t at = 14 + static_cast<uint64_t>(headerSize) + (fields ? 12 : 0);
     if (at + entries * paletteEntry > size) return truncatedHeader();
     palette.resize(1u << bitCount);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -264,27 +265,27 @@ Status WriteFailure(const std::string& path, int why) {
 }  // namespace
 
 Status ReplaceFile(const std::string& path, const void* data, size_t size) {
-  const std::string folder = FolderOf(path);
-  std::string temp = folder + "." + FileNameOf(path) + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  // A new hidden name beside the file; created by open() so that the process's umask applies
+  // as to any new file (changing the umask here would race with other threads).
+  static std::atomic<unsigned> counter{0};
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temp = FolderOf(path) + "." + FileNameOf(path) + "." + std::to_string(::getpid()) + "." +
+           std::to_string(counter++) + ".tmp";
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
   if (fd < 0) return WriteFailure(path, errno);
   const auto abandon = [&](int why) {
     ::close(fd);
     ::unlink(temp.c_str());
     return WriteFailure(path, why);
   };
-  // The new file gets the old one's permissions, or those of a file created plainly.
+  // A file that replaces another keeps its permissions.
   struct stat old {};
   const bool replacing = ::stat(path.c_str(), &old) == 0;
-  mode_t mode = 0666;
-  if (replacing) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode &= ~mask;
-  }
-  if (::fchmod(fd, mode) != 0) return abandon(errno);
+  if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) return abandon(errno);
   const auto* bytes = static_cast<const unsigned char*>(data);
   size_t put = 0;
   while (put < size) {

@@ -27,6 +27,9 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-fuzz --target "${targets[@]/#/orvek_fuzz_}"
 
 mkdir -p build-fuzz/findings
+# The settings and camera targets write a scratch file per input: on a memory file system
+# when there is one.
+[ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 declare -A executions
 status=0
 for t in "${targets[@]}"; do
@@ -34,7 +37,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$work"
   log="build-fuzz/fuzz-$t.log"
   echo "== $t: $seconds s"
-  if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  if ! ASAN_SYMBOLIZER_PATH="$(command -v llvm-symbolizer || true)" ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       "build-fuzz/tests/fuzz/orvek_fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 \
       -rss_limit_mb=4096 -timeout=30 -artifact_prefix="build-fuzz/findings/$t-" \
       "$work" "tests/fuzz/corpus/$t" >"$log" 2>&1; then
