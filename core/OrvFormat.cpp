@@ -25,7 +25,8 @@ Status OTrame::ParseOrv(const uint8_t* data, size_t size, const std::string& nam
     return Status::Fail(Error(ErrorCode::HeaderTruncated).Path(name).Values({double(size)}));
   const Extended w = DecodeExtended(data);
   const Extended h = DecodeExtended(data + kExtendedBytes);
-  if (!(w >= 0.5L && w < kMaxSide + 0.5L) || !(h >= 0.5L && h < kMaxSide + 0.5L))
+  // A size of 0.5 rounds to 0 (halves go to the even neighbour): no pixel.
+  if (!(w > 0.5L && w < kMaxSide + 0.5L) || !(h > 0.5L && h < kMaxSide + 0.5L))
     return Status::Fail(Error(ErrorCode::ImageSizeInvalid)
                             .Path(name)
                             .Values({static_cast<double>(w), static_cast<double>(h)}));
