@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "core/Folders.h"
 #include "core/Memory.h"
 #include "core/Utils.h"
 #include "ui/DocumentOpener.h"
@@ -23,6 +25,7 @@
 #include "ui/Resources.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace {
 
@@ -73,9 +76,19 @@ int main(int argc, char* argv[]) {
     args.remove(shotAt, 2);
   }
 
+  // First start: the settings file in the locale's language, then (beside an unpacked
+  // program) the help pages and cursor files; an installed program reads them from its share
+  // folder.
   orvek::InitResources();
+  const orvek::ProgramFolders folders = orvek::CurrentFolders();
+  QFile shippedFile(":/install/orvek.ini");
+  const QByteArray shipped = shippedFile.open(QIODevice::ReadOnly) ? shippedFile.readAll() : "";
+  const orvek::Status prepared =
+      orvek::PrepareFolders(folders, shipped.constData(), static_cast<size_t>(shipped.size()),
+                            orvek::CurrentLocaleLanguage());
   QStringList errors;
-  orvek::InstallResources(QString::fromStdString(orvek::ProgramFolder()), &errors);
+  if (prepared && !folders.installed)
+    orvek::InstallResources(QString::fromStdString(folders.resources), &errors);
   for (const QString& e : errors) std::fprintf(stderr, "orvek: %s\n", qPrintable(e));
 
   orvek::QtPrompter prompter;
@@ -83,6 +96,11 @@ int main(int argc, char* argv[]) {
   std::unique_ptr<orvek::Workbench> workbench = orvek::CreateWorkbench(prompter, opener);
   orvek::TFormMain& main = *workbench->FormMain;
   prompter.SetParent(&main);
+  if (!prepared) {
+    const std::string text = orvek::Describe(prepared);
+    std::fprintf(stderr, "orvek: %s\n", text.c_str());
+    prompter.Error(QString::fromStdString(text));
+  }
   QObject::connect(&main, &orvek::TFormMain::Closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   main.show();

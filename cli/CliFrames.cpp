@@ -8,6 +8,7 @@
 
 #include "cli/Cli.h"
 #include "core/Utils.h"
+#include "wording/Wording.h"
 
 namespace fs = std::filesystem;
 
@@ -19,7 +20,7 @@ void LoadFrameOrFail(OTrame& frame, const std::string& path, const OTrame* bias,
   const LoadResult r = frame.LoadFile(path, bias, fits);
   if (r.status == LoadStatus::UnknownExtension)
     throw CommandError(path + ": unknown image extension (BMP, FIT, FITS, FTS or ORV expected)");
-  if (!r.ok()) throw CommandError(r.message.empty() ? path + ": cannot be read" : r.message);
+  if (!r.ok()) throw CommandError(Describe(r.AsStatus()));
   if (result != nullptr) *result = r;
 }
 

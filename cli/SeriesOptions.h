@@ -16,6 +16,7 @@
 #include "core/Progress.h"
 #include "core/Utils.h"
 #include "measure/FrameLoader.h"
+#include "wording/Wording.h"
 
 namespace orvek::cli {
 
@@ -59,7 +60,10 @@ inline SeriesLoad MakeSeriesLoad(const Args& args) {
     load.bias = std::make_unique<OTrame>();
     const LoadResult read = load.bias->LoadFile(path, nullptr, load.context.fits, nullptr);
     if (!read.ok())
-      throw CommandError(path + ": " + (read.message.empty() ? "not an image file" : read.message));
+      throw CommandError(path + ": " +
+                         (read.status == LoadStatus::UnknownExtension
+                              ? std::string("not an image file")
+                              : Describe(read.AsStatus())));
     load.context.bias = load.bias.get();
   }
   return load;

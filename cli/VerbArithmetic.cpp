@@ -19,6 +19,7 @@
 #include "core/Utils.h"
 #include "fourier/ImageArithmetic.h"
 #include "fourier/SpeckleMask.h"
+#include "wording/Wording.h"
 
 namespace fs = std::filesystem;
 
@@ -47,7 +48,7 @@ std::string OutDir(const Args& args) {
 
 void Save(const OTrame& frame, const std::string& out) {
   const Status s = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out);
-  if (!s) throw CommandError(s.message);
+  if (!s) throw CommandError(Describe(s));
 }
 
 void PrintFrame(const std::string& out, const OTrame& frame, bool json) {
@@ -75,7 +76,7 @@ int QuadPxVerb(const std::vector<std::string>& raw) {
   const OTrame source = LoadFrame(args.Positional()[0]);
   OTrame q;
   const Status s = fourier::QuadPxFrame(source, k, q);
-  if (!s) throw CommandError(s.message);
+  if (!s) throw CommandError(Describe(s));
   Save(q, out);
   PrintFrame(out, q, args.Flag("--json"));
   return 0;
@@ -90,7 +91,7 @@ int TwoImages(const std::vector<std::string>& raw, bool divide) {
   const OTrame second = LoadFrame(args.Positional()[1]);
   const Status s =
       divide ? fourier::DivideFrame(frame, second) : fourier::MultiplyFrame(frame, second);
-  if (!s) throw CommandError(s.message);
+  if (!s) throw CommandError(Describe(s));
   Save(frame, out);
   PrintFrame(out, frame, args.Flag("--json"));
   return 0;

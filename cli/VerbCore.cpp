@@ -12,6 +12,7 @@
 #include "core/Utils.h"
 #include "measure/Measurement.h"
 #include "measure/OMat.h"
+#include "wording/Wording.h"
 
 namespace orvek::cli {
 
@@ -96,7 +97,7 @@ int Convert(const std::vector<std::string>& raw) {
   } else {
     throw UsageError("OUT must end in .fit, .fits, .fts, .orv* or .bmp");
   }
-  if (!written) throw CommandError(written.message);
+  if (!written) throw CommandError(Describe(written));
   return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "measure/FrameLoader.h"
 #include "measure/LogComposer.h"
 #include "measure/ReductionTable.h"
+#include "wording/Wording.h"
 
 namespace orvek::cli {
 
@@ -32,7 +33,7 @@ int HalfSize(const Args& args, const std::string& name, int fallback) {
 }
 
 void Check(const RecomputeResult& r) {
-  if (!r.status) throw CommandError(r.status.message);
+  if (!r.status) throw CommandError(Describe(r.status));
 }
 
 /// A grid cell as a JSON number when it is one (the same digits as the cell), else null.
@@ -128,7 +129,10 @@ int Reduce(const std::vector<std::string>& raw) {
     LoadedFrame loaded;
     const LoadResult lr = LoadAndMeasure(files[0], first, loaded);
     if (!lr.ok())
-      throw CommandError(files[0] + ": " + (lr.message.empty() ? "not an image file" : lr.message));
+      throw CommandError(files[0] + ": " +
+                         (lr.status == LoadStatus::UnknownExtension
+                              ? std::string("not an image file")
+                              : Describe(lr.AsStatus())));
     const StarPair pair = FindBrightestPair(loaded.frame, first.measure, halfA, halfB);
     if (!pair.found) throw CommandError(files[0] + ": " + pair.message + "; give --a and --b");
     run.capturedAX = pair.a.point.X;
@@ -144,13 +148,13 @@ int Reduce(const std::vector<std::string>& raw) {
   } observer;
   const AutoOrvekResult result = RunAutoOrvek(files, table, run, observer);
   if (result.rows == 0) throw CommandError("no frame could be measured");
-  if (!result.recompute) throw CommandError(result.recompute.message);
+  if (!result.recompute) throw CommandError(Describe(result.recompute));
 
   RejectReport rejected;
   if (args.Flag("--reject")) {
     rejected = table.RejectOutliers();
-    if (!rejected.status) throw CommandError(rejected.status.message);
-    if (!rejected.recompute) throw CommandError(rejected.recompute.message);
+    if (!rejected.status) throw CommandError(Describe(rejected.status));
+    if (!rejected.recompute) throw CommandError(Describe(rejected.recompute));
   }
 
   const int n = table.DataRows();
@@ -254,10 +258,12 @@ int Reduce(const std::vector<std::string>& raw) {
     log.fields.WDSid = args.Value("--wds");
     log.fields.lnot = args.Value("--notes");
     const Status added = log.AddToLog(table);
-    if (!added) throw CommandError(added.message);
+    if (!added) throw CommandError(Describe(added));
     const LogSaveResult saved = log.Save({JoinPath(dir, LogComposer::kProposedNames[0]),
                                           JoinPath(dir, LogComposer::kProposedNames[1]),
                                           JoinPath(dir, LogComposer::kProposedNames[2])});
+    for (const Status& file : saved.files)
+      if (!file) throw CommandError(Describe(file));
     if (!saved.allWritten) throw CommandError(saved.Summary());
   }
   return 0;

@@ -12,6 +12,7 @@
 #include "core/Utils.h"
 #include "series/BestOf.h"
 #include "series/Stacking.h"
+#include "wording/Wording.h"
 
 namespace orvek::cli {
 
@@ -76,7 +77,9 @@ int BestOf(const std::vector<std::string>& raw) {
     const LoadResult read = LoadAndMeasure(files[0], load.context, loaded);
     if (!read.ok())
       throw CommandError(files[0] + ": " +
-                         (read.message.empty() ? "not an image file" : read.message));
+                         (read.status == LoadStatus::UnknownExtension
+                              ? std::string("not an image file")
+                              : Describe(read.AsStatus())));
     ordered = TickedItems(files);
     scores.push_back(Score(loaded, mode));
   } else {
@@ -186,7 +189,7 @@ int Align(const std::vector<std::string>& raw) {
   CliSeriesObserver observer("align");
   const AlignResult r =
       AlignList(TickedItems(files), settings, load.context, CliAlignOutput(dir), observer);
-  if (!r.status) throw CommandError(r.status.message);
+  if (!r.status) throw CommandError(Describe(r.status));
   if (args.Flag("--json")) {
     Json j;
     j.BeginObject();
@@ -224,7 +227,7 @@ int Stack(const std::vector<std::string>& raw) {
   const SeriesLoad load = MakeSeriesLoad(args);
   CliSeriesObserver observer("stack");
   const AddResult add = AddList(TickedItems(files), load.context, CliAddOutput(dir), observer);
-  if (!add.status) throw CommandError(add.status.message);
+  if (!add.status) throw CommandError(Describe(add.status));
   if (args.Flag("--json")) {
     Json j;
     j.BeginObject();
@@ -249,7 +252,7 @@ int CompositeVerb(const std::vector<std::string>& raw) {
   CliSeriesObserver observer("composite");
   const CompositeResult r = Composite(TickedItems(files), settings, load.context,
                                       CliAlignOutput(dir), CliAddOutput(dir), observer);
-  if (!r.status) throw CommandError(r.status.message);
+  if (!r.status) throw CommandError(Describe(r.status));
   if (args.Flag("--json")) {
     Json j;
     j.BeginObject();
@@ -295,7 +298,7 @@ int Bias(const std::vector<std::string>& raw) {
   fits.swapHoriz = ini.ReadString("PARAMS", "FitsSwapH", "0") == "1";
   CliSeriesObserver observer("bias");
   const BiasResult r = MakeBias(files, fits, out, observer);
-  if (!r.status) throw CommandError(r.status.message);
+  if (!r.status) throw CommandError(Describe(r.status));
   if (args.Flag("--json")) {
     Json j;
     j.BeginObject();

@@ -10,6 +10,7 @@
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "fit/SurfaceFit.h"
+#include "wording/Wording.h"
 
 namespace orvek::cli {
 
@@ -117,7 +118,7 @@ int Surface(const std::vector<std::string>& raw) {
   }
   if (!model.empty()) {
     const Status written = WriteSurfaceModel(r, model);
-    if (!written) throw CommandError(written.message);
+    if (!written) throw CommandError(Describe(written));
   }
   if (args.Flag("--json")) {
     PrintJson(r, model);

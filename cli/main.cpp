@@ -6,21 +6,21 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "core/Folders.h"
 #include "core/Memory.h"
-#include "core/Utils.h"
+#include "wording/Wording.h"
 
 extern const unsigned char kShippedSettings[];
 extern const unsigned long kShippedSettings_size;
 
 namespace {
 
-// As the window program does on its first start: a program folder without its settings
-// file receives the shipped one (interface texts, default calibration, camera list).
-void InstallSettingsWhenMissing() {
-  const std::string path = orvek::SettingsPath();
-  if (orvek::FileExists(path)) return;
-  std::string error;
-  orvek::WriteWholeFile(path, kShippedSettings, kShippedSettings_size, error);  // best effort
+// As the window program does on its first start: the settings and working folders are
+// made, and a missing settings file is written from the shipped one (interface texts,
+// default calibration, camera list) in the language of the locale.
+orvek::Status PrepareFirstStart() {
+  return orvek::PrepareFolders(orvek::CurrentFolders(), kShippedSettings, kShippedSettings_size,
+                               orvek::CurrentLocaleLanguage());
 }
 
 void PrintUsage(FILE* out) {
@@ -50,7 +50,10 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return 2;
   }
-  InstallSettingsWhenMissing();
+  if (const orvek::Status prepared = PrepareFirstStart(); !prepared) {
+    std::fprintf(stderr, "orvek-cli: %s\n", orvek::Describe(prepared).c_str());
+    return 1;
+  }
   std::vector<std::string> args(argv + 2, argv + argc);
   try {
     return it->second.run(args);

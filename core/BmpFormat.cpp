@@ -76,18 +76,14 @@ std::vector<uint8_t> EncodeBmp24(const Raster& raster) {
 }
 
 Status WriteBmp24(const std::string& path, const Raster& raster) {
-  if (raster.Empty()) return Status::Error(path + ": no picture to write");
+  if (raster.Empty()) return Status::Fail(Error(ErrorCode::NothingToWrite).Path(path));
   const std::vector<uint8_t> bytes = EncodeBmp24(raster);
-  std::string error;
-  if (!WriteWholeFile(path, bytes.data(), bytes.size(), error))
-    return Status::Error(path + ": " + error);
-  return Status::Ok();
+  return ReplaceFile(path, bytes.data(), bytes.size());
 }
 
 Status OTrame::ReadBmp(const std::string& name, Raster* surface) {
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(name, bytes, error)) return Status::Error(name + ": " + error);
+  if (Status read = ReadWholeFile(name, bytes); !read) return read;
   Raster decoded;
   Status s = ParseBmp(bytes.data(), bytes.size(), name, &decoded);
   if (s && surface != nullptr) *surface = std::move(decoded);
@@ -96,13 +92,19 @@ Status OTrame::ReadBmp(const std::string& name, Raster* surface) {
 
 Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& name,
                         Raster* decoded) {
-  const auto fail = [&](const std::string& what) { return Status::Error(name + ": " + what); };
-  if (size < 26 || data[0] != 'B' || data[1] != 'M') return fail("not a BMP file");
+  const auto unsupported = [&](const char* field, double value, const char* supported) {
+    return Status::Fail(
+        Error(ErrorCode::UnsupportedValue).Path(name).Field(field).Text(supported).Values({value}));
+  };
+  const auto truncatedHeader = [&] {
+    return Status::Fail(Error(ErrorCode::HeaderTruncated).Path(name).Values({double(size)}));
+  };
+  if (size < 26 || data[0] != 'B' || data[1] != 'M')
+    return Status::Fail(Error(ErrorCode::WrongFormat).Path(name).Field("BMP"));
   const uint32_t pixelOffset = Le32(data + 10);
   const uint32_t headerSize = Le32(data + 14);
-  if (headerSize != 12 && headerSize < 40)
-    return fail("unknown BMP header size " + std::to_string(headerSize));
-  if (14 + static_cast<uint64_t>(headerSize) > size) return fail("BMP header is truncated");
+  if (headerSize != 12 && headerSize < 40) return unsupported("biSize", headerSize, "12, 40+");
+  if (14 + static_cast<uint64_t>(headerSize) > size) return truncatedHeader();
 
   int64_t width = 0;
   int64_t height = 0;
@@ -126,7 +128,7 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
     if (compression == 3 || compression == 6) {
       // Bit fields follow the 40-byte header, or are part of a larger one.
       const uint64_t at = 14 + 40;
-      if (at + 12 > size) return fail("BMP bit fields are truncated");
+      if (at + 12 > size) return truncatedHeader();
       masks[0] = Le32(data + at);
       masks[1] = Le32(data + at + 4);
       masks[2] = Le32(data + at + 8);
@@ -134,31 +136,32 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
   }
   const bool topDown = height < 0;
   if (topDown) height = -height;
+  const std::vector<double> size2 = {double(width), double(height)};
   if (width <= 0 || height <= 0)
-    return fail("BMP of impossible size " + std::to_string(width) + " x " + std::to_string(height));
+    return Status::Fail(Error(ErrorCode::ImageSizeInvalid).Path(name).Values(size2));
   if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-    return fail("BMP of " + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels is too large");
+    return Status::Fail(Error(ErrorCode::ImageTooLarge).Path(name).Values(size2));
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
       bitCount != 32)
-    return fail("BMP of " + std::to_string(bitCount) + " bits per pixel is not supported");
+    return unsupported("biBitCount", bitCount, "1, 4, 8, 16, 24, 32");
   const bool rle8 = compression == 1;
   const bool rle4 = compression == 2;
   const bool fields = compression == 3 || compression == 6;
   if (compression > 3 && compression != 6)
-    return fail("BMP compression " + std::to_string(compression) + " is not supported");
+    return unsupported("biCompression", compression, "0-3, 6");
   if ((rle8 && bitCount != 8) || (rle4 && bitCount != 4) ||
       (fields && bitCount != 16 && bitCount != 32))
-    return fail("BMP compression " + std::to_string(compression) + " does not fit " +
-                std::to_string(bitCount) + " bits per pixel");
+    return unsupported("biCompression", compression,
+                       "1 with 8 bits, 2 with 4 bits, 3 and 6 with 16 or 32 bits");
 
   // Palette.
   std::vector<Rgb> palette;
   if (bitCount <= 8) {
+    // A file may announce more colours than its depth can index: the rest are never used.
     uint64_t entries = colorsUsed != 0 ? colorsUsed : (1u << bitCount);
-    if (entries > 256) entries = 256;
+    if (entries > (1u << bitCount)) entries = 1u << bitCount;
     const uint64_t at = 14 + static_cast<uint64_t>(headerSize) + (fields ? 12 : 0);
-    if (at + entries * paletteEntry > size) return fail("BMP palette is truncated");
+    if (at + entries * paletteEntry > size) return truncatedHeader();
     palette.resize(1u << bitCount);
     for (uint64_t i = 0; i < entries; ++i) {
       const uint8_t* e = data + at + i * paletteEntry;
@@ -195,7 +198,12 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
     default: break;
   }
 
-  if (pixelOffset >= size) return fail("BMP pixel data lies beyond the end of the file");
+  const auto truncatedData = [&](uint64_t needed, uint64_t held) {
+    return Status::Fail(Error(ErrorCode::DataTruncated)
+                            .Path(name)
+                            .Values({size2[0], size2[1], double(needed), double(held)}));
+  };
+  if (pixelOffset >= size) return truncatedData(uint64_t{pixelOffset} + 1, size);
   const uint8_t* pixels = data + pixelOffset;
   const size_t pixelBytes = size - pixelOffset;
   const int32_t W = static_cast<int32_t>(width);
@@ -238,7 +246,8 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
       } else {
         const size_t n = value;
         const size_t bytesUsed = rle8 ? n : (n + 1) / 2;
-        if (i + bytesUsed > pixelBytes) return fail("BMP run-length data is truncated");
+        if (i + bytesUsed > pixelBytes)
+          return truncatedData(uint64_t{pixelOffset} + i + bytesUsed, size);
         for (size_t k = 0; k < n; ++k) {
           if (rle8)
             put(pixels[i + k]);
@@ -263,8 +272,7 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
       // The last row may lack its padding; anything shorter is a truncated file.
       const uint64_t lastRow = (static_cast<uint64_t>(W) * bitCount + 7) / 8;
       if (stride * static_cast<uint64_t>(H - 1) + lastRow > pixelBytes)
-        return fail("BMP pixel data is truncated: " + std::to_string(stride * H) +
-                    " bytes needed, " + std::to_string(pixelBytes) + " present");
+        return truncatedData(stride * static_cast<uint64_t>(H), pixelBytes);
     }
     for (int32_t r = 0; r < H; ++r) {
       const uint8_t* line = pixels + stride * static_cast<uint64_t>(r);

@@ -1,5 +1,7 @@
 #include "core/Error.h"
 
+#include <cstring>
+
 #include "core/Rounding.h"
 
 namespace orvek {
@@ -12,6 +14,12 @@ const char* ErrorCodeName(ErrorCode code) {
 #undef ORVEK_ERROR_NAME
   }
   return "Other";
+}
+
+std::string SystemReason(int errnoValue) {
+  char buffer[256] = {};
+  // The GNU strerror_r returns its text, which may or may not be the buffer.
+  return strerror_r(errnoValue, buffer, sizeof buffer);
 }
 
 std::string DebugText(const Error& e) {

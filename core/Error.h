@@ -44,7 +44,32 @@ namespace orvek {
   X(FrameTooSmall)      /* {path}: frame {v1} of {v2} x {v3} pixels, under {v4} */     \
   X(SerBadHeader)       /* {path}: SER header field {field} = {text} not usable */     \
   X(SerTruncated)       /* {path}: FrameCount {v1}, {v2} whole frames of {v3} B */     \
-  X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */
+  X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */      \
+  /* Readers and writers of image files: */                                            \
+  /* {path}: {field} = "{text}" is not an integer (a header keyword) */                \
+  X(KeywordNotAnInteger)                                                               \
+  /* {path}: {field} = "{text}" is not a number (a header keyword) */                  \
+  X(KeywordNotANumber)                                                                 \
+  /* {path}: no END card in the file's {v1} header cards */                            \
+  X(NoEndCard)                                                                         \
+  /* {path}: no {field} card: no image in the primary HDU */                           \
+  X(NoImageCard)                                                                       \
+  /* {path}: an image of {v1} x {v2} pixels is impossible */                           \
+  X(ImageSizeInvalid)                                                                  \
+  /* {path}: an image of {v1} x {v2} pixels is too large */                            \
+  X(ImageTooLarge)                                                                     \
+  /* {path}: {field} = {v1} is not supported ({text} are) */                           \
+  X(UnsupportedValue)                                                                  \
+  /* {path}: {v1} x {v2} pixels need {v3} bytes, the file holds {v4} */                \
+  X(DataTruncated)                                                                     \
+  /* {path}: the file of {v1} bytes ends inside its header */                          \
+  X(HeaderTruncated)                                                                   \
+  /* {path} is not a {field} file */                                                   \
+  X(WrongFormat)                                                                       \
+  /* {path}: impossible rectangle {v1},{v2} - {v3},{v4} */                             \
+  X(RectangleInvalid)                                                                  \
+  /* {path}: there is no image to write */                                             \
+  X(NothingToWrite)
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,
@@ -99,6 +124,9 @@ struct Error {
     return *this;
   }
 };
+
+/// The system's own text for an errno value ("No space left on device"), for Error::detail.
+std::string SystemReason(int errnoValue);
 
 /// A plain rendering for developers (logs, test failure output): the code's name and its
 /// fields. Never shown to a user as a message.

@@ -77,8 +77,7 @@ std::string StripComment(const std::string& card) {
 
 Status OTrame::ReadFits(const std::string& name, const FitsOptions& fits, Raster* surface) {
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(name, bytes, error)) return Status::Error(name + ": " + error);
+  if (Status read = ReadWholeFile(name, bytes); !read) return read;
   Status s = ParseFits(bytes.data(), bytes.size(), name, fits);
   if (s && surface != nullptr) *surface = Raster(m_width, m_height);
   return s;
@@ -231,10 +230,12 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
   std::string header;
   int64_t endCard = -1;
 
+  const auto badValue = [&](ErrorCode code, const char* key, const std::string& text) {
+    return Status::Fail(Error(code).Path(name).Field(key).Text(Trim(text.substr(9))));
+  };
   const auto readInteger = [&](const std::string& text, const char* key, int64_t& out) {
     if (!ParseInt(Trim(text.substr(9)), out))
-      return Status::Error(name + ": " + key + " is not an integer (\"" + Trim(text.substr(9)) +
-                           "\")");
+      return badValue(ErrorCode::KeywordNotAnInteger, key, text);
     return Status::Ok();
   };
 
@@ -250,9 +251,9 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
       }
     }
     if (key == "BZERO   =" && !ParseFitsReal(Trim(text.substr(9)), offset))
-      return Status::Error(name + ": BZERO is not a number (\"" + Trim(text.substr(9)) + "\")");
+      return badValue(ErrorCode::KeywordNotANumber, "BZERO", text);
     if (key == "BSCALE  =" && !ParseFitsReal(Trim(text.substr(9)), scale))
-      return Status::Error(name + ": BSCALE is not a number (\"" + Trim(text.substr(9)) + "\")");
+      return badValue(ErrorCode::KeywordNotANumber, "BSCALE", text);
     if (key == "BITPIX  =") {
       if (Status s = readInteger(text, "BITPIX", bits); !s) return s;
     }
@@ -266,20 +267,16 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
   }
   HeaderText = header;
 
+  const std::vector<double> size2 = {static_cast<double>(width), static_cast<double>(height)};
   if (endCard < 0)
-    return Status::Error(name + ": not a FITS image: no END card in the " +
-                         std::to_string(size / kCard) + " header cards of the file");
+    return Status::Fail(Error(ErrorCode::NoEndCard).Path(name).Values({double(size / kCard)}));
   if (width < 0 || height < 0)
-    return Status::Error(name + ": the primary header has no " +
-                         std::string(width < 0 ? "NAXIS1" : "NAXIS2") +
-                         " card: no image in the primary HDU (multi-extension, table or "
-                         "compressed FITS files are not supported)");
+    return Status::Fail(
+        Error(ErrorCode::NoImageCard).Path(name).Field(width < 0 ? "NAXIS1" : "NAXIS2"));
   if (width == 0 || height == 0)
-    return Status::Error(name + ": the primary image is empty (NAXIS1 = " + std::to_string(width) +
-                         ", NAXIS2 = " + std::to_string(height) + ")");
+    return Status::Fail(Error(ErrorCode::ImageSizeInvalid).Path(name).Values(size2));
   if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
-    return Status::Error(name + ": image of " + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels is too large");
+    return Status::Fail(Error(ErrorCode::ImageTooLarge).Path(name).Values(size2));
 
   int bytesPerSample = 2;
   switch (bits) {
@@ -290,8 +287,11 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
     case -64: bytesPerSample = 8; break;
     case 0: bytesPerSample = 2; break;  // no BITPIX card: read as 16-bit samples
     default:
-      return Status::Error(name + ": BITPIX = " + std::to_string(bits) +
-                           " is not supported (8, 16, 32, -32 and -64 are)");
+      return Status::Fail(Error(ErrorCode::UnsupportedValue)
+                              .Path(name)
+                              .Field("BITPIX")
+                              .Text("8, 16, 32, -32, -64")
+                              .Values({static_cast<double>(bits)}));
   }
 
   const uint64_t dataStart = (static_cast<uint64_t>(endCard) / 36 + 1) * kBlock;
@@ -299,9 +299,9 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
                           static_cast<uint64_t>(bytesPerSample);
   const uint64_t available = size > dataStart ? size - dataStart : 0;
   if (available < needed)
-    return Status::Error(name + ": NAXIS1 x NAXIS2 = " + std::to_string(width) + " x " +
-                         std::to_string(height) + " samples need " + std::to_string(needed) +
-                         " bytes of data but the file holds " + std::to_string(available));
+    return Status::Fail(Error(ErrorCode::DataTruncated)
+                            .Path(name)
+                            .Values({size2[0], size2[1], double(needed), double(available)}));
 
   AllocateUninitialized(static_cast<int32_t>(width), static_cast<int32_t>(height));
   MaxValue = -10000000.0L;
@@ -330,7 +330,7 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
 }
 
 Status OTrame::SaveFits(const std::string& name, int mode, Extended low, Extended high) const {
-  if (Empty()) return Status::Error(name + ": no image to save");
+  if (Empty()) return Status::Fail(Error(ErrorCode::NothingToWrite).Path(name));
   std::string header;
   header += Card("SIMPLE  =", "T");
   header += Card("BITPIX  =", "16");
@@ -373,10 +373,7 @@ Status OTrame::SaveFits(const std::string& name, int mode, Extended low, Extende
       p[1] = static_cast<uint8_t>(static_cast<uint64_t>(u) & 0xFF);
     }
   }
-  std::string error;
-  if (!WriteWholeFile(name, out.data(), out.size(), error))
-    return Status::Error(name + ": " + error);
-  return Status::Ok();
+  return ReplaceFile(name, out.data(), out.size());
 }
 
 Result<std::vector<uint8_t>> OTrame::EncodeLosslessFits() const {

@@ -15,6 +15,7 @@ namespace {
 struct IniText {
   std::vector<std::string> lines;
   bool crlf = true;  // line ends written back: those of the file, CR LF for a new file
+  bool bom = false;  // the file began with a UTF-8 byte-order mark, written back
 };
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
@@ -32,12 +33,13 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 IniText Load(const std::string& path) {
   IniText text;
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(path, bytes, error)) return text;
+  if (!ReadWholeFile(path, bytes)) return text;
   std::string all(bytes.begin(), bytes.end());
   if (all.size() >= 3 && static_cast<unsigned char>(all[0]) == 0xEF &&
-      static_cast<unsigned char>(all[1]) == 0xBB && static_cast<unsigned char>(all[2]) == 0xBF)
+      static_cast<unsigned char>(all[1]) == 0xBB && static_cast<unsigned char>(all[2]) == 0xBF) {
     all.erase(0, 3);  // UTF-8 byte-order mark
+    text.bom = true;
+  }
   text.crlf = all.find("\r\n") != std::string::npos || all.find('\n') == std::string::npos;
   size_t start = 0;
   while (start < all.size()) {
@@ -100,26 +102,14 @@ size_t FindKey(const IniText& text, size_t header, size_t end, const std::string
 }
 
 Status Save(const std::string& path, const IniText& text) {
-  std::string out;
+  std::string out = text.bom ? "\xEF\xBB\xBF" : "";
   const char* eol = text.crlf ? "\r\n" : "\n";
   for (const std::string& line : text.lines) {
     out += line;
     out += eol;
   }
-  // Write beside the file and rename, so that a failed write never loses the settings.
-  const std::string temp = path + ".tmp";
-  std::string error;
-  if (!WriteWholeFile(temp, out.data(), out.size(), error)) {
-    std::remove(temp.c_str());
-    return Status::Error(path + ": " + error);
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    return Status::Error(path + ": " + ec.message());
-  }
-  return Status::Ok();
+  // Written beside the file and renamed, so that a failed write never loses the settings.
+  return ReplaceFile(path, out.data(), out.size());
 }
 
 }  // namespace
@@ -210,10 +200,14 @@ Status IniFile::DeleteKey(const std::string& section, const std::string& key) co
   size_t end = 0;
   FindSection(text, section, header, end);
   if (header == std::string::npos) return Status::Ok();
-  const size_t at = FindKey(text, header, end, key);
-  if (at == std::string::npos) return Status::Ok();
-  text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(at));
-  return Save(m_path, text);
+  // Every line of the key goes: a repeated key (a hand-edited file) would otherwise come
+  // back as its next occurrence.
+  bool found = false;
+  for (size_t at; (at = FindKey(text, header, end, key)) != std::string::npos; --end) {
+    text.lines.erase(text.lines.begin() + static_cast<std::ptrdiff_t>(at));
+    found = true;
+  }
+  return found ? Save(m_path, text) : Status::Ok();
 }
 
 }  // namespace orvek

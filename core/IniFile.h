@@ -2,7 +2,7 @@
 // The settings file "orvek.ini": sections in square brackets, "key=value" lines.
 // Every access opens the file, reads or writes what it needs and closes it; nothing is
 // cached. Section and key names compare without regard to case; writing keeps every
-// other section, key, comment and blank line. Text is UTF-8.
+// other section, key, comment and blank line, and the byte-order mark. Text is UTF-8.
 
 #include <string>
 #include <vector>
@@ -34,7 +34,8 @@ class IniFile {
   /// Sets section/key to value, creating the file, the section or the key when missing.
   Status WriteString(const std::string& section, const std::string& key,
                      const std::string& value) const;
-  /// Removes a key; a missing key is no error.
+  /// Removes a key (every line of it, when a hand-edited file repeats it); a missing key is
+  /// no error.
   Status DeleteKey(const std::string& section, const std::string& key) const;
 
  private:

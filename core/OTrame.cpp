@@ -102,11 +102,13 @@ LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const F
     read = ReadOrv(name, surface);
   } else {
     result.status = LoadStatus::UnknownExtension;
+    result.error = Error(ErrorCode::WrongFormat).Path(name).Field("BMP, FITS, ORV");
     return result;
   }
   if (!read) {
     result.status = LoadStatus::Error;
     result.message = read.message;
+    result.error = read.error;
     Allocate(0, 0);
     return result;
   }

@@ -28,14 +28,21 @@ struct FitsOptions {
 enum class LoadStatus {
   Ok,                ///< the frame holds the file
   UnknownExtension,  ///< not BMP, FITS or ORV: nothing read (the caller shows "msgExtInc")
-  Error,             ///< missing, unreadable or malformed file: `message` says why
+  Error,             ///< missing, unreadable or malformed file: `error` (or `message`) says why
 };
 
 struct LoadResult {
   LoadStatus status = LoadStatus::Ok;
-  std::string message;       ///< for Error: names the file and the problem
+  std::string message;       ///< for Error: a caller's own sentence ("File not found"), or empty
   bool biasApplied = false;  ///< true exactly when a bias frame was subtracted (the "Bias" label)
+  orvek::Error error;        ///< for Error without a message: what the reader found wrong
   bool ok() const { return status == LoadStatus::Ok; }
+  /// The failure as a Status (its message when it has one, else its error); Ok otherwise.
+  Status AsStatus() const {
+    if (ok()) return Status::Ok();
+    if (!message.empty()) return Status::Error(message);
+    return Status::Fail(error);
+  }
 };
 
 /// Allocator of pixel arrays: a new element is left uninitialised (the frame says when it

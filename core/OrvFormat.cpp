@@ -14,8 +14,7 @@ namespace orvek {
 
 Status OTrame::ReadOrv(const std::string& name, Raster* surface) {
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(name, bytes, error)) return Status::Error(name + ": " + error);
+  if (Status read = ReadWholeFile(name, bytes); !read) return read;
   Status s = ParseOrv(bytes.data(), bytes.size(), name);
   if (s && surface != nullptr) *surface = Raster(m_width, m_height);
   return s;
@@ -23,25 +22,25 @@ Status OTrame::ReadOrv(const std::string& name, Raster* surface) {
 
 Status OTrame::ParseOrv(const uint8_t* data, size_t size, const std::string& name) {
   if (size < 2 * kExtendedBytes)
-    return Status::Error(name + ": ORV file of " + std::to_string(size) +
-                         " bytes is too short to hold its width and height");
+    return Status::Fail(Error(ErrorCode::HeaderTruncated).Path(name).Values({double(size)}));
   const Extended w = DecodeExtended(data);
   const Extended h = DecodeExtended(data + kExtendedBytes);
-  if (!(w >= 0.5L && w < kMaxSide + 0.5L) || !(h >= 0.5L && h < kMaxSide + 0.5L))
-    return Status::Error(name + ": ORV header gives an impossible size (" +
-                         FormatGeneral(static_cast<double>(w)) + " x " +
-                         FormatGeneral(static_cast<double>(h)) + ")");
+  // A size of 0.5 rounds to 0 (halves go to the even neighbour): no pixel.
+  if (!(w > 0.5L && w < kMaxSide + 0.5L) || !(h > 0.5L && h < kMaxSide + 0.5L))
+    return Status::Fail(Error(ErrorCode::ImageSizeInvalid)
+                            .Path(name)
+                            .Values({static_cast<double>(w), static_cast<double>(h)}));
   const int64_t width = Nearest(w);
   const int64_t height = Nearest(h);
   if (width * height > kMaxPixels)
-    return Status::Error(name + ": image of " + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels is too large");
+    return Status::Fail(
+        Error(ErrorCode::ImageTooLarge).Path(name).Values({double(width), double(height)}));
   const uint64_t needed = static_cast<uint64_t>(kExtendedBytes) *
                           (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) + 2);
   if (size < needed)
-    return Status::Error(name + ": ORV file of " + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels needs " + std::to_string(needed) +
-                         " bytes but holds " + std::to_string(size));
+    return Status::Fail(Error(ErrorCode::DataTruncated)
+                            .Path(name)
+                            .Values({double(width), double(height), double(needed), double(size)}));
 
   AllocateUninitialized(static_cast<int32_t>(width), static_cast<int32_t>(height));
   // The file order (x outer, y inner) is the frame's own memory order.
@@ -92,13 +91,10 @@ Status OTrame::SaveOrv(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                        const std::string& name) const {
   const std::vector<uint8_t> bytes = EncodeOrv(x1, y1, x2, y2);
   if (bytes.empty())
-    return Status::Error(name + ": impossible rectangle " + std::to_string(x1) + "," +
-                         std::to_string(y1) + " - " + std::to_string(x2) + "," +
-                         std::to_string(y2));
-  std::string error;
-  if (!WriteWholeFile(name, bytes.data(), bytes.size(), error))
-    return Status::Error(name + ": " + error);
-  return Status::Ok();
+    return Status::Fail(Error(ErrorCode::RectangleInvalid)
+                            .Path(name)
+                            .Values({double(x1), double(y1), double(x2), double(y2)}));
+  return ReplaceFile(name, bytes.data(), bytes.size());
 }
 
 }  // namespace orvek

@@ -33,4 +33,10 @@ struct Status {
   explicit operator bool() const { return ok; }
 };
 
+/// The failure's own sentence, else the developer's rendering of its error (DebugText): for
+/// the library's remaining English texts (warnings, logs) that still carry failures as words.
+inline std::string DebugText(const Status& s) {
+  return s.message.empty() ? DebugText(s.error) : s.message;
+}
+
 }  // namespace orvek

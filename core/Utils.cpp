@@ -1,14 +1,18 @@
 #include "core/Utils.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include "core/Folders.h"
 
 namespace fs = std::filesystem;
 
@@ -76,27 +80,22 @@ std::string PadText(const std::string& text, char fill, int width, bool left) {
   return text.substr(0, starts[static_cast<size_t>(width)]);
 }
 
-std::string ProgramFolder() {
-  std::string folder;
-  if (const char* home = std::getenv("ORVEK_HOME"); home != nullptr && *home != '\0') {
-    folder = home;
-  } else {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    folder = ec ? fs::current_path(ec).string() : exe.parent_path().string();
-  }
-  if (folder.empty() || !IsSeparator(folder.back())) folder += '/';
-  return folder;
+std::string SettingsPath() {
+  return CurrentFolders().SettingsFile();
 }
 
-std::string SettingsPath() {
-  return ProgramFolder() + "orvek.ini";
+std::string ResourceFolder() {
+  return CurrentFolders().resources;
+}
+
+std::string WorkingFolder() {
+  return CurrentFolders().working;
 }
 
 std::string WorkFolder(const std::string& name) {
-  const std::string path = ProgramFolder() + name + "/";
+  const std::string path = CurrentFolders().Work(name);
   std::error_code ec;
-  fs::create_directory(path, ec);  // one level; failures show up when the folder is used
+  fs::create_directories(path, ec);
   return path;
 }
 
@@ -221,51 +220,94 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out, std::string& error) {
+Status ReadWholeFile(const std::string& path, std::vector<unsigned char>& out) {
   out.clear();
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    error = FileExists(path) ? "cannot be opened for reading" : "File not found";
-    return false;
-  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return Status::Fail(Error(ErrorCode::FileOpen).Path(path).Detail(SystemReason(errno)));
   struct stat st {};
-  if (::fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(f);
-    error = "is not a regular file";
-    return false;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int why = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    ::close(fd);
+    return Status::Fail(Error(ErrorCode::FileOpen).Path(path).Detail(SystemReason(why)));
   }
   const size_t size = static_cast<size_t>(st.st_size);
   try {
     out.resize(size);
   } catch (const std::bad_alloc&) {
-    std::fclose(f);
-    error = "is too large to be read into memory";
-    return false;
+    ::close(fd);
+    return Status::Fail(Error(ErrorCode::FileRead).Path(path).Detail(SystemReason(ENOMEM)));
   }
-  const size_t got = size == 0 ? 0 : std::fread(out.data(), 1, size, f);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed || got != size) {
-    out.clear();
-    error = "read error";
-    return false;
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, out.data() + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int why = n < 0 ? errno : EIO;  // a file that shrank while it was read
+      ::close(fd);
+      out.clear();
+      return Status::Fail(Error(ErrorCode::FileRead).Path(path).Detail(SystemReason(why)));
+    }
+    got += static_cast<size_t>(n);
   }
-  return true;
+  ::close(fd);
+  return Status::Ok();
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    error = "cannot be created for writing";
-    return false;
+namespace {
+
+// The failure of a write: a full disk or quota is told apart from other errors.
+Status WriteFailure(const std::string& path, int why) {
+  if (why == ENOSPC || why == EDQUOT) return Status::Fail(Error(ErrorCode::DiskFull).Path(path));
+  return Status::Fail(Error(ErrorCode::FileWrite).Path(path).Detail(SystemReason(why)));
+}
+
+}  // namespace
+
+Status ReplaceFile(const std::string& path, const void* data, size_t size) {
+  // A new hidden name beside the file; created by open() so that the process's umask applies
+  // as to any new file (changing the umask here would race with other threads).
+  static std::atomic<unsigned> counter{0};
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temp = FolderOf(path) + "." + FileNameOf(path) + "." + std::to_string(::getpid()) + "." +
+           std::to_string(counter++) + ".tmp";
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
   }
-  const size_t put = size == 0 ? 0 : std::fwrite(data, 1, size, f);
-  const bool closed = std::fclose(f) == 0;
-  if (put != size || !closed) {
-    error = "write error (disk full?)";
-    return false;
+  if (fd < 0) return WriteFailure(path, errno);
+  const auto abandon = [&](int why) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return WriteFailure(path, why);
+  };
+  // A file that replaces another keeps its permissions.
+  struct stat old {};
+  const bool replacing = ::stat(path.c_str(), &old) == 0;
+  if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) return abandon(errno);
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  size_t put = 0;
+  while (put < size) {
+    const ssize_t n = ::write(fd, bytes + put, size - put);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return abandon(n < 0 ? errno : EIO);
+    put += static_cast<size_t>(n);
   }
-  return true;
+  // Flushing costs time; it matters only where a good file would otherwise be lost.
+  if (replacing && ::fsync(fd) != 0) return abandon(errno);
+  if (::close(fd) != 0) {
+    const int why = errno;
+    ::unlink(temp.c_str());
+    return WriteFailure(path, why);
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const int why = errno;
+    ::unlink(temp.c_str());
+    return Status::Fail(
+        Error(ErrorCode::FileRename).Path(temp).Text(path).Detail(SystemReason(why)));
+  }
+  return Status::Ok();
 }
 
 std::string ToUpper(std::string s) {

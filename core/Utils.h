@@ -1,9 +1,12 @@
 #pragma once
-// Small shared utilities: fixed-width text, the program's folder and its working
-// sub-folders, folder names, and file operations by wildcard mask.
+// Small shared utilities: fixed-width text, the program's folders and its working
+// sub-folders, folder names, whole-file reading and replacing, and file operations by
+// wildcard mask.
 
 #include <string>
 #include <vector>
+
+#include "core/Status.h"
 
 namespace orvek {
 
@@ -11,11 +14,14 @@ namespace orvek {
 /// then keeps only the first `width` characters (counted in UTF-8 characters).
 std::string PadText(const std::string& text, char fill, int width, bool left);
 
-/// The program's folder, ending in "/": $ORVEK_HOME when set, else the executable's folder.
-std::string ProgramFolder();
-/// Full path of the settings file: ProgramFolder() + "orvek.ini".
+/// Full path of the settings file (core/Folders.h: the settings folder + "orvek.ini").
 std::string SettingsPath();
-/// ProgramFolder() + name + "/", creating the folder (one level) when it does not exist.
+/// The folder of the shipped help pages, cursor files and settings template, ending in "/".
+std::string ResourceFolder();
+/// The folder that holds the working sub-folders, ending in "/".
+std::string WorkingFolder();
+/// WorkingFolder() + name + "/", creating it (and its parents) when it does not exist; a
+/// folder that cannot be created shows up as the write error of the first file put there.
 std::string WorkFolder(const std::string& name);
 
 /// The last folder name of a path: one trailing separator ("/" or "\") dropped, then the
@@ -52,8 +58,14 @@ std::string BaseNameOf(const std::string& path);
 /// `path` with its extension (from the last dot of the file name) replaced by newExt.
 std::string ChangeExtension(const std::string& path, const std::string& newExt);
 bool FileExists(const std::string& path);
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& out, std::string& error);
-bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string& error);
+/// Reads a whole plain file. Fails with FileOpen or FileRead (the system's reason in detail).
+Status ReadWholeFile(const std::string& path, std::vector<unsigned char>& out);
+/// Makes `path` hold exactly these bytes: they are written to a new hidden file in the same
+/// folder, which then replaces `path` by a rename, so that `path` is never left half
+/// written (an existing file is flushed to disk first, so a crash keeps the old or the new
+/// one whole). Fails with DiskFull (no space or quota left), FileWrite or FileRename; the
+/// old file is then untouched and the temporary one removed.
+Status ReplaceFile(const std::string& path, const void* data, size_t size);
 /// Upper-case ASCII copy.
 std::string ToUpper(std::string s);
 /// Trimmed of spaces, tabs, CR and LF on both ends.

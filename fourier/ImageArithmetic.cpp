@@ -32,7 +32,7 @@ ArithmeticResult WriteResult(const OTrame& frame, const std::string& folder,
                              const std::string& name) {
   const std::string path = folder + name;
   const Status s = SaveWhole(frame, path);
-  if (!s) return Fail(ArithmeticStatus::WriteFailed, s.message);
+  if (!s) return Fail(ArithmeticStatus::WriteFailed, DebugText(s));
   ArithmeticResult r;
   r.written.push_back(path);
   r.shown = path;
@@ -100,7 +100,7 @@ std::string QuadPxFileName(const std::string& sourcePath) {
 ArithmeticResult QuadPx(const OTrame& source, Extended k, const std::string& folder) {
   OTrame q;
   const Status s = QuadPxFrame(source, k, q);
-  if (!s) return Fail(ArithmeticStatus::TooLarge, s.message);
+  if (!s) return Fail(ArithmeticStatus::TooLarge, DebugText(s));
   return WriteResult(q, folder, QuadPxFileName(source.FileName));
 }
 
@@ -175,7 +175,7 @@ ArithmeticResult DivCommand(const OTrame& current, const OTrame& divisor,
                             const std::string& folder) {
   OTrame work = current;
   const Status s = DivideFrame(work, divisor);
-  if (!s) return Fail(ArithmeticStatus::SizeMismatch, s.message);
+  if (!s) return Fail(ArithmeticStatus::SizeMismatch, DebugText(s));
   return WriteResult(work, folder, kDivFile);
 }
 
@@ -183,7 +183,7 @@ ArithmeticResult MultCommand(const OTrame& current, const OTrame& other,
                              const std::string& folder) {
   OTrame work = current;
   const Status s = MultiplyFrame(work, other);
-  if (!s) return Fail(ArithmeticStatus::SizeMismatch, s.message);
+  if (!s) return Fail(ArithmeticStatus::SizeMismatch, DebugText(s));
   return WriteResult(work, folder, kMultFile);
 }
 
@@ -225,7 +225,7 @@ ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const 
     const std::string path = folder + kConvStageFiles[stage++];
     const Status s = SaveWhole(work, path);
     if (!s) {
-      r = Fail(ArithmeticStatus::WriteFailed, s.message);
+      r = Fail(ArithmeticStatus::WriteFailed, DebugText(s));
       return false;
     }
     r.written.push_back(path);

@@ -32,7 +32,7 @@ Status LoadImage(const std::string& path, const SeriesInput& input, OTrame& fram
   if (r.status == LoadStatus::UnknownExtension) {
     return Status::Error(path + ": unknown image extension (BMP, FIT, FITS, FTS or ORV expected)");
   }
-  if (r.status == LoadStatus::Error) return Status::Error(r.message);
+  if (r.status == LoadStatus::Error) return r.AsStatus();
   return Status::Ok();
 }
 
@@ -41,7 +41,7 @@ Status LoadWritten(const std::string& path, OTrame& frame) {
   frame = OTrame();
   if (!FileExists(path)) return Status::Error(path + ": File not found");
   const LoadResult r = frame.LoadFile(path);
-  if (!r.ok()) return Status::Error(r.message.empty() ? path + ": cannot be read" : r.message);
+  if (!r.ok()) return r.AsStatus();
   return Status::Ok();
 }
 
@@ -116,7 +116,7 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const std::string& folde
   ClearFolder(folder, "*.orva");
   OTrame frame;
   if (Status s = LoadImage(input.files[0], input, frame); !s) {
-    return Fail(FourierStatus::LoadFailed, s.message);
+    return Fail(FourierStatus::LoadFailed, DebugText(s));
   }
   if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
   const int n = frame.Width();
@@ -125,7 +125,7 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const std::string& folde
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
       if (Status s = LoadImage(input.files[k], input, frame); !s) {
-        return Fail(FourierStatus::LoadFailed, s.message);
+        return Fail(FourierStatus::LoadFailed, DebugText(s));
       }
     }
     // STOP is honoured after the image has been added, as the window's loop does.
@@ -144,7 +144,7 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const std::string& folde
   }
   sum.WriteAutocorrelation(frame);
   const std::string path = folder + name + ".orvc";
-  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
   FourierResult r;
   r.written.push_back(path);
   r.shown = path;
@@ -157,7 +157,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
   if (input.files.empty()) return Fail(FourierStatus::NothingTicked, {});
   OTrame frame;
   if (Status s = LoadImage(input.files[0], input, frame); !s) {
-    return Fail(FourierStatus::LoadFailed, s.message);
+    return Fail(FourierStatus::LoadFailed, DebugText(s));
   }
   if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
   const int n = frame.Width();
@@ -167,7 +167,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
       if (Status s = LoadImage(input.files[k], input, frame); !s) {
-        return Fail(FourierStatus::LoadFailed, s.message);
+        return Fail(FourierStatus::LoadFailed, DebugText(s));
       }
     }
     const bool keepGoing = Report(input, k, count, frame);
@@ -197,7 +197,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
   acc.WriteToFrame(frame, kCorrelationTop);
   ClearFolder(folder, "*.*");
   const std::string path = folder + name + ".orvc";
-  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
   FourierResult r;
   r.written.push_back(path);
   r.shown = path;
@@ -212,14 +212,15 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& fo
   FourierResult r;
   const std::string s0 = folder + "S0_" + name + ".orvc";
   const std::string back = folder + kBackCopyFile;
-  if (Status s = SaveWhole(current, s0); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = SaveWhole(current, s0); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
   r.written.push_back(s0);
-  if (Status s = SaveWhole(current, back); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = SaveWhole(current, back); !s)
+    return Fail(FourierStatus::WriteFailed, DebugText(s));
   r.written.push_back(back);
 
   OTrame original;  // "Back.orva" as every pass reloads it
   if (Status s = LoadWritten(back, original); !s)
-    return Fail(FourierStatus::WriteFailed, s.message);
+    return Fail(FourierStatus::WriteFailed, DebugText(s));
   OTrame b = original;  // the box means; cells not reached by a pass keep their earlier value
   const int w = original.Width();
   const int h = original.Height();
@@ -255,7 +256,7 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& fo
       for (Extended& v : cur.Data()) v = v + shift;
     }
     const std::string path = folder + "S" + std::to_string(radius) + "_" + name + ".orvc";
-    if (Status s = SaveWhole(cur, path); !s) return Fail(FourierStatus::WriteFailed, s.message);
+    if (Status s = SaveWhole(cur, path); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
     r.written.push_back(path);
   }
   r.shown = s0;
@@ -318,11 +319,11 @@ FourierResult ResultCommand(const std::string& folder, int threads) {
                 targetName + " not found in " + folder + ": run \"Target Power Spectrum\" first");
   }
   if (Status s = LoadWritten(folder + refName, reference); !s) {
-    return Fail(FourierStatus::MissingInput, s.message);
+    return Fail(FourierStatus::MissingInput, DebugText(s));
   }
   OTrame target;
   if (Status s = LoadWritten(folder + targetName, target); !s) {
-    return Fail(FourierStatus::MissingInput, s.message);
+    return Fail(FourierStatus::MissingInput, DebugText(s));
   }
   if (target.Width() != reference.Width() || target.Height() != reference.Height()) {
     return Fail(FourierStatus::MissingInput, targetName + " is " + SizeText(target) + " but " +
@@ -381,7 +382,8 @@ FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind,
   }
   const std::string path =
       folder + (kind == SingleTransform::CrossCorrelate ? kInterCorrFile : kFourierFile);
-  if (Status s = SaveWhole(current, path); !s) return Fail(FourierStatus::WriteFailed, s.message);
+  if (Status s = SaveWhole(current, path); !s)
+    return Fail(FourierStatus::WriteFailed, DebugText(s));
   FourierResult r;
   r.written.push_back(path);
   r.shown = path;
@@ -528,7 +530,7 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
   if (input.files.empty()) return Fail(FourierStatus::NothingTicked, {});
   OTrame first;
   if (Status s = LoadImage(input.files[0], input, first); !s) {
-    return Fail(FourierStatus::LoadFailed, s.message);
+    return Fail(FourierStatus::LoadFailed, DebugText(s));
   }
   const int w = first.Width();
   const int h = first.Height();
@@ -537,7 +539,7 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
   // The buffer file first holds the first image enlarged to 2W x 2H (filled with its median);
   // the accumulator itself starts from zeros and is written over it at the end.
   if (Status s = first.SaveOrv(0, 0, 2 * first.LastX + 1, 2 * first.LastY + 1, bufferPath); !s) {
-    return Fail(FourierStatus::WriteFailed, s.message);
+    return Fail(FourierStatus::WriteFailed, DebugText(s));
   }
   r.written.push_back(bufferPath);
   OTrame buffer;
@@ -550,7 +552,7 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
     if (k == 0) {
       frame = first;
     } else if (Status s = LoadImage(input.files[k], input, frame); !s) {
-      return Fail(FourierStatus::LoadFailed, s.message);
+      return Fail(FourierStatus::LoadFailed, DebugText(s));
     }
     if (!Report(input, k, count, frame)) {
       FourierResult stopped = Fail(FourierStatus::Stopped, {});
@@ -569,10 +571,10 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
     AccumulateDva(frame, buffer, exact, mass, input.threads);
   }
   if (Status s = SaveWhole(buffer, bufferPath); !s)
-    return Fail(FourierStatus::WriteFailed, s.message);
+    return Fail(FourierStatus::WriteFailed, DebugText(s));
   OTrame shown;
   if (Status s = LoadWritten(bufferPath, shown); !s)
-    return Fail(FourierStatus::WriteFailed, s.message);
+    return Fail(FourierStatus::WriteFailed, DebugText(s));
   FourierResult bg = BuildBackgroundSeries(shown, folder, kDvaSeries, input.threads);
   bg.written.insert(bg.written.begin(), r.written.begin(), r.written.end());
   bg.warnings = r.warnings;

@@ -116,7 +116,7 @@ FourierResult SpeckleMaskCommand(const SeriesInput& input, const SpeckleShift& s
       if (load.status == LoadStatus::UnknownExtension) {
         problem = path + ": unknown image extension (BMP, FIT, FITS, FTS or ORV expected)";
       } else if (load.status == LoadStatus::Error) {
-        problem = load.message;
+        problem = DebugText(load.AsStatus());
       }
     }
     if (!problem.empty()) {

@@ -32,7 +32,8 @@ AutoOrvekResult RunAutoOrvek(const std::vector<std::string>& files, ReductionTab
     LoadedFrame loaded;
     const LoadResult lr = LoadAndMeasure(files[i], context, loaded);
     if (!lr.ok()) {
-      const std::string why = lr.message.empty() ? "not an image file" : lr.message;
+      const std::string why = lr.status == LoadStatus::UnknownExtension ? "not an image file"
+                                                                        : DebugText(lr.AsStatus());
       const std::string text = files[i] + ": " + why;
       res.skipped.push_back(text);
       observer.Warning(text);

@@ -127,7 +127,7 @@ Status CameraEditor::Ok(const IniFile& ini) const {
 }
 
 std::string CameraEditor::HelpPage() {
-  return ProgramFolder() + "pixel.htm";
+  return ResourceFolder() + "pixel.htm";
 }
 
 std::string CameraEditor::HelpCaption(const IniFile& ini) {

@@ -83,7 +83,7 @@ class CameraEditor {
   /// trimmed name is not empty under consecutive indices from 1 (name as typed).
   Status Ok(const IniFile& ini) const;
 
-  /// Full path of the help page opened by BitBtn1: program folder + "pixel.htm".
+  /// Full path of the help page opened by BitBtn1: resource folder + "pixel.htm".
   static std::string HelpPage();
   /// Caption of the help button: key "l1" of section language + "Cam" (empty when missing).
   static std::string HelpCaption(const IniFile& ini);

@@ -6,7 +6,7 @@ namespace orvek {
 
 LoadResult LoadAndMeasure(const std::string& path, const LoadContext& context, LoadedFrame& out) {
   if (!FileExists(path)) {
-    out.result = LoadResult{LoadStatus::Error, "File not found", false};
+    out.result = LoadResult{LoadStatus::Error, "File not found", false, {}};
     return out.result;
   }
   out.frame = OTrame();

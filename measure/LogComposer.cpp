@@ -220,13 +220,8 @@ LogSaveResult LogComposer::Save(const std::array<std::optional<std::string>, 3>&
     if (!paths[i]) continue;  // dialog cancelled: this file only is skipped
     std::string text;
     for (const std::string& line : *memos[i]) text += line + "\r\n";
-    std::string error;
-    if (WriteWholeFile(*paths[i], text.data(), text.size(), error)) {
-      res.written[i] = true;
-    } else {
-      res.files[i] =
-          Status::Error(*paths[i] + ": " + (error.empty() ? "cannot be written" : error));
-    }
+    res.files[i] = ReplaceFile(*paths[i], text.data(), text.size());
+    res.written[i] = res.files[i].ok;
   }
   res.allWritten = res.written[0] && res.written[1] && res.written[2];
   // Only a complete save makes the logs safe to lose at exit.

@@ -78,8 +78,9 @@ BestOfResult SortBestOf(const std::vector<SeriesItem>& items, BestOfMode mode,
     if (!read.ok()) {
       // A frame that cannot be read has no score of its own; it goes to the end rather than
       // taking the figures of the frame loaded before it.
-      const std::string why =
-          read.status == LoadStatus::UnknownExtension ? "unknown image extension" : read.message;
+      const std::string why = read.status == LoadStatus::UnknownExtension
+                                  ? "unknown image extension"
+                                  : DebugText(read.AsStatus());
       const std::string text = FileNameOf(path) + ": " + why;
       result.warnings.push_back(text);
       observer.Warning(text);

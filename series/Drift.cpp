@@ -138,7 +138,7 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
     result.status = Status::Error(FileNameOf(firstPath) + ": " +
                                   (firstRead.status == LoadStatus::UnknownExtension
                                        ? std::string("unknown image extension")
-                                       : firstRead.message));
+                                       : DebugText(firstRead.AsStatus())));
     return result;
   }
   scratch.ClearPixels();
@@ -155,7 +155,7 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
       const std::string text =
           FileNameOf(item.path) + ": " +
           (read.status == LoadStatus::UnknownExtension ? std::string("unknown image extension")
-                                                       : read.message);
+                                                       : DebugText(read.AsStatus()));
       result.warnings.push_back(text);
       observer.Warning(text);
       continue;

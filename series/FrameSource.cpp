@@ -132,9 +132,9 @@ class ListSource : public FrameSource {
     const LoadResult loaded = out.frame.LoadFile(name, nullptr, m_options.fits);
     if (!loaded.ok()) {
       m_next = m_last + 1;
-      const std::string why =
-          loaded.status == LoadStatus::UnknownExtension ? UpperExtension(name) : loaded.message;
-      return Unexpected(Error(ErrorCode::FileRead).Path(name).Detail(why));
+      // The reader's own typed failure; an unknown extension names the extension.
+      if (loaded.status != LoadStatus::UnknownExtension) return Unexpected(loaded.error);
+      return Unexpected(Error(ErrorCode::FileRead).Path(name).Detail(UpperExtension(name)));
     }
     const OTrame& f = out.frame;
     if (Small(f.Width(), f.Height(), m_options.minSide)) {

@@ -25,7 +25,7 @@ namespace {
 std::string ReadFailure(const std::string& path, const LoadResult& read) {
   const std::string why = read.status == LoadStatus::UnknownExtension
                               ? std::string("unknown image extension")
-                              : read.message;
+                              : DebugText(read.AsStatus());
   return FileNameOf(path) + ": " + why;
 }
 
@@ -266,13 +266,13 @@ AlignResult AlignInputs(const std::vector<AlignInput>& inputs, bool tableMode,
     }
     if (Status s = CropWindowFor(done.x, done.y, settings.size, offsetX, offsetY, done.window);
         !s) {
-      Warn(result.warnings, observer, FileNameOf(in.source) + ": " + s.message);
+      Warn(result.warnings, observer, FileNameOf(in.source) + ": " + DebugText(s));
       continue;
     }
     if (Status s = loaded.frame.SaveOrv(done.window.left, done.window.top, done.window.right,
                                         done.window.bottom, target);
         !s) {
-      Warn(result.warnings, observer, s.message);
+      Warn(result.warnings, observer, DebugText(s));
       continue;
     }
     done.output = target;

@@ -55,7 +55,7 @@ ThumbnailsResult MakeThumbnails(const std::vector<SeriesItem>& items, const Load
       const std::string text =
           FileNameOf(path) + ": " +
           (read.status == LoadStatus::UnknownExtension ? std::string("unknown image extension")
-                                                       : read.message);
+                                                       : DebugText(read.AsStatus()));
       result.warnings.push_back(text);
       observer.Warning(text);
       continue;
@@ -66,8 +66,8 @@ ThumbnailsResult MakeThumbnails(const std::vector<SeriesItem>& items, const Load
     if (written) {
       result.written.push_back(out);
     } else {
-      result.warnings.push_back(written.message);
-      observer.Warning(written.message);
+      result.warnings.push_back(DebugText(written));
+      observer.Warning(DebugText(written));
     }
   }
   result.showPath = items.front().path;

@@ -15,6 +15,7 @@
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -86,7 +87,7 @@ bool ArithmeticCommands::ChooseSecondImage(OTrame& second) {
     return false;
   }
   if (r.status == LoadStatus::Error) {
-    m_workbench.prompter.Error(Q(r.message));
+    m_workbench.prompter.Error(Q(Describe(r.AsStatus())));
     return false;
   }
   return true;

@@ -1,6 +1,6 @@
 #pragma once
-// Reading Windows cursor files (".cur"): the first image of the file with its hot spot.
-// Every offset and size is checked against the bytes at hand before use.
+// Cursor files (".cur") as Qt pictures: the library's ParseCursor (core/CursorFormat.h) reads
+// the file, this makes the picture.
 
 #include <QByteArray>
 #include <QImage>

@@ -16,6 +16,7 @@
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -169,7 +170,7 @@ bool DriftCommands::SyntheticDrift() {
       // Frames all at one spot, or all in one column: no line, nothing fed to the table.
       m_workbench.prompter.Info(kDriftImpossible);
     } else {
-      m_workbench.prompter.Error(Q(r.status.message));
+      m_workbench.prompter.Error(Q(Describe(r.status)));
     }
     return false;
   }
@@ -194,7 +195,7 @@ void DriftCommands::OrientAndFeed(const DriftLine& line, int32_t lastX, const rS
   TformCentroid& table = *m_workbench.formCentroid;
   const FeedResult fed =
       FeedCalibration(table.Table(), line, o.eastLeft, o.northUp, lastX, current, framePath);
-  if (!fed.status) m_workbench.prompter.Error(Q(fed.status.message));
+  if (!fed.status) m_workbench.prompter.Error(Q(Describe(fed.status)));
   table.UpdateView();  // the new txtDelta and the orientation buttons
   table.ShowTable();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The files that ship inside the program: the settings file with every interface text, the
-// help pages and the cursor files. On first start they are written into the program
-// folder (ProgramFolder(): $ORVEK_HOME or the executable's folder) when missing.
+// help pages and the cursor files. On first start beside an unpacked program they are written
+// into its folder ($ORVEK_HOME or the executable's folder, core/Folders.h) when missing; an
+// installed program reads them from its share folder instead.
 
 #include <QString>
 #include <QStringList>

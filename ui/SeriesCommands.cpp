@@ -14,6 +14,7 @@
 #include "ui/UfrmMain.h"
 #include "ui/UfrmVisu.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -210,7 +211,7 @@ bool SeriesCommands::AlignList() {
   TFormMain& main = *m_workbench.FormMain;
   AlignSettings settings;
   if (const Status read = m_workbench.DlgAlign->ReadSettings(settings); !read) {
-    m_workbench.prompter.Error(Q(read.message));
+    m_workbench.prompter.Error(Q(Describe(read)));
     return false;
   }
   auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
@@ -225,7 +226,7 @@ bool SeriesCommands::AlignList() {
       orvek::AlignList(items, settings, CurrentLoadContext(), output, observer);
   if (!result.status) {
     main.RefreshSelection();
-    m_workbench.prompter.Error(Q(result.status.message));
+    m_workbench.prompter.Error(Q(Describe(result.status)));
     return false;
   }
   main.FillList(Q(output.folder + "*.*"));
@@ -241,7 +242,7 @@ bool SeriesCommands::AlignTable(const std::vector<TableRowInput>& rows) {
   TFormMain& main = *m_workbench.FormMain;
   AlignSettings settings;
   if (const Status read = m_workbench.DlgAlign->ReadSettings(settings); !read) {
-    m_workbench.prompter.Error(Q(read.message));
+    m_workbench.prompter.Error(Q(Describe(read)));
     return false;
   }
   auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
@@ -255,7 +256,7 @@ bool SeriesCommands::AlignTable(const std::vector<TableRowInput>& rows) {
       orvek::AlignTable(rows, settings, CurrentLoadContext(), output, observer);
   if (!result.status) {
     main.RefreshSelection();
-    m_workbench.prompter.Error(Q(result.status.message));
+    m_workbench.prompter.Error(Q(Describe(result.status)));
     return false;
   }
   main.FillList(Q(output.folder + "*.*"));
@@ -280,7 +281,7 @@ bool SeriesCommands::AddList() {
   const AddResult result = orvek::AddList(items, CurrentLoadContext(), output, observer);
   main.RefreshSelection();
   if (!result.status) {
-    QString message = Q(result.status.message);
+    QString message = Q(Describe(result.status));
     if (!result.SkippedText().empty()) message += "\r\n" + Q(result.SkippedText());
     m_workbench.prompter.Error(message);
     return false;
@@ -356,7 +357,7 @@ void SeriesCommands::AdditionnerReductions1Click() {
   if (table.DataRows() < 1) return;
   std::vector<TableRowInput> rows;
   if (const Status s = TableRowsFrom(table, rows); !s) {
-    m_workbench.prompter.Error(Q(s.message));
+    m_workbench.prompter.Error(Q(Describe(s)));
     return;
   }
   main.LoadAndShow(Q(rows.front().path));
@@ -389,7 +390,7 @@ void SeriesCommands::Button2Click() {
     } else if (result.status.message == kBiasSizeMessage) {
       m_workbench.prompter.Info(QString::fromUtf8(kBiasSizeMessage));
     } else {
-      m_workbench.prompter.Error(Q(result.status.message));
+      m_workbench.prompter.Error(Q(Describe(result.status)));
     }
   }
   if (main.HasImage()) {

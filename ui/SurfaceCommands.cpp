@@ -10,6 +10,7 @@
 #include "ui/UfrmMain.h"
 #include "ui/UfrmSurface.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -73,7 +74,7 @@ void SurfaceCommands::Surface1Click() {
   const std::string path = ModelPath().toStdString();
   ClearFolder(WorkFolder("temps"), "surface.orvc");
   const Status written = WriteSurfaceModel(m_last, path);
-  if (!written) m_workbench.prompter.Error(QString::fromStdString(written.message));
+  if (!written) m_workbench.prompter.Error(QString::fromStdString(Describe(written)));
 }
 
 void SurfaceCommands::SurfaceImage1Click() {

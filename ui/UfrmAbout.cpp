@@ -78,7 +78,7 @@ void TfrmAbout::ChangeLangue() {
 
 QString TfrmAbout::MakersPage() {
   // The program's own documentation page, installed beside it.
-  return QString::fromStdString(ProgramFolder()) + "manual.htm";
+  return QString::fromStdString(ResourceFolder()) + "manual.htm";
 }
 
 void TfrmAbout::OpenMakersPage() {

@@ -16,6 +16,7 @@
 #include "ui/DocumentOpener.h"
 #include "ui/Prompter.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -196,7 +197,7 @@ void TformCam::OkClick() {
   m_cellEditor->Commit();
   const Status s = m_editor.Ok(IniFile(SettingsPath()));
   m_written = s.ok;
-  if (!s) m_workbench.prompter.Error(QString::fromStdString(s.message));
+  if (!s) m_workbench.prompter.Error(QString::fromStdString(Describe(s)));
   accept();
 }
 

@@ -31,6 +31,7 @@
 #include "ui/UfrmInfosLog.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -444,7 +445,7 @@ RecomputeResult TformCentroid::Apply(const RecomputeResult& result) {
     m_shownCaption = m_table.Caption();
   }
   UpdateView();
-  if (!result.status) m_workbench.prompter.Error(Q(result.status.message));
+  if (!result.status) m_workbench.prompter.Error(Q(Describe(result.status)));
   return result;
 }
 

@@ -37,6 +37,7 @@
 #include "ui/UfrmFitsHeader.h"
 #include "ui/UfrmInfosLog.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -781,7 +782,7 @@ void TFormMain::Aide2Click() {
     page = "manual";
   else if (lang == "I")
     page = "Tutoriit";
-  m_workbench.opener.OpenDocument(QString::fromStdString(ProgramFolder()) + page + ".htm");
+  m_workbench.opener.OpenDocument(QString::fromStdString(ResourceFolder()) + page + ".htm");
 }
 
 // ---- Showing and closing --------------------------------------------------------------------
@@ -804,7 +805,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   // The parameters are written whether or not the close goes ahead.
   if (m_workbench.formCentroid) {
     const Status saved = m_workbench.formCentroid->SauveParams();
-    if (!saved) m_workbench.prompter.Error(QString::fromStdString(saved.message));
+    if (!saved) m_workbench.prompter.Error(QString::fromStdString(Describe(saved)));
   }
   if (!allowed) {
     event->ignore();
@@ -823,7 +824,7 @@ bool TFormMain::QuitterClick() {
   // The working folders hold composites, crops and interferometry results that the list and
   // the display may still show: they are emptied only when the program really ends.
   if (!closed) return false;
-  const QString home = QString::fromStdString(ProgramFolder());
+  const QString home = QString::fromStdString(WorkingFolder());
   for (const QString& name : QuitFolders()) {
     ClearFolder((home + name + "/").toStdString(), "*.*");
   }

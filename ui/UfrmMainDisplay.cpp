@@ -18,6 +18,7 @@
 #include "ui/UfrmFitsHeader.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 
@@ -97,7 +98,7 @@ bool TFormMain::LoadAndShow(const QString& fileName) {
       m_Image1->hide();
       m_imageShown = false;
     } else if (result.status == LoadStatus::Error) {
-      m_workbench.prompter.Error(Q(result.message));
+      m_workbench.prompter.Error(Q(Describe(result.AsStatus())));
       m_Image1->hide();
       m_imageShown = false;
     } else {
@@ -186,7 +187,7 @@ void TFormMain::AutoThresholds() {
     m_TrackBar2->setValue(ValueToPosition(static_cast<Extended>(m)));
     // Fourier results: a narrow window round the background shows the faint peaks.
     const QString folder = QFileInfo(Q(f.FileName)).absolutePath();
-    const QString tempf = QDir(Q(ProgramFolder()) + "tempf").absolutePath();
+    const QString tempf = QDir(Q(WorkingFolder()) + "tempf").absolutePath();
     if (QDir::cleanPath(folder) == QDir::cleanPath(tempf)) {
       m_TrackBar1->setValue(ValueToPosition(m * 1.1L));
       m_TrackBar2->setValue(ValueToPosition(m * 0.8L));
@@ -313,7 +314,7 @@ void TFormMain::SaveFitsClick() {
   const Status s = m_VisuColor->isChecked() ? m_frame->SaveFits(S(name), 0, ThresholdValue(m_niv2),
                                                                 ThresholdValue(m_niv1))
                                             : m_frame->SaveFits(S(name), 1, 0, 0);
-  if (!s) m_workbench.prompter.Error(Q(s.message));
+  if (!s) m_workbench.prompter.Error(Q(Describe(s)));
 }
 
 void TFormMain::SaveBmpClick() {
@@ -327,7 +328,7 @@ void TFormMain::SaveBmpClick() {
   const Status s = WriteBmp24(S(name), ToRaster(m_Image1->Picture()));
   if (outline) XorOutline(m_outline);
   m_Image1->update();
-  if (!s) m_workbench.prompter.Error(Q(s.message));
+  if (!s) m_workbench.prompter.Error(Q(Describe(s)));
 }
 
 void TFormMain::SaveOrvClick() {
@@ -336,7 +337,7 @@ void TFormMain::SaveOrvClick() {
   if (name.isEmpty()) return;
   name = Q(ChangeExtension(S(name), ".orv"));
   const Status s = m_frame->SaveOrv(0, 0, m_frame->LastX, m_frame->LastY, S(name));
-  if (!s) m_workbench.prompter.Error(Q(s.message));
+  if (!s) m_workbench.prompter.Error(Q(Describe(s)));
 }
 
 void TFormMain::SaveSeries(SeriesKind kind) {
@@ -371,7 +372,7 @@ void TFormMain::SaveSeries(SeriesKind kind) {
       s = m_frame->SaveOrv(0, 0, m_frame->LastX, m_frame->LastY, path);
     }
     if (!s) {
-      m_workbench.prompter.Error(Q(s.message));
+      m_workbench.prompter.Error(Q(Describe(s)));
       break;
     }
     ++counter;

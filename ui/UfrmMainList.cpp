@@ -113,7 +113,7 @@ int TFormMain::RefreshSelection() {
     SetAllowed(QString(name), on);
   }
   if (on) {
-    const std::string temp = ProgramFolder() + "temp/";
+    const std::string temp = WorkingFolder() + "temp/";
     const bool isTemp = ToUpper(m_listeFic.Dossier) == ToUpper(temp);
     if (!isTemp) {
       m_listBlue = false;

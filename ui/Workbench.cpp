@@ -52,7 +52,7 @@ void Workbench::ChangeLangueAll() {
 std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener) {
   InitResources();
   auto wb = std::make_unique<Workbench>(prompter, opener);
-  wb->cursors.Load(QString::fromStdString(ProgramFolder()));
+  wb->cursors.Load(QString::fromStdString(ResourceFolder()));
   wb->FormMain = std::make_unique<TFormMain>(*wb);
   wb->formCentroid = std::make_unique<TformCentroid>(*wb);
   wb->frmAbout = std::make_unique<TfrmAbout>(*wb);

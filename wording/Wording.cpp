@@ -1,6 +1,8 @@
 #include "wording/Wording.h"
 
+#include "core/Folders.h"
 #include "core/Rounding.h"
+#include "core/Utils.h"
 
 namespace orvek {
 
@@ -62,6 +64,12 @@ std::string Describe(const Error& e, const IniFile& settings, char lang) {
 std::string Describe(const Status& s, const IniFile& settings, char lang) {
   if (!s.message.empty()) return s.message;
   return Describe(s.error, settings, lang);
+}
+
+std::string Describe(const Status& s) {
+  const IniFile settings(SettingsPath());
+  if (FileExists(settings.Path())) return Describe(s, settings, InterfaceLanguage(settings));
+  return Describe(s, IniFile(ResourceFolder() + "orvek.ini"), CurrentLocaleLanguage());
 }
 
 }  // namespace orvek

@@ -30,5 +30,9 @@ std::string Describe(const Error& e, const IniFile& settings, char lang);
 /// The sentence of a failed Status: its own `message` when it was made with one, else
 /// Describe of its error.
 std::string Describe(const Status& s, const IniFile& settings, char lang);
+/// Describe in the interface language of the program's settings file (SettingsPath()); while
+/// that file does not exist (a first start that could not write it), the words come from the
+/// shipped template in the resource folder and the language from the locale.
+std::string Describe(const Status& s);
 
 }  // namespace orvek

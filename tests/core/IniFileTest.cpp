@@ -60,6 +60,22 @@ TEST(IniFile, WritingKeepsEverythingElse) {
   EXPECT_TRUE(ini.DeleteKey("PARAMS", "Absent").ok);
 }
 
+// Both found by fuzzing the settings file: a second byte-order mark became a section once the
+// first was dropped on writing, and a repeated key came back after the editor deleted it.
+TEST(IniFile, KeepsTheByteOrderMarkAndDeletesEveryLineOfAKey) {
+  test::TempDir dir;
+  const std::string path = dir.File("orvek.ini");
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string content = bom + bom + "[PARAMS]\nDelta=0.25\n[CUSTOMCAMERAS]\ncam1=A\ncam1=B\n";
+  test::WriteBytes(path, std::vector<unsigned char>(content.begin(), content.end()));
+  IniFile ini(path);
+  ASSERT_TRUE(ini.WriteString("PARAMS", "Delta", "12.5").ok);
+  EXPECT_EQ(ini.ReadString("PARAMS", "Delta", ""), "12.5");
+  EXPECT_EQ(Text(path).rfind(bom + bom + "[PARAMS]\n", 0), 0u) << Text(path);
+  ASSERT_TRUE(ini.DeleteKey("CUSTOMCAMERAS", "cam1").ok);
+  EXPECT_FALSE(ini.KeyExists("CUSTOMCAMERAS", "cam1"));
+}
+
 TEST(IniFile, CreatesTheFileAndKeepsUtf8) {
   test::TempDir dir;
   IniFile ini(dir.File("new.ini"));

@@ -297,7 +297,8 @@ TEST_F(FrameLoading, UnknownExtensionAndMissingFile) {
   EXPECT_TRUE(f.HeaderText.empty());
   r = f.LoadFile(dir.File("absent.fit"));
   EXPECT_EQ(r.status, LoadStatus::Error);
-  EXPECT_NE(r.message.find("absent.fit"), std::string::npos);
+  EXPECT_EQ(r.error.code, ErrorCode::FileOpen);
+  EXPECT_EQ(r.error.path, dir.File("absent.fit"));
 }
 
 TEST(FrameExtensions, DispatchIsByUpperCaseExtension) {

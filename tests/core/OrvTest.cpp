@@ -65,7 +65,8 @@ TEST_F(OrvFormat, MalformedFilesAreRefused) {
   EncodeExtended(2, bytes.data() + 10);
   Status s = f.ParseOrv(bytes.data(), bytes.size(), "t.orv");
   EXPECT_FALSE(s.ok);
-  EXPECT_NE(s.message.find("needs 80 bytes"), std::string::npos) << s.message;
+  EXPECT_EQ(s.error.code, ErrorCode::DataTruncated);
+  EXPECT_EQ(s.error.values, (std::vector<double>{3, 2, 80, 20}));  // 10 x (3 x 2 + 2) bytes
   EXPECT_FALSE(f.ParseOrv(bytes.data(), 15, "t.orv").ok);
   EncodeExtended(-3, bytes.data());
   EXPECT_FALSE(f.ParseOrv(bytes.data(), bytes.size(), "t.orv").ok);
@@ -75,6 +76,14 @@ TEST_F(OrvFormat, MalformedFilesAreRefused) {
   EXPECT_FALSE(f.ParseOrv(bytes.data(), bytes.size(), "t.orv").ok);
   EncodeExtended(0, bytes.data());
   EXPECT_FALSE(f.ParseOrv(bytes.data(), bytes.size(), "t.orv").ok);
+  // A width of 0.5 rounds to 0: refused, never an empty frame read as a success. The file
+  // holds the 2 pixels that a width of 1 would need.
+  std::vector<uint8_t> half(40, 0);
+  EncodeExtended(0.5L, half.data());
+  EncodeExtended(2, half.data() + 10);
+  s = f.ParseOrv(half.data(), half.size(), "t.orv");
+  EXPECT_EQ(s.error.code, ErrorCode::ImageSizeInvalid);
+  EXPECT_EQ(s.error.values, (std::vector<double>{0.5, 2}));
 }
 
 TEST_F(OrvFormat, ImpossibleRectangleIsAnError) {

@@ -40,7 +40,8 @@ TEST(PathParts, FolderNameAndExtension) {
 
 TEST(WorkFolders, LiveInTheProgramFolderAndAreCreatedOnce) {
   test::TempHome home;
-  EXPECT_EQ(ProgramFolder(), home.Path());
+  EXPECT_EQ(WorkingFolder(), home.Path());
+  EXPECT_EQ(ResourceFolder(), home.Path());
   EXPECT_EQ(SettingsPath(), home.Path() + "orvek.ini");
   const std::string f = WorkFolder("tempf");
   EXPECT_EQ(f, home.Path() + "tempf/");

@@ -205,7 +205,7 @@ TEST_F(LogTest, FileThatCannotBeWrittenIsReported) {
   const std::string bad = dir.Path() + "missing/folder/OrvekDat.txt";
   const LogSaveResult r = log.Save({dir.File("a.txt"), bad, dir.File("c.txt")});
   EXPECT_FALSE(r.files[1].ok);
-  EXPECT_NE(r.files[1].message.find(bad), std::string::npos);
+  EXPECT_EQ(r.files[1].error.path, bad);
   EXPECT_FALSE(r.allWritten);
   EXPECT_FALSE(log.LogsSaved());
   EXPECT_TRUE(r.written[0]);
