@@ -1,6 +1,7 @@
 // BMP reading (1, 4, 8 bits with palette, RLE4 and RLE8, 16 bits 5-5-5 or bit fields,
 // 24 bits, 32 bits; bottom-up or top-down) and 24-bit writing.
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -206,6 +207,12 @@ Status OTrame::ParseBmp(const uint8_t* data, size_t size, const std::string& nam
   if (pixelOffset >= size) return truncatedData(uint64_t{pixelOffset} + 1, size);
   const uint8_t* pixels = data + pixelOffset;
   const size_t pixelBytes = size - pixelOffset;
+  // Run-length data may skip whole rows with a few bytes, so a file of a few hundred bytes
+  // could make the reader allocate gigabytes. No real picture compresses that far: beyond a
+  // megapixel, at most 1024 pixels per byte of run-length data are accepted.
+  if ((rle8 || rle4) &&
+      width * height > std::max<int64_t>(int64_t{1} << 20, int64_t{1024} * int64_t(pixelBytes)))
+    return Status::Fail(Error(ErrorCode::ImageTooLarge).Path(name).Values(size2));
   const int32_t W = static_cast<int32_t>(width);
   const int32_t H = static_cast<int32_t>(height);
   Raster raster(W, H);

@@ -205,6 +205,14 @@ TEST(BmpReader, BrokenFilesAreRefused) {
   odd.rows = {{0}};
   Parse(odd.Bytes(), &s);
   EXPECT_FALSE(s.ok);
+  // 8192 x 8192 pixels declared by a few bytes of run-length data that only end the picture:
+  // refused as too large rather than allocating a gigabyte of pixels.
+  BmpBuilder huge = Bmp(8192, 8192, 8, 1);
+  huge.palette.assign(256, 0);
+  huge.rle = {0, 1};
+  Parse(huge.Bytes(), &s);
+  EXPECT_FALSE(s.ok);
+  EXPECT_EQ(s.error.code, ErrorCode::ImageTooLarge);
 }
 
 }  // namespace
