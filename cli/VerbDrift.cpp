@@ -9,6 +9,7 @@
 #include "core/Utils.h"
 #include "measure/ReductionTable.h"
 #include "series/Drift.h"
+#include "wording/Wording.h"
 
 namespace orvek::cli {
 
@@ -26,7 +27,7 @@ DriftOrientation ReadOrientation(const Args& args) {
 void PrepareTable(ReductionTable& table) {
   table.LoadCameras();
   if (RecomputeResult r = table.ApplySelectedCamera(); !r.status)
-    throw CommandError(r.status.message);
+    throw CommandError(Describe(r.status, SettingsPath()));
   table.LoadParams();
   table.RAZ();
 }
@@ -88,7 +89,7 @@ int Drift(const std::vector<std::string>& raw) {
   PrepareTable(table);
   const FeedResult fed = FeedCalibration(table, r.line, orientation.eastLeft, orientation.northUp,
                                          r.lastX, r.shown.star.point, r.imagePath);
-  if (!fed.status) throw CommandError(fed.status.message);
+  if (!fed.status) throw CommandError(Describe(fed.status, SettingsPath()));
   PrintDrift(args, r.line, static_cast<int>(r.points.size()), fed, r.imagePath, -1);
   return 0;
 }
@@ -116,7 +117,7 @@ int DriftTrailVerb(const std::vector<std::string>& raw) {
   PrepareTable(table);
   const FeedResult fed = FeedCalibration(table, r.line, orientation.eastLeft, orientation.northUp,
                                          r.lastX, r.current, file);
-  if (!fed.status) throw CommandError(fed.status.message);
+  if (!fed.status) throw CommandError(Describe(fed.status, SettingsPath()));
   PrintDrift(args, r.line, static_cast<int>(r.points.size()), fed, "", r.columns);
   return 0;
 }

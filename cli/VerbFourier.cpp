@@ -22,6 +22,7 @@
 #include "measure/Measurement.h"
 #include "measure/OMat.h"
 #include "measure/ReductionTable.h"
+#include "wording/Wording.h"
 
 namespace fs = std::filesystem;
 
@@ -248,7 +249,7 @@ int Peak(const std::vector<std::string>& raw) {
   a.Y = frame.Height() / 2.0L;
   table.SaveCentroid(a, path);
   const RecomputeResult rc = table.SaveCentroid(b, path);
-  if (!rc.status) throw CommandError(rc.status.message);
+  if (!rc.status) throw CommandError(Describe(rc.status, SettingsPath()));
   const double theta = ParseCell(table.ResultCell(1, kResTheta), "theta");
   const double rho = ParseCell(table.ResultCell(1, kResRho), "rho");
   if (args.Flag("--json")) {

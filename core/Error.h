@@ -44,7 +44,14 @@ namespace orvek {
   X(FrameTooSmall)      /* {path}: frame {v1} of {v2} x {v3} pixels, under {v4} */     \
   X(SerBadHeader)       /* {path}: SER header field {field} = {text} not usable */     \
   X(SerTruncated)       /* {path}: FrameCount {v1}, {v2} whole frames of {v3} B */     \
-  X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */
+  X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */      \
+  X(BadNumber)          /* {field}: "{text}" is not a number (a field, no row) */      \
+  X(ZeroPixel)          /* {field} = 0 is not a pixel size */                          \
+  X(ZeroBinning)        /* row {row}, {field}: 0 is not a binning factor */            \
+  X(SamePlace)          /* row {row}: A and B at the same place give no scale */       \
+  X(NoTableRow)         /* the measurement table has no row {row} */                   \
+  X(NoCompanion)        /* no second star above the noise beyond {v1} px of A */       \
+  X(EmptyFrame)         /* the frame holds no pixels */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

@@ -64,4 +64,14 @@ std::string Describe(const Status& s, const IniFile& settings, char lang) {
   return Describe(s.error, settings, lang);
 }
 
+std::string Describe(const Error& e, const std::string& settingsPath) {
+  const IniFile settings(settingsPath);
+  return Describe(e, settings, InterfaceLanguage(settings));
+}
+
+std::string Describe(const Status& s, const std::string& settingsPath) {
+  const IniFile settings(settingsPath);
+  return Describe(s, settings, InterfaceLanguage(settings));
+}
+
 }  // namespace orvek

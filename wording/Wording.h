@@ -30,5 +30,8 @@ std::string Describe(const Error& e, const IniFile& settings, char lang);
 /// The sentence of a failed Status: its own `message` when it was made with one, else
 /// Describe of its error.
 std::string Describe(const Status& s, const IniFile& settings, char lang);
+/// The same in the interface language of the settings file at `settingsPath`.
+std::string Describe(const Error& e, const std::string& settingsPath);
+std::string Describe(const Status& s, const std::string& settingsPath);
 
 }  // namespace orvek

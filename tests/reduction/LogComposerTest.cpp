@@ -174,7 +174,6 @@ TEST_F(LogTest, SaveWritesCrLfAndSetsTheFlagOnlyWhenAllThreeAreWritten) {
   EXPECT_TRUE(r.files[1].ok);  // cancelled, not failed
   EXPECT_FALSE(r.allWritten);
   EXPECT_FALSE(log.LogsSaved());
-  EXPECT_NE(r.Summary().find("OrvekDat.txt: cancelled"), std::string::npos);
 
   // Every dialog cancelled: still unsaved, so the exit question still comes.
   r = log.Save({std::nullopt, std::nullopt, std::nullopt});
@@ -205,7 +204,9 @@ TEST_F(LogTest, FileThatCannotBeWrittenIsReported) {
   const std::string bad = dir.Path() + "missing/folder/OrvekDat.txt";
   const LogSaveResult r = log.Save({dir.File("a.txt"), bad, dir.File("c.txt")});
   EXPECT_FALSE(r.files[1].ok);
-  EXPECT_NE(r.files[1].message.find(bad), std::string::npos);
+  EXPECT_EQ(r.files[1].error.code, ErrorCode::FileWrite);
+  EXPECT_EQ(r.files[1].error.path, bad);
+  EXPECT_EQ(r.Failure().error.path, bad);
   EXPECT_FALSE(r.allWritten);
   EXPECT_FALSE(log.LogsSaved());
   EXPECT_TRUE(r.written[0]);
