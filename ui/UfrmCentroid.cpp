@@ -600,18 +600,24 @@ void TformCentroid::ShowTable() {
   if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   const TFormMain* main = m_workbench.FormMain.get();
   const QScreen* screen = main ? main->screen() : nullptr;
+  std::optional<QRect> placed;
   // On a screen smaller than 1366 x 768 there is no room beside anything: the window opens
   // where the platform puts it.
   if (!m_place && screen != nullptr &&
       screen->availableGeometry().width() >= kSmallestPlaced.width() &&
       screen->availableGeometry().height() >= kSmallestPlaced.height()) {
-    const QRect r = PlaceTableWindow(main->frameGeometry(), ImageOnScreen(),
-                                     screen->availableGeometry(), size(), minimumSizeHint());
-    resize(r.size());
-    move(r.topLeft());
-    m_place = QRect(r.topLeft(), r.size());
+    placed = PlaceTableWindow(main->frameGeometry(), ImageOnScreen(), screen->availableGeometry(),
+                              size(), minimumSizeHint());
+    resize(placed->size());
+    move(placed->topLeft());
+    m_place = *placed;
   }
   show();
+  if (placed) {
+    // The frame round the window is known once it is shown: it too stays in the place chosen.
+    const QSize frame = frameGeometry().size() - size();
+    if (!frame.isEmpty()) resize(placed->size() - frame);
+  }
   // From now on the window stays where it is put.
   if (!m_place) m_place = QRect(pos(), size());
   raise();
