@@ -299,7 +299,7 @@ Result<Calibration> ReductionTable::CurrentCalibration() const {
   return ReadCalibration(true);
 }
 
-Result<Reduction> ReductionTable::Compute() const {
+Result<Reduction> ReductionTable::ComputeReduction() const {
   // What cannot be read is named in the order the table has always read it: row 1's
   // positions, the fields the computation uses, the other cells row by row, and last the
   // known theta of the calibration mode.
@@ -326,10 +326,6 @@ Result<Reduction> ReductionTable::Compute() const {
   return Reduce(pairs, *calibration, m_mode, known);
 }
 
-Result<Reduction> ReductionTable::ComputeReduction() const {
-  return Compute();
-}
-
 // ---- Computation -----------------------------------------------------------------------
 
 RecomputeResult ReductionTable::Recompute() {
@@ -347,7 +343,7 @@ RecomputeResult ReductionTable::Recompute() {
   }
   // Everything is read and computed first; the grid and the fields are written only when
   // every value is known, so a bad cell leaves the table as it was.
-  const Result<Reduction> reduction = Compute();
+  const Result<Reduction> reduction = ComputeReduction();
   if (!reduction) {
     res.status = Status::Fail(reduction.error());
     return res;

@@ -313,10 +313,9 @@ class ReductionTable {
   void ResetGrids();
   /// Data row r as a pair, reading the cells of `columns` (the others keep their defaults).
   Result<MeasuredPair> ReadRow(int row, std::initializer_list<RawColumn> columns) const;
-  /// The calibration as the recomputation reads it in `mode`: the scale and Delta only in
-  /// measurement mode, where they are used.
+  /// The calibration as the recomputation reads it: the scale and Delta only when asked
+  /// (measurement mode, where they are used).
   Result<Calibration> ReadCalibration(bool scaleAndDelta) const;
-  Result<Reduction> Compute() const;
   /// Removes data row r from both grids, without recomputing.
   void EraseRow(int row);
   /// Writes the results grid and the fields of a reduction.
