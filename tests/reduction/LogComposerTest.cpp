@@ -234,19 +234,6 @@ TEST_F(LogTest, OptionalLinesAppearOnlyWhenFilled) {
   EXPECT_EQ(m[6], "Ech : 1");
 }
 
-TEST_F(LogTest, MediansFromThreeRows) {
-  // Rho 1, 2, 6 (B above A): theta 360 each; medians 360 and 2.
-  for (int d : {1, 2, 6}) AddPair(table, 50, 500, 50, 500 - d);
-  log.fields.lSys = "X";
-  ASSERT_TRUE(log.AddToLog(table).ok);
-  const auto& m = log.Memo1();
-  const auto it = std::find(m.begin(), m.end(), "-=-= X =-=-");
-  ASSERT_NE(it, m.end());
-  EXPECT_EQ(*(it + 1), "     360  (sigma theta : 0)  Med: 360");
-  EXPECT_EQ(*(it + 2), "       3  (sigma rho : 2.646)  Med: 2");
-  EXPECT_EQ(*(it + 4), "Nb : 3");
-}
-
 TEST_F(LogTest, TwoRowsShowNoMedians) {
   for (int d : {1, 2}) AddPair(table, 50, 500, 50, 500 - d);
   ASSERT_TRUE(log.AddToLog(table).ok);

@@ -640,13 +640,6 @@ INSTANTIATE_TEST_SUITE_P(
                {0, 0, 1366, 740},
                {489, 250, 256, 256},
                {745, 0, 621, 500}},
-        // 1920 x 1080, main window centred: right of the image 1919 - 1075 = 844 columns,
-        // more than the 820 on its left; level with the main window's top (110).
-        Screen{"FullHdCentred",
-               {0, 0, 1920, 1040},
-               {320, 110, 1280, 820},
-               {820, 400, 256, 256},
-               {1076, 110, 844, 500}},
         // The image fills the pane: no free part takes 600 x 360; the screen's lower right
         // corner (1366 - 900, 740 - 500).
         Screen{"NoRoomLeft",
