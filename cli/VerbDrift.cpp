@@ -27,7 +27,7 @@ DriftOrientation ReadOrientation(const Args& args) {
 void PrepareTable(ReductionTable& table) {
   table.LoadCameras();
   if (RecomputeResult r = table.ApplySelectedCamera(); !r.status)
-    throw CommandError(Describe(r.status));
+    throw CommandError(Describe(r.status, SettingsPath()));
   table.LoadParams();
   table.RAZ();
 }
@@ -83,13 +83,13 @@ int Drift(const std::vector<std::string>& raw) {
   CliSeriesObserver observer("drift");
   const SyntheticDriftResult r =
       SyntheticDrift(TickedItems(args.Positional()), load.context, image, observer);
-  if (!r.status) throw CommandError(Describe(r.status));
+  if (!r.status) throw CommandError(r.status.message);
 
   ReductionTable table(SettingsPath());
   PrepareTable(table);
   const FeedResult fed = FeedCalibration(table, r.line, orientation.eastLeft, orientation.northUp,
                                          r.lastX, r.shown.star.point, r.imagePath);
-  if (!fed.status) throw CommandError(Describe(fed.status));
+  if (!fed.status) throw CommandError(Describe(fed.status, SettingsPath()));
   PrintDrift(args, r.line, static_cast<int>(r.points.size()), fed, r.imagePath, -1);
   return 0;
 }
@@ -108,19 +108,16 @@ int DriftTrailVerb(const std::vector<std::string>& raw) {
   LoadedFrame loaded;
   const LoadResult read = LoadAndMeasure(file, load.context, loaded);
   if (!read.ok())
-    throw CommandError(file + ": " +
-                       (read.status == LoadStatus::UnknownExtension
-                            ? std::string("not an image file")
-                            : Describe(read.AsStatus())));
+    throw CommandError(file + ": " + (read.message.empty() ? "not an image file" : read.message));
   const DriftTrailResult r =
       DriftTrail(loaded.frame, Point(ax, ay), Point(bx, by), load.context.measure);
-  if (!r.status) throw CommandError(Describe(r.status));
+  if (!r.status) throw CommandError(r.status.message);
 
   ReductionTable table(SettingsPath());
   PrepareTable(table);
   const FeedResult fed = FeedCalibration(table, r.line, orientation.eastLeft, orientation.northUp,
                                          r.lastX, r.current, file);
-  if (!fed.status) throw CommandError(Describe(fed.status));
+  if (!fed.status) throw CommandError(Describe(fed.status, SettingsPath()));
   PrintDrift(args, r.line, static_cast<int>(r.points.size()), fed, "", r.columns);
   return 0;
 }

@@ -107,7 +107,7 @@ int Fft(const std::vector<std::string>& raw) {
   OTrame frame = LoadFrame(in);
   if (!fourier::ApplySingleTransform(frame, kind)) throw CommandError(fourier::kSizeMessage);
   const Status s = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out);
-  if (!s) throw CommandError(Describe(s));
+  if (!s) throw CommandError(s.message);
   PrintFiles({out}, {}, args.Flag("--json"));
   return 0;
 }
@@ -249,7 +249,7 @@ int Peak(const std::vector<std::string>& raw) {
   a.Y = frame.Height() / 2.0L;
   table.SaveCentroid(a, path);
   const RecomputeResult rc = table.SaveCentroid(b, path);
-  if (!rc.status) throw CommandError(Describe(rc.status));
+  if (!rc.status) throw CommandError(Describe(rc.status, SettingsPath()));
   const double theta = ParseCell(table.ResultCell(1, kResTheta), "theta");
   const double rho = ParseCell(table.ResultCell(1, kResRho), "rho");
   if (args.Flag("--json")) {

@@ -14,6 +14,7 @@
 #include "measure/FrameLoader.h"
 #include "measure/LogComposer.h"
 #include "measure/ReductionTable.h"
+#include "wording/ReductionWords.h"
 #include "wording/Wording.h"
 
 namespace orvek::cli {
@@ -33,7 +34,7 @@ int HalfSize(const Args& args, const std::string& name, int fallback) {
 }
 
 void Check(const RecomputeResult& r) {
-  if (!r.status) throw CommandError(Describe(r.status));
+  if (!r.status) throw CommandError(Describe(r.status, SettingsPath()));
 }
 
 /// A grid cell as a JSON number when it is one (the same digits as the cell), else null.
@@ -129,12 +130,11 @@ int Reduce(const std::vector<std::string>& raw) {
     LoadedFrame loaded;
     const LoadResult lr = LoadAndMeasure(files[0], first, loaded);
     if (!lr.ok())
-      throw CommandError(files[0] + ": " +
-                         (lr.status == LoadStatus::UnknownExtension
-                              ? std::string("not an image file")
-                              : Describe(lr.AsStatus())));
+      throw CommandError(files[0] + ": " + (lr.message.empty() ? "not an image file" : lr.message));
     const StarPair pair = FindBrightestPair(loaded.frame, first.measure, halfA, halfB);
-    if (!pair.found) throw CommandError(files[0] + ": " + pair.message + "; give --a and --b");
+    if (!pair.found)
+      throw CommandError(files[0] + ": " + Describe(pair.error, settingsPath) +
+                         "; give --a and --b");
     run.capturedAX = pair.a.point.X;
     run.capturedAY = pair.a.point.Y;
     run.capturedBX = pair.b.point.X;
@@ -148,13 +148,13 @@ int Reduce(const std::vector<std::string>& raw) {
   } observer;
   const AutoOrvekResult result = RunAutoOrvek(files, table, run, observer);
   if (result.rows == 0) throw CommandError("no frame could be measured");
-  if (!result.recompute) throw CommandError(Describe(result.recompute));
+  if (!result.recompute) throw CommandError(Describe(result.recompute, settingsPath));
 
   RejectReport rejected;
   if (args.Flag("--reject")) {
     rejected = table.RejectOutliers();
-    if (!rejected.status) throw CommandError(Describe(rejected.status));
-    if (!rejected.recompute) throw CommandError(Describe(rejected.recompute));
+    if (!rejected.status) throw CommandError(Describe(rejected.status, settingsPath));
+    if (!rejected.recompute) throw CommandError(Describe(rejected.recompute, settingsPath));
   }
 
   const int n = table.DataRows();
@@ -242,7 +242,9 @@ int Reduce(const std::vector<std::string>& raw) {
           table.Field(ReductionField::sigRh) + ")");
     Print("dM    = " + table.Field(ReductionField::txtDm));
     Print("n     = " + std::to_string(n));
-    if (args.Flag("--reject")) Print(rejected.StatusText());
+    if (args.Flag("--reject"))
+      Print(
+          RejectionSummary(rejected.removed, static_cast<int>(rejected.rows.size()), settingsPath));
   }
 
   if (report) {
@@ -258,13 +260,11 @@ int Reduce(const std::vector<std::string>& raw) {
     log.fields.WDSid = args.Value("--wds");
     log.fields.lnot = args.Value("--notes");
     const Status added = log.AddToLog(table);
-    if (!added) throw CommandError(Describe(added));
+    if (!added) throw CommandError(Describe(added, settingsPath));
     const LogSaveResult saved = log.Save({JoinPath(dir, LogComposer::kProposedNames[0]),
                                           JoinPath(dir, LogComposer::kProposedNames[1]),
                                           JoinPath(dir, LogComposer::kProposedNames[2])});
-    for (const Status& file : saved.files)
-      if (!file) throw CommandError(Describe(file));
-    if (!saved.allWritten) throw CommandError(saved.Summary());
+    if (!saved.allWritten) throw CommandError(Describe(saved.Failure(), settingsPath));
   }
   return 0;
 }

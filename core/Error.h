@@ -69,7 +69,14 @@ namespace orvek {
   /* {path}: impossible rectangle {v1},{v2} - {v3},{v4} */                             \
   X(RectangleInvalid)                                                                  \
   /* {path}: there is no image to write */                                             \
-  X(NothingToWrite)
+  X(NothingToWrite)                                                                    \
+  X(BadNumber)   /* {field}: "{text}" is not a number (a field, no row) */             \
+  X(ZeroPixel)   /* {field} = 0 is not a pixel size */                                 \
+  X(ZeroBinning) /* row {row}, {field}: 0 is not a binning factor */                   \
+  X(SamePlace)   /* row {row}: A and B at the same place give no scale */              \
+  X(NoTableRow)  /* the measurement table has no row {row} */                          \
+  X(NoCompanion) /* no second star above the noise beyond {v1} px of A */              \
+  X(EmptyFrame)  /* the frame holds no pixels */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

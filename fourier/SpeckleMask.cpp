@@ -34,12 +34,11 @@ Status SpeckleShiftFromCells(const std::string& xA, const std::string& yA, const
 }
 
 Status SpeckleShiftFromTable(const ReductionTable& table, SpeckleShift& out) {
-  if (table.DataRows() < 1) {
-    return Status::Error(
-        "Speckle Mask: the measurement table has no row 1 (measure A and B of the pair first)");
-  }
-  return SpeckleShiftFromCells(table.Cell(1, kColXA), table.Cell(1, kColYA), table.Cell(1, kColXB),
-                               table.Cell(1, kColYB), out);
+  const Result<MeasuredPair> pair = table.Pair(1, {kColXA, kColYA, kColXB, kColYB});
+  if (!pair) return Status::Fail(pair.error());
+  out.dx = Nearest(pair->xB - pair->xA);
+  out.dy = Nearest(pair->yB - pair->yA);
+  return Status::Ok();
 }
 
 void SpeckleMaskFrames(const OTrame& image, const SpeckleShift& shift, OTrame& masked,

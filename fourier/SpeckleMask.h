@@ -36,7 +36,8 @@ struct SpeckleShift {
 /// cells. A cell that is not a number gives an error naming it and its text.
 Status SpeckleShiftFromCells(const std::string& xA, const std::string& yA, const std::string& xB,
                              const std::string& yB, SpeckleShift& out);
-/// The same from row 1 of the measurement table; an error when the table has no row 1.
+/// The same from row 1 of the measurement table read as a pair: NoTableRow when the table has
+/// no row 1, NotANumber / NotAnInteger naming the cell that is not a number.
 Status SpeckleShiftFromTable(const ReductionTable& table, SpeckleShift& out);
 
 /// The two computed images of one image I (as loaded), X = LastX, Y = LastY:

@@ -75,7 +75,7 @@ StarPair FindBrightestPair(const OTrame& frame, const MeasureSettings& settings,
                            int halfB) {
   StarPair pair;
   if (frame.Empty()) {
-    pair.message = "the frame is empty";
+    pair.error = Error(ErrorCode::EmptyFrame);
     return pair;
   }
   MeasureSettings ms = settings;
@@ -117,17 +117,20 @@ StarPair FindBrightestPair(const OTrame& frame, const MeasureSettings& settings,
     if (std::max(std::fabs(ddx), std::fabs(ddy)) <= apart) continue;
     if (b.point.Count <= 0 || !(b.point.Value > floor)) {
       // The best remaining candidate is already within the noise: there is no companion.
-      pair.message = "no second star above 5 sigma of the background outside " + std::to_string(r) +
-                     " pixels of the brightest one";
+      pair.error = Error(ErrorCode::NoCompanion).Values({static_cast<double>(r)});
       return pair;
     }
     pair.b = b;
     pair.found = true;
     return pair;
   }
-  pair.message =
-      "no second star found outside " + std::to_string(r) + " pixels of the brightest one";
+  pair.error = Error(ErrorCode::NoCompanion).Values({static_cast<double>(r)});
   return pair;
+}
+
+bool SameTablePosition(const rStarPos& a, const rStarPos& b) {
+  return RoundTo(static_cast<double>(a.X), 3) == RoundTo(static_cast<double>(b.X), 3) &&
+         RoundTo(static_cast<double>(a.Y), 3) == RoundTo(static_cast<double>(b.Y), 3);
 }
 
 }  // namespace orvek

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "core/Progress.h"
 #include "core/Status.h"
 #include "core/Types.h"
@@ -53,9 +54,9 @@ AutoOrvekResult RunAutoOrvek(const std::vector<std::string>& files, ReductionTab
 /// The two brightest distinct stars of a frame, for a run without captured positions.
 struct StarPair {
   bool found = false;
-  std::string message;  ///< why no pair was found
-  MeasurePass a;        ///< measured at the frame's best star, half-size halfA
-  MeasurePass b;        ///< measured at the best star outside the exclusion square, halfB
+  Error error;    ///< why no pair was found: EmptyFrame, or NoCompanion (v1: the half-side)
+  MeasurePass a;  ///< measured at the frame's best star, half-size halfA
+  MeasurePass b;  ///< measured at the best star outside the exclusion square, halfB
 };
 
 /// Rule: A is the measurement at the frame's best star peak (`frame.Star`, found by
@@ -69,5 +70,9 @@ struct StarPair {
 /// than that needs captured positions (--a / --b of orvek-cli reduce).
 StarPair FindBrightestPair(const OTrame& frame, const MeasureSettings& settings, int halfA,
                            int halfB);
+
+/// True when two measurements enter the table at the same place (X and Y rounded to 3
+/// decimals, as the table writes them): a row of the two has a separation of 0.
+bool SameTablePosition(const rStarPos& a, const rStarPos& b);
 
 }  // namespace orvek

@@ -25,21 +25,10 @@ bool Blank(const std::string& s) {
 
 }  // namespace
 
-std::string LogSaveResult::Summary() const {
-  std::string out;
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (!out.empty()) out += "; ";
-    out += LogComposer::kProposedNames[i];
-    out += ": ";
-    if (written[i]) {
-      out += "saved";
-    } else if (files[i]) {
-      out += "cancelled";
-    } else {
-      out += files[i].message;
-    }
-  }
-  return out;
+Status LogSaveResult::Failure() const {
+  for (const Status& s : files)
+    if (!s) return s;
+  return Status::Ok();
 }
 
 size_t LogComposer::CharCount(const std::string& text) {
@@ -137,8 +126,8 @@ Status LogComposer::AddToLog(const ReductionTable& table) {
         const std::string& cell = table.ResultCell(r, col);
         Extended v;
         if (!ParseNumber(cell, v)) {
-          return Status::Error("Results row " + std::to_string(r) + ", column \"" +
-                               kResultHeaders[col] + "\": \"" + cell + "\" is not a number");
+          return Status::Fail(
+              Error(ErrorCode::NotANumber).Row(r).Field(kResultHeaders[col]).Text(cell));
         }
         values.push_back(v);
       }

@@ -72,12 +72,13 @@ struct LogWindowTexts {
 
 /// Outcome of "&Enregistrer".
 struct LogSaveResult {
-  /// Per file (log, data, report): written, cancelled (no path) or failed with a message.
+  /// Per file (log, data, report): written or cancelled (no path): ok; failed: FileWrite
+  /// with the path and the system's reason.
   std::array<Status, 3> files;
   std::array<bool, 3> written = {false, false, false};
   bool allWritten = false;
-  /// A one-line description ("OrvekLog.txt: cancelled; ...") for a message box.
-  std::string Summary() const;
+  /// The first file that failed (ok when none did).
+  Status Failure() const;
 };
 
 class LogComposer {
@@ -103,7 +104,8 @@ class LogComposer {
 
   /// "Ajouter au log": appends one entry to each log from the table's current state and
   /// brings "Log Data" to the front. Everything is composed before anything is appended,
-  /// so a median cell that is not a number leaves the logs unchanged.
+  /// so a median cell that is not a number (NotANumber, row and column) leaves the logs
+  /// unchanged.
   Status AddToLog(const ReductionTable& table);
 
   const std::vector<std::string>& Memo1() const { return m_memo1; }

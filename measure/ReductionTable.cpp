@@ -12,21 +12,17 @@ namespace orvek {
 namespace {
 
 constexpr const char* kParams = "PARAMS";
-constexpr long double kPi = 3.14159265358979323846264338327950288L;
-constexpr long double kRadToDeg = 180.0L / kPi;
 
-std::string Quoted(const std::string& s) {
-  return "\"" + s + "\"";
+constexpr std::initializer_list<RawColumn> kAllPairColumns = {
+    kColXA, kColYA, kColXB, kColYB, kColBin, kColIntA, kColIntB, kColNA, kColNB};
+
+/// A cell of the raw or results grid (named by its column header) that is not a number.
+Error CellError(int row, const char* column, const std::string& text) {
+  return Error(ErrorCode::NotANumber).Row(row).Field(column).Text(text);
 }
 
-std::string CellError(int row, const char* column, const std::string& text) {
-  return "Row " + std::to_string(row) + ", column " + Quoted(column) + ": " + Quoted(text) +
-         " is not a number";
-}
-
-std::string ResultCellError(int row, const char* column, const std::string& text) {
-  return "Results row " + std::to_string(row) + ", column " + Quoted(column) + ": " + Quoted(text) +
-         " is not a number";
+Error IntegerCellError(int row, const char* column, const std::string& text) {
+  return Error(ErrorCode::NotAnInteger).Row(row).Field(column).Text(text);
 }
 
 const char* FieldName(ReductionField f) {
@@ -49,8 +45,8 @@ const char* FieldName(ReductionField f) {
   return "?";
 }
 
-std::string FieldError(ReductionField f, const std::string& text) {
-  return std::string("Field ") + Quoted(FieldName(f)) + ": " + Quoted(text) + " is not a number";
+Error FieldError(ReductionField f, const std::string& text) {
+  return Error(ErrorCode::BadNumber).Field(FieldName(f)).Text(text);
 }
 
 /// The six edit fields whose change recomputes the table.
@@ -91,10 +87,20 @@ std::string RowRejection::Text() const {
   return out;
 }
 
-std::string RejectReport::StatusText() const {
-  if (!status) return status.message;
-  return "Rejets : " + std::to_string(removed) + " ligne(s) supprimée(s) sur " +
-         std::to_string(rows.size());
+std::string RejectReasonText(const RejectReason& reason) {
+  switch (reason.code) {
+    case RejectCode::FewPixelsA:
+      return "comp A : nb pixels faible (" + FormatInt(static_cast<int64_t>(reason.value)) + ")";
+    case RejectCode::FewPixelsB:
+      return "comp B : nb pixels faible (" + FormatInt(static_cast<int64_t>(reason.value)) + ")";
+    case RejectCode::NoSignalA: return "comp A : signal insuffisant";
+    case RejectCode::NoSignalB: return "comp B : signal insuffisant";
+    case RejectCode::ZeroRho: return "Rho = 0 !";
+    case RejectCode::BelowSampling: return "Rho < Echantillonnage !!!";
+    case RejectCode::ThetaResidual: return "Résidu Theta > 3*sigma";
+    case RejectCode::RhoResidual: return "Résidu Rho > 3*sigma";
+  }
+  return {};
 }
 
 ReductionTable::ReductionTable(std::string settingsPath) : m_settingsPath(std::move(settingsPath)) {
@@ -104,6 +110,7 @@ ReductionTable::ReductionTable(std::string settingsPath) : m_settingsPath(std::m
 void ReductionTable::ResetGrids() {
   m_raw.assign(1, RawHeaderRow());
   m_results.assign(1, ResultHeaderRow());
+  m_kinds.clear();
 }
 
 MainWindowParams ReductionTable::Initialise(Status* status) {
@@ -185,12 +192,15 @@ void ReductionTable::RefreshZoomCent(const rStarPos& point) {
 
 void ReductionTable::AddRow() {
   m_raw.emplace_back(kRawColumnCount);
+  m_kinds.push_back(PairKind::Direct);
 }
 
-RecomputeResult ReductionTable::SaveCentroid(const rStarPos& point, const std::string& framePath) {
+RecomputeResult ReductionTable::SaveCentroid(const rStarPos& point, const std::string& framePath,
+                                             PairKind kind) {
   RefreshZoomCent(point);
   if (!m_raw.back()[kColImage].empty()) {
     AddRow();
+    m_kinds.back() = kind;
     auto& row = m_raw.back();
     row[kColXA] = m_centroidX;
     row[kColYA] = m_centroidY;
@@ -207,220 +217,182 @@ RecomputeResult ReductionTable::SaveCentroid(const rStarPos& point, const std::s
   row[kColImage] = name;
   row[kColPath] = FolderOf(framePath);
   row[kColBin] = BinOf(name);
+  if (kind == PairKind::Correlation && !m_kinds.empty()) m_kinds.back() = kind;
   return Recompute();
+}
+
+// ---- The table as values ---------------------------------------------------------------
+
+PairKind ReductionTable::RowKind(int row) const {
+  if (row < 1 || row > static_cast<int>(m_kinds.size())) return PairKind::Direct;
+  return m_kinds[static_cast<size_t>(row - 1)];
+}
+
+Result<MeasuredPair> ReductionTable::ReadRow(int r,
+                                             std::initializer_list<RawColumn> columns) const {
+  if (r < 1 || r > DataRows()) {
+    return Unexpected<Error>(Error(ErrorCode::NoTableRow).Row(r));
+  }
+  const auto& cells = m_raw[static_cast<size_t>(r)];
+  MeasuredPair p;
+  auto wanted = [&](RawColumn c) {
+    return std::find(columns.begin(), columns.end(), c) != columns.end();
+  };
+  // In the order the recomputation has always read them, so that the first bad cell named
+  // is the same.
+  for (auto [col, out] : {std::pair{kColXA, &p.xA}, std::pair{kColYA, &p.yA},
+                          std::pair{kColXB, &p.xB}, std::pair{kColYB, &p.yB}}) {
+    if (wanted(col) && !ParseNumber(cells[col], *out))
+      return Unexpected<Error>(CellError(r, kRawHeaders[col], cells[col]));
+  }
+  if (wanted(kColBin) && !ParseInt(cells[kColBin], p.bin))
+    return Unexpected<Error>(IntegerCellError(r, "Bin", cells[kColBin]));
+  for (auto [col, out] : {std::pair{kColIntA, &p.intA}, std::pair{kColIntB, &p.intB}}) {
+    if (wanted(col) && !ParseNumber(cells[col], *out))
+      return Unexpected<Error>(CellError(r, kRawHeaders[col], cells[col]));
+  }
+  for (auto [col, out] : {std::pair{kColNA, &p.nA}, std::pair{kColNB, &p.nB}}) {
+    if (wanted(col) && !ParseInt(cells[col], *out))
+      return Unexpected<Error>(IntegerCellError(r, kRawHeaders[col], cells[col]));
+  }
+  p.frame = cells[kColPath] + cells[kColImage];
+  p.kind = RowKind(r);
+  return p;
+}
+
+Result<MeasuredPair> ReductionTable::Pair(int row) const {
+  return ReadRow(row, kAllPairColumns);
+}
+
+Result<MeasuredPair> ReductionTable::Pair(int row, std::initializer_list<RawColumn> columns) const {
+  return ReadRow(row, columns);
+}
+
+Result<std::vector<MeasuredPair>> ReductionTable::Pairs() const {
+  std::vector<MeasuredPair> pairs;
+  for (int r = 1; r <= DataRows(); ++r) {
+    Result<MeasuredPair> p = ReadRow(r, kAllPairColumns);
+    if (!p) return Unexpected<Error>(p.error());
+    pairs.push_back(std::move(p).value());
+  }
+  return pairs;
+}
+
+Result<Calibration> ReductionTable::ReadCalibration(bool scaleAndDelta) const {
+  Calibration c;
+  std::vector<std::pair<ReductionField, Extended*>> fields = {
+      {ReductionField::LPix, &c.pixelWidth}, {ReductionField::HPix, &c.pixelHeight}};
+  if (scaleAndDelta) {
+    fields.push_back({ReductionField::txtEps, &c.epsilonArcsecPerPx});
+    fields.push_back({ReductionField::txtDelta, &c.deltaDeg});
+  }
+  for (auto [f, out] : fields) {
+    if (!ParseNumber(Field(f), *out)) return Unexpected<Error>(FieldError(f, Field(f)));
+  }
+  c.northUp = m_orientV == "ns";
+  c.eastLeft = m_orientH == "ew";
+  c.binning = m_bin2x;
+  return c;
+}
+
+Result<Calibration> ReductionTable::CurrentCalibration() const {
+  return ReadCalibration(true);
+}
+
+Result<Reduction> ReductionTable::ComputeReduction() const {
+  // What cannot be read is named in the order the table has always read it: row 1's
+  // positions, the fields the computation uses, the other cells row by row, and last the
+  // known theta of the calibration mode.
+  const bool measuring = m_mode == ReductionMode::Mesure;
+  if (DataRows() >= 1) {
+    const Result<MeasuredPair> first = ReadRow(1, {kColXA, kColYA, kColXB, kColYB});
+    if (!first) return Unexpected<Error>(first.error());
+  }
+  Result<Calibration> calibration = ReadCalibration(measuring);
+  if (!calibration) return Unexpected<Error>(calibration.error());
+  KnownPair known;
+  if (!measuring && !ParseNumber(m_txtRho, known.rhoArcsec))
+    return Unexpected<Error>(FieldError(ReductionField::txtRho, m_txtRho));
+  std::vector<MeasuredPair> pairs;
+  for (int r = 1; r <= DataRows(); ++r) {
+    // The recomputation never reads the pixel counts.
+    Result<MeasuredPair> p =
+        ReadRow(r, {kColXA, kColYA, kColXB, kColYB, kColBin, kColIntA, kColIntB});
+    if (!p) return Unexpected<Error>(p.error());
+    pairs.push_back(std::move(p).value());
+  }
+  if (!measuring && !ParseNumber(m_txtTheta, known.thetaDeg))
+    return Unexpected<Error>(FieldError(ReductionField::txtTheta, m_txtTheta));
+  return Reduce(pairs, *calibration, m_mode, known);
 }
 
 // ---- Computation -----------------------------------------------------------------------
 
-Extended ReductionTable::Normalize360(Extended a) {
-  if (!std::isfinite(a)) return a;
-  // Huge angles are first brought near the range in one step; every subtraction of 360 is
-  // exact, so this gives the same value as the loop would, without looping for ever.
-  if (a > 1e9L) {
-    a = std::fmod(a, 360.0L);
-    if (a == 0) a = 360;
-  } else if (a < -1e9L) {
-    a = std::fmod(a, 360.0L);
-  }
-  while (a > 360) a -= 360;
-  while (a < 0) a += 360;
-  if (a == 0) a = 0;  // no "-0"
-  return a;
-}
-
-double ReductionTable::RawAngle(Extended dx, Extended dy) const {
-  if (m_orientV == "ns") dy = -dy;
-  if (m_orientH == "we") dx = -dx;
-  const Extended a = 360 - std::atan2(dx, dy) * kRadToDeg;
-  return RoundTo(static_cast<double>(Normalize360(a)), 2);
-}
-
 RecomputeResult ReductionTable::Recompute() {
-  RecomputeResult total;
-  // A computation that writes a different text into a field is followed by another, as the
-  // fields' change events do in the window; the second one always writes the same texts.
-  for (int pass = 0; pass < 8; ++pass) {
-    RecomputeResult one = RecomputeOnce();
-    total.status = one.status;
-    total.ran = total.ran || one.ran;
-    total.fieldsChanged = total.fieldsChanged || one.fieldsChanged;
-    total.passes += one.passes;
-    if (!one.status || !one.fieldsChanged) break;
-  }
-  return total;
-}
-
-RecomputeResult ReductionTable::RecomputeOnce() {
   RecomputeResult res;
   if (m_raw[0][kColImage].empty()) return res;
-  res.passes = 1;
   const int n = DataRows();
   const std::string caption = "Reduction (" + std::to_string(n) + " images)";
   if (n == 0) {
+    // No row, no mean: what the last rows gave is not left standing.
+    if (m_computedRows > 0) EmptyResultFields();
+    m_computedRows = 0;
     m_caption = caption;
     res.ran = true;
     return res;
   }
-  const bool measuring = m_mode == ReductionMode::Mesure;
-
-  auto field = [&](ReductionField f, Extended& v) -> bool {
-    if (ParseNumber(Field(f), v)) return true;
-    res.status = Status::Error(FieldError(f, Field(f)));
-    return false;
-  };
-
-  struct RowValues {
-    Extended theta = 0;
-    Extended rho = 0;
-    Extended dM = 0;
-  };
-  std::vector<RowValues> rows(static_cast<size_t>(n));
-  Extended sumD = 0, sumIntA = 0, sumIntB = 0, sumTheta = 0;
-
   // Everything is read and computed first; the grid and the fields are written only when
   // every value is known, so a bad cell leaves the table as it was.
-  for (int r = 1; r <= n; ++r) {
-    const auto& cells = m_raw[static_cast<size_t>(r)];
-    Extended xA, yA, xB, yB;
-    for (auto [col, out] : {std::pair{kColXA, &xA}, std::pair{kColYA, &yA}, std::pair{kColXB, &xB},
-                            std::pair{kColYB, &yB}}) {
-      if (!ParseNumber(cells[col], *out)) {
-        res.status = Status::Error(CellError(r, kRawHeaders[col], cells[col]));
-        return res;
-      }
-    }
-    Extended lPix, hPix;
-    if (!field(ReductionField::LPix, lPix) || !field(ReductionField::HPix, hPix)) return res;
-    if (hPix == 0) {
-      res.status = Status::Error("Field \"HPix\": " + Quoted(m_hPix) + " is not a pixel size");
-      return res;
-    }
-    const Extended dx = (xB - xA) * lPix / hPix;
-    const Extended dy = yB - yA;
-    int64_t bin = 0;
-    if (!ParseInt(cells[kColBin], bin)) {
-      res.status =
-          Status::Error("Row " + std::to_string(r) + ", column \"Bin\": " + Quoted(cells[kColBin]) +
-                        " is not an integer");
-      return res;
-    }
-    if (bin == 0) {
-      res.status =
-          Status::Error("Row " + std::to_string(r) + ", column \"Bin\": 0 is not a binning factor");
-      return res;
-    }
-    const Extended d = std::sqrt(dx * dx + dy * dy) / static_cast<Extended>(bin);
-    RowValues& v = rows[static_cast<size_t>(r - 1)];
-    if (measuring) {
-      Extended eps, delta;
-      if (!field(ReductionField::txtEps, eps) || !field(ReductionField::txtDelta, delta))
-        return res;
-      v.rho = eps * d;
-      v.theta = RawAngle(dx, dy) - delta;
-    } else {
-      Extended knownRho;
-      if (!field(ReductionField::txtRho, knownRho)) return res;
-      if (d == 0) {
-        res.status = Status::Error("Row " + std::to_string(r) +
-                                   ": A and B are at the same place, the row gives no scale");
-        return res;
-      }
-      v.rho = knownRho / d;
-      v.theta = RawAngle(dx, dy);
-    }
-    v.theta = Normalize360(v.theta);
-    sumTheta += v.theta;
-    Extended intA, intB;
-    if (!ParseNumber(cells[kColIntA], intA)) {
-      res.status = Status::Error(CellError(r, "intA", cells[kColIntA]));
-      return res;
-    }
-    if (!ParseNumber(cells[kColIntB], intB)) {
-      res.status = Status::Error(CellError(r, "intB", cells[kColIntB]));
-      return res;
-    }
-    if (intA > 0 && intB > 0) {
-      v.dM = 2.5L * std::fabs(std::log(intA / intB)) / std::log(10.0L);
-    } else {
-      v.dM = -1;
-    }
-    sumD += d;
-    sumIntA += intA;
-    sumIntB += intB;
+  const Result<Reduction> reduction = ComputeReduction();
+  if (!reduction) {
+    res.status = Status::Fail(reduction.error());
+    return res;
   }
+  Show(*reduction);
+  m_computedRows = n;
+  m_caption = caption;
+  res.ran = true;
+  return res;
+}
 
-  const Extended meanTheta = RoundTo(static_cast<double>(Normalize360(sumTheta / n)), 2);
-  Extended meanRho = 0;
-  std::string newTheta = m_txtTheta, newRho = m_txtRho, newEps = m_txtEps, newDelta = m_txtDelta;
-  if (measuring) {
-    Extended eps;
-    if (!field(ReductionField::txtEps, eps)) return res;
-    meanRho = eps * (sumD / n);
-    newRho = Shown(meanRho, 3);
-    newTheta = FormatGeneral(static_cast<double>(meanTheta));
-  } else {
-    Extended knownRho, knownTheta;
-    if (!field(ReductionField::txtRho, knownRho) || !field(ReductionField::txtTheta, knownTheta))
-      return res;
-    meanRho = 0;
-    newEps = Shown(knownRho / (sumD / n), 5);
-    newDelta = Shown(meanTheta - knownTheta, 2);
-  }
-
+void ReductionTable::Show(const Reduction& red) {
+  const int n = static_cast<int>(red.pairs.size());
   std::vector<std::vector<std::string>> results;
   results.reserve(static_cast<size_t>(n) + 1);
   results.push_back(ResultHeaderRow());
-  float sumTh2 = 0;
-  float sumRh2 = 0;
   for (int r = 1; r <= n; ++r) {
-    const RowValues& v = rows[static_cast<size_t>(r - 1)];
-    Extended rt;
-    if (meanTheta > 270 && v.theta < 90) {
-      rt = v.theta + 360 - meanTheta;
-    } else if (meanTheta < 90 && v.theta > 270) {
-      rt = v.theta - 360 - meanTheta;
-    } else {
-      rt = v.theta - meanTheta;
-    }
-    // Residuals and their sums of squares are single precision; each square is formed in
-    // extended and rounded once when it is added.
-    const float rThe = static_cast<float>(rt);
-    const float rRho = static_cast<float>(v.rho - meanRho);
-    sumTh2 = static_cast<float>(static_cast<Extended>(sumTh2) +
-                                static_cast<Extended>(rThe) * static_cast<Extended>(rThe));
-    sumRh2 = static_cast<float>(static_cast<Extended>(sumRh2) +
-                                static_cast<Extended>(rRho) * static_cast<Extended>(rRho));
+    const ReducedPair& v = red.pairs[static_cast<size_t>(r - 1)];
     std::vector<std::string> row(kResultColumnCount);
-    row[kResTheta] = Shown(v.theta, 2);
+    row[kResTheta] = Shown(v.thetaDeg, 2);
     row[kResRho] = Shown(v.rho, 3);
-    row[kResDm] = v.dM < 0 ? kNoMagnitude : Shown(v.dM, 2);
-    row[kResRThe] = Shown(rThe, 3);
-    row[kResRRho] = Shown(rRho, 3);
+    row[kResDm] = v.dM ? Shown(*v.dM, 2) : kNoMagnitude;
+    row[kResRThe] = Shown(v.rThetaDeg, 3);
+    row[kResRRho] = Shown(v.rRho, 3);
     row[kResImage] = m_raw[static_cast<size_t>(r)][kColImage];
     results.push_back(std::move(row));
   }
-
-  std::string newDm = kNoMagnitude;
-  if (sumIntA > 0 && sumIntB > 0)
-    newDm = Shown(2.5L * std::fabs(std::log(sumIntA / sumIntB)) / std::log(10.0L), 2);
-  const int k = n == 1 ? 1 : n - 1;
-  const std::string newSigTh = Shown(std::sqrt(static_cast<Extended>(sumTh2) / k), 2);
-  const std::string newSigRh = Shown(std::sqrt(static_cast<Extended>(sumRh2) / k), 3);
-
-  // Everything is known: write it.
-  res.fieldsChanged =
-      newTheta != m_txtTheta || newRho != m_txtRho || newEps != m_txtEps || newDelta != m_txtDelta;
-  m_caption = caption;
-  m_txtTheta = newTheta;
-  m_txtRho = newRho;
-  m_txtEps = newEps;
-  m_txtDelta = newDelta;
   m_results = std::move(results);
-  m_txtDm = newDm;
-  m_sigTh = newSigTh;
-  m_sigRh = newSigRh;
-  res.ran = true;
-  return res;
+  if (m_mode == ReductionMode::Mesure) {
+    m_txtRho = Shown(red.meanRho, 3);
+    m_txtTheta = FormatGeneral(red.meanThetaDeg);
+  } else {
+    if (red.epsilon) m_txtEps = Shown(*red.epsilon, 5);
+    if (red.deltaDeg) m_txtDelta = Shown(*red.deltaDeg, 2);
+  }
+  m_txtDm = red.dM ? Shown(*red.dM, 2) : kNoMagnitude;
+  m_sigTh = Shown(red.sigmaThetaDeg, 2);
+  m_sigRh = Shown(red.sigmaRho, 3);
+}
+
+void ReductionTable::EmptyResultFields() {
+  // In calibration mode theta and rho are the known values the user typed: they stay.
+  if (m_mode == ReductionMode::Mesure) {
+    m_txtTheta.clear();
+    m_txtRho.clear();
+  }
+  m_sigTh.clear();
+  m_sigRh.clear();
+  m_txtDm.clear();
 }
 
 std::optional<CellColour> ReductionTable::ResidualColour(int row, int col) const {
@@ -435,6 +407,8 @@ std::optional<CellColour> ReductionTable::ResidualColour(int row, int col) const
 CellColour ReductionTable::ResidualColourFor(Extended residual, Extended sigma) {
   const Extended a = std::fabs(residual);
   const Extended s = std::fabs(sigma);
+  // Without a spread there is nothing to measure a residual against.
+  if (s == 0) return kResidualGood;
   if (a >= 2 * s) return kResidualBad;
   if (a > 0.674L * s) return kResidualFair;
   return kResidualGood;
@@ -447,7 +421,8 @@ RecomputeResult ReductionTable::SortGrid(int column, bool descending) {
   const int n = DataRows();
   if (n == 0) return res;
   if (column < 0 || column > kResRRho) {
-    res.status = Status::Error("No results column " + std::to_string(column) + " to sort by");
+    res.status =
+        Status::Fail(Error(ErrorCode::OutOfRange).Field("column").Values({double(column), 0, 4}));
     return res;
   }
   std::vector<Extended> keys(static_cast<size_t>(n));
@@ -455,7 +430,7 @@ RecomputeResult ReductionTable::SortGrid(int column, bool descending) {
     const std::string text = r < ResultRowCount() ? ResultCell(r, column) : std::string();
     Extended v;
     if (!ParseNumber(text, v)) {
-      res.status = Status::Error(ResultCellError(r, kResultHeaders[column], text));
+      res.status = Status::Fail(CellError(r, kResultHeaders[column], text));
       return res;
     }
     keys[static_cast<size_t>(r - 1)] = std::fabs(v);
@@ -484,16 +459,19 @@ RecomputeResult ReductionTable::SortGrid(int column, bool descending) {
 
   std::vector<std::vector<std::string>> raw;
   std::vector<std::vector<std::string>> results;
+  std::vector<PairKind> kinds;
   raw.push_back(m_raw[0]);
   results.push_back(m_results[0]);
   for (int src : order) {
     raw.push_back(m_raw[static_cast<size_t>(src)]);
     results.push_back(m_results[static_cast<size_t>(src)]);
+    kinds.push_back(m_kinds[static_cast<size_t>(src - 1)]);
   }
   for (size_t r = static_cast<size_t>(n) + 1; r < m_results.size(); ++r)
     results.push_back(m_results[r]);
   m_raw = std::move(raw);
   m_results = std::move(results);
+  m_kinds = std::move(kinds);
   return Recompute();
 }
 
@@ -502,102 +480,97 @@ RejectReport ReductionTable::RejectOutliers() {
   const int n = DataRows();
   if (n == 0) return rep;
 
-  Extended eps, factor, sigTh, sigRh;
-  for (auto [f, out] :
-       {std::pair{ReductionField::txtEps, &eps}, std::pair{ReductionField::FacteurRejet, &factor},
-        std::pair{ReductionField::sigTh, &sigTh}, std::pair{ReductionField::sigRh, &sigRh}}) {
+  RejectionLimits limits;
+  for (auto [f, out] : {std::pair{ReductionField::txtEps, &limits.epsilon},
+                        std::pair{ReductionField::FacteurRejet, &limits.factor},
+                        std::pair{ReductionField::sigTh, &limits.sigmaThetaDeg},
+                        std::pair{ReductionField::sigRh, &limits.sigmaRho}}) {
     if (!ParseNumber(Field(f), *out)) {
-      rep.status = Status::Error(FieldError(f, Field(f)));
+      rep.status = Status::Fail(FieldError(f, Field(f)));
       return rep;
     }
   }
-  const Extended limitTh = factor * std::fabs(sigTh);
-  const Extended limitRh = factor * std::fabs(sigRh);
 
-  // Every row is judged against the dispersions of the table as it is now.
+  // Every row is judged against the dispersions of the table as it is now, with the values
+  // the grids show.
+  std::vector<MeasuredPair> pairs(static_cast<size_t>(n));
+  std::vector<ReducedPair> shown(static_cast<size_t>(n));
   for (int r = 1; r <= n; ++r) {
     const auto& cells = m_raw[static_cast<size_t>(r)];
-    int64_t nA, nB;
-    Extended intA, intB, rho, rThe, rRho;
-    if (!ParseInt(cells[kColNA], nA)) {
-      rep.status =
-          Status::Error("Row " + std::to_string(r) + ", column \"nA\": " + Quoted(cells[kColNA]) +
-                        " is not an integer");
-      return rep;
-    }
-    if (!ParseInt(cells[kColNB], nB)) {
-      rep.status =
-          Status::Error("Row " + std::to_string(r) + ", column \"nB\": " + Quoted(cells[kColNB]) +
-                        " is not an integer");
-      return rep;
-    }
-    if (!ParseNumber(cells[kColIntA], intA)) {
-      rep.status = Status::Error(CellError(r, "intA", cells[kColIntA]));
-      return rep;
-    }
-    if (!ParseNumber(cells[kColIntB], intB)) {
-      rep.status = Status::Error(CellError(r, "intB", cells[kColIntB]));
-      return rep;
-    }
-    for (auto [col, out] :
-         {std::pair{kResRho, &rho}, std::pair{kResRThe, &rThe}, std::pair{kResRRho, &rRho}}) {
-      const std::string text = r < ResultRowCount() ? ResultCell(r, col) : std::string();
-      if (!ParseNumber(text, *out)) {
-        rep.status = Status::Error(ResultCellError(r, kResultHeaders[col], text));
+    MeasuredPair& p = pairs[static_cast<size_t>(r - 1)];
+    for (auto [col, out] : {std::pair{kColNA, &p.nA}, std::pair{kColNB, &p.nB}}) {
+      if (!ParseInt(cells[col], *out)) {
+        rep.status = Status::Fail(IntegerCellError(r, kRawHeaders[col], cells[col]));
         return rep;
       }
     }
+    for (auto [col, out] : {std::pair{kColIntA, &p.intA}, std::pair{kColIntB, &p.intB}}) {
+      if (!ParseNumber(cells[col], *out)) {
+        rep.status = Status::Fail(CellError(r, kRawHeaders[col], cells[col]));
+        return rep;
+      }
+    }
+    ReducedPair& v = shown[static_cast<size_t>(r - 1)];
+    for (auto [col, out] : {std::pair{kResRho, &v.rho}, std::pair{kResRThe, &v.rThetaDeg},
+                            std::pair{kResRRho, &v.rRho}}) {
+      const std::string text = r < ResultRowCount() ? ResultCell(r, col) : std::string();
+      if (!ParseNumber(text, *out)) {
+        rep.status = Status::Fail(CellError(r, kResultHeaders[col], text));
+        return rep;
+      }
+    }
+  }
+  const auto verdicts = Reject(pairs, shown, limits);
+  for (int r = 1; r <= n; ++r) {
     RowRejection v;
     v.row = r;
-    v.image = cells[kColImage];
-    if (nA < 3) v.reasons.push_back("comp A : nb pixels faible (" + FormatInt(nA) + ")");
-    if (nB < 3) v.reasons.push_back("comp B : nb pixels faible (" + FormatInt(nB) + ")");
-    if (!(intA > 0)) v.reasons.push_back("comp A : signal insuffisant");
-    if (!(intB > 0)) v.reasons.push_back("comp B : signal insuffisant");
-    if (rho == 0) v.reasons.push_back("Rho = 0 !");
-    if (rho < eps) v.reasons.push_back("Rho < Echantillonnage !!!");
-    if (std::fabs(rThe) > limitTh) v.reasons.push_back("Résidu Theta > 3*sigma");
-    if (std::fabs(rRho) > limitRh) v.reasons.push_back("Résidu Rho > 3*sigma");
+    v.image = m_raw[static_cast<size_t>(r)][kColImage];
+    v.why = verdicts[static_cast<size_t>(r - 1)];
+    for (const RejectReason& reason : v.why) v.reasons.push_back(RejectReasonText(reason));
     rep.rows.push_back(std::move(v));
   }
 
   for (const RowRejection& v : rep.rows) {
-    if (v.reasons.empty()) continue;
+    if (v.why.empty()) continue;
     m_raw[static_cast<size_t>(v.row)][kColImage] = kDeletedMark;
     if (v.row < ResultRowCount()) m_results[static_cast<size_t>(v.row)][kResImage] = kDeletedMark;
   }
-  int r = 1;
-  while (r <= DataRows()) {
-    if (m_raw[static_cast<size_t>(r)][kColImage] == kDeletedMark) {
-      rep.recompute = DeleteRow(r).status;
-      ++rep.removed;
-    } else {
-      ++r;
-    }
+  // Every marked row goes; the table is computed once over the rows that stay.
+  for (int r = DataRows(); r >= 1; --r) {
+    if (m_raw[static_cast<size_t>(r)][kColImage] != kDeletedMark) continue;
+    EraseRow(r);
+    ++rep.removed;
   }
+  if (rep.removed > 0) rep.recompute = Recompute().status;
   return rep;
+}
+
+void ReductionTable::EraseRow(int row) {
+  m_raw.erase(m_raw.begin() + row);
+  m_kinds.erase(m_kinds.begin() + (row - 1));
+  if (row < ResultRowCount()) m_results.erase(m_results.begin() + row);
+  if (ResultRowCount() > RowCount()) m_results.resize(m_raw.size());
+  m_currentRow = std::min(m_currentRow, DataRows());
 }
 
 RecomputeResult ReductionTable::DeleteRow(int row) {
   RecomputeResult res;
   if (row < 1 || row > DataRows()) {
-    res.status = Status::Error("No row " + std::to_string(row) + " to delete");
+    res.status = Status::Fail(Error(ErrorCode::NoTableRow).Row(row));
     return res;
   }
-  m_raw.erase(m_raw.begin() + row);
-  if (row < ResultRowCount()) m_results.erase(m_results.begin() + row);
-  if (ResultRowCount() > RowCount()) m_results.resize(m_raw.size());
-  m_currentRow = std::min(m_currentRow, DataRows());
+  EraseRow(row);
   return Recompute();
 }
 
 RecomputeResult ReductionTable::CutFrom(int row) {
   RecomputeResult res;
   if (row < 1 || row > DataRows()) {
-    res.status = Status::Error("No row " + std::to_string(row) + " to cut from");
+    res.status = Status::Fail(Error(ErrorCode::NoTableRow).Row(row));
     return res;
   }
   m_raw.resize(static_cast<size_t>(row));
+  m_kinds.resize(static_cast<size_t>(row - 1));
   if (ResultRowCount() > row) m_results.resize(static_cast<size_t>(row));
   m_currentRow = std::min(m_currentRow, DataRows());
   return Recompute();
@@ -674,7 +647,7 @@ RecomputeResult ReductionTable::SetBinning(bool ticked) {
   Extended eps;
   if (!ParseNumber(m_txtEps, eps)) {
     RecomputeResult res;
-    res.status = Status::Error(FieldError(ReductionField::txtEps, m_txtEps));
+    res.status = Status::Fail(FieldError(ReductionField::txtEps, m_txtEps));
     return res;
   }
   m_bin2x = ticked;
@@ -754,8 +727,8 @@ Status ReductionTable::SauveParams(const MainWindowParams& main) const {
     if (ParseNumber(m_txtEps, eps)) {
       write("Epsilon", FormatGeneral(static_cast<double>(eps / 2)));
     } else if (first) {
-      first =
-          Status::Error(FieldError(ReductionField::txtEps, m_txtEps) + "; Epsilon was not saved");
+      // Epsilon is not saved: the failure names the field.
+      first = Status::Fail(FieldError(ReductionField::txtEps, m_txtEps));
     }
   } else {
     write("Epsilon", m_txtEps);

@@ -3,19 +3,24 @@
 // pairs, the results grid, the calibration and result fields as texts, and every operation
 // of the table. The window shows these texts and passes its edits in; it never computes.
 //
-// Calibration: theta = RawAngle(dx, dy) - Delta, rho = Epsilon x separation, the separation
-// in pixel heights (horizontal offsets scaled by LPix / HPix) divided by the binning.
+// The table is the adapter between its texts and the reduction's values (measure/Reduction.h):
+// the cells become MeasuredPairs, the fields a Calibration, and one Reduce gives every text
+// the grids and fields show. Pairs(), CurrentCalibration() and ComputeReduction() give the
+// same values to other clients.
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/IniFile.h"
+#include "core/Result.h"
 #include "core/Status.h"
 #include "core/Types.h"
 #include "measure/Cameras.h"
+#include "measure/Reduction.h"
 
 namespace orvek {
 
@@ -59,9 +64,6 @@ inline constexpr const char* kDeletedMark = "#SUPPR#";
 /// Text of a magnitude difference that cannot be computed.
 inline constexpr const char* kNoMagnitude = "-999";
 
-/// The mode selector option1.
-enum class ReductionMode { Etalonnage = 0, Mesure = 1 };
-
 /// The text fields of the window.
 enum class ReductionField {
   txtDelta,      ///< Delta, degrees (written in calibration mode)
@@ -82,10 +84,8 @@ enum class ReductionField {
 
 /// How a recomputation ended.
 struct RecomputeResult {
-  Status status;               ///< not ok: a cell or field is not a number; nothing changed
-  bool ran = false;            ///< the table was computed (false when it holds no header)
-  bool fieldsChanged = false;  ///< txtDelta, txtEps, txtTheta or txtRho got a different text
-  int passes = 0;              ///< computations made (a changed field triggers one more)
+  Status status;     ///< not ok: a cell or field is not a number; nothing changed
+  bool ran = false;  ///< the table was computed (its caption set)
 };
 
 /// The main window's options that the table stores in section "PARAMS" for it.
@@ -120,7 +120,8 @@ struct RecallData {
 struct RowRejection {
   int row = 0;                       ///< row number before any deletion
   std::string image;                 ///< its "Image" cell
-  std::vector<std::string> reasons;  ///< empty: the row is kept
+  std::vector<RejectReason> why;     ///< empty: the row is kept
+  std::vector<std::string> reasons;  ///< the same reasons as the table words them
   /// The reasons, one a line, each ended by CR LF.
   std::string Text() const;
 };
@@ -128,11 +129,12 @@ struct RowRejection {
 struct RejectReport {
   Status status;                   ///< not ok: a cell was not a number; nothing changed
   std::vector<RowRejection> rows;  ///< one per data row, in the order before the command
-  int removed = 0;
-  Status recompute;  ///< how the last recomputation ended
-  /// A one-line summary for a status bar ("2 of 12 rows rejected").
-  std::string StatusText() const;
+  int removed = 0;                 ///< rows deleted (marked rows, "#SUPPR#")
+  Status recompute;                ///< how the recomputation after the deletions ended
 };
+
+/// The rejection's reason as the table words it: "comp A : nb pixels faible (2)", ...
+std::string RejectReasonText(const RejectReason& reason);
 
 /// The measurement table.
 class ReductionTable {
@@ -163,6 +165,27 @@ class ReductionTable {
 
   /// A row is open when its "Image" cell is empty: it has its A and waits for its B.
   bool LastRowOpen() const { return m_raw.back()[kColImage].empty(); }
+  /// Whether data row r (1..n) was entered from a correlation image or measured directly.
+  PairKind RowKind(int row) const;
+
+  // ---- The table as values ---------------------------------------------------------------
+
+  /// Data row r (1..n) as a measured pair: every cell read with "." as decimal separator.
+  /// Fails on a cell that is not a number (NotANumber; NotAnInteger for nA, nB and Bin),
+  /// naming the row and the column, or on a row that does not exist (NoTableRow).
+  Result<MeasuredPair> Pair(int row) const;
+  /// The same, reading only the cells of `columns` (each must be a number); `frame` and
+  /// `kind` are always given, the other members keep their defaults. For commands that
+  /// need part of a row: the positions, or A alone.
+  Result<MeasuredPair> Pair(int row, std::initializer_list<RawColumn> columns) const;
+  /// Every data row as a measured pair (an open row fails: its B cells are empty).
+  Result<std::vector<MeasuredPair>> Pairs() const;
+  /// The calibration of the fields: Delta, Epsilon, LPix, HPix, orientation and binning
+  /// (BadNumber for a field that is not a number).
+  Result<Calibration> CurrentCalibration() const;
+  /// The reduction of the rows with the current calibration and mode, as a recomputation
+  /// would show it; nothing is changed.
+  Result<Reduction> ComputeReduction() const;
 
   // ---- Fields --------------------------------------------------------------------------
 
@@ -184,32 +207,27 @@ class ReductionTable {
   /// full, Count.
   void RefreshZoomCent(const rStarPos& point);
   /// Enters `point` (the main window's CurrentPoint), measured on the frame read from
-  /// `framePath`, as A of a new row, or as B of the open row, which recomputes.
-  RecomputeResult SaveCentroid(const rStarPos& point, const std::string& framePath);
-  /// Appends a row of empty cells.
+  /// `framePath`, as A of a new row, or as B of the open row, which recomputes. A row with
+  /// an entry from a correlation image is of that kind: it has no magnitude difference.
+  RecomputeResult SaveCentroid(const rStarPos& point, const std::string& framePath,
+                               PairKind kind = PairKind::Direct);
+  /// Appends a row of empty cells (a direct measurement).
   void AddRow();
 
   // ---- Computation ----------------------------------------------------------------------
 
-  /// Recomputes theta, rho, dM, means, dispersions and residuals, and runs again while a
-  /// written field changes its text, as the window's change events would. On a cell or a
-  /// field that is not a number nothing is changed and the status names it.
+  /// Recomputes theta, rho, dM, means, dispersions and residuals in one computation and
+  /// writes every text it gives. On a cell or a field that is not a number nothing is
+  /// changed and the status names it. When the table has become empty, the result fields
+  /// (mean theta and rho in measurement mode, dispersions, dM) are emptied.
   RecomputeResult Recompute();
-  /// One computation, without the repetition: reports whether written fields changed.
-  RecomputeResult RecomputeOnce();
-
-  /// Position angle in degrees of the offset (dx, dy) with the current orientation:
-  /// 360 - atan2(dx, dy) after flipping dy for "ns" and dx for "we", normalised, rounded to
-  /// 2 decimals. With "ns" and "ew" it counts from north (up) through east (left).
-  double RawAngle(Extended dx, Extended dy) const;
-  /// Brings an angle into [0, 360]: 360 stays 360.
-  static Extended Normalize360(Extended a);
 
   /// Background of a results cell: the residual colours for rThe and rRho of data rows,
   /// nothing for other cells (or a cell or dispersion that is not a number).
   std::optional<CellColour> ResidualColour(int row, int col) const;
   /// The colour rule: green by default, light blue when |residual| > 0.674 s, magenta when
-  /// |residual| >= 2 s, with s the magnitude of the dispersion.
+  /// |residual| >= 2 s, with s the magnitude of the dispersion. A dispersion of 0 (one row,
+  /// or rows that agree to the digits shown) flags nothing: every residual is green.
   static CellColour ResidualColourFor(Extended residual, Extended sigma);
 
   // ---- Table commands --------------------------------------------------------------------
@@ -293,10 +311,22 @@ class ReductionTable {
  private:
   std::string& FieldRef(ReductionField f);
   void ResetGrids();
+  /// Data row r as a pair, reading the cells of `columns` (the others keep their defaults).
+  Result<MeasuredPair> ReadRow(int row, std::initializer_list<RawColumn> columns) const;
+  /// The calibration as the recomputation reads it: the scale and Delta only when asked
+  /// (measurement mode, where they are used).
+  Result<Calibration> ReadCalibration(bool scaleAndDelta) const;
+  /// Removes data row r from both grids, without recomputing.
+  void EraseRow(int row);
+  /// Writes the results grid and the fields of a reduction.
+  void Show(const Reduction& reduction);
+  void EmptyResultFields();
 
   std::string m_settingsPath;
   std::vector<std::vector<std::string>> m_raw;
   std::vector<std::vector<std::string>> m_results;
+  std::vector<PairKind> m_kinds;  ///< kind of each data row (index row - 1)
+  int m_computedRows = 0;         ///< data rows of the last computation that ran
 
   std::string m_txtDelta = "0";
   std::string m_txtEps = "1";

@@ -381,14 +381,9 @@ AlignResult AlignTable(const std::vector<TableRowInput>& rows, const AlignSettin
 Status TableRowsFrom(const ReductionTable& table, std::vector<TableRowInput>& rows) {
   std::vector<TableRowInput> out;
   for (int r = 1; r <= table.DataRows(); ++r) {
-    TableRowInput row;
-    row.path = table.Cell(r, kColPath) + table.Cell(r, kColImage);
-    for (auto [col, value] : {std::pair{kColXA, &row.xA}, std::pair{kColYA, &row.yA}}) {
-      if (!ParseNumber(table.Cell(r, col), *value))
-        return Status::Error("Row " + std::to_string(r) + ", column \"" + kRawHeaders[col] +
-                             "\": \"" + table.Cell(r, col) + "\" is not a number");
-    }
-    out.push_back(std::move(row));
+    const Result<MeasuredPair> pair = table.Pair(r, {kColXA, kColYA});
+    if (!pair) return Status::Fail(pair.error());
+    out.push_back({pair->frame, pair->xA, pair->yA});
   }
   rows = std::move(out);
   return Status::Ok();

@@ -11,6 +11,7 @@
 #include "fourier/Interferometry.h"
 #include "fourier/SpeckleMask.h"
 #include "ui/CommandSupport.h"
+#include "ui/ErrorText.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmMain.h"
@@ -186,7 +187,7 @@ void ArithmeticCommands::SpeckleMask1Click() {
   fourier::SpeckleShift shift;
   const Status read = fourier::SpeckleShiftFromTable(m_workbench.formCentroid->Table(), shift);
   if (!read) {
-    m_workbench.prompter.Error(Q(read.message));
+    m_workbench.prompter.Error(ErrorText(read));
     return;
   }
   std::vector<int> positions;

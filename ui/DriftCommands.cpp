@@ -11,6 +11,7 @@
 #include "measure/ReductionTable.h"
 #include "ui/CommandSupport.h"
 #include "ui/Controls.h"
+#include "ui/ErrorText.h"
 #include "ui/Prompter.h"
 #include "ui/UdlgSynthDrift.h"
 #include "ui/UfrmCentroid.h"
@@ -195,7 +196,7 @@ void DriftCommands::OrientAndFeed(const DriftLine& line, int32_t lastX, const rS
   TformCentroid& table = *m_workbench.formCentroid;
   const FeedResult fed =
       FeedCalibration(table.Table(), line, o.eastLeft, o.northUp, lastX, current, framePath);
-  if (!fed.status) m_workbench.prompter.Error(Q(Describe(fed.status)));
+  if (!fed.status) m_workbench.prompter.Error(ErrorText(fed.status));
   table.UpdateView();  // the new txtDelta and the orientation buttons
   table.ShowTable();
 }

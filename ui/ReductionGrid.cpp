@@ -1,6 +1,9 @@
 #include "ui/ReductionGrid.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace orvek {
 
@@ -82,9 +85,29 @@ void ResidualCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& o
   painter->setFont(option.font);
   const QRect area = cell.adjusted(kTextOffset, kTextOffset, 0, 0);
   painter->setClipRect(cell);
-  painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                    index.data(Qt::DisplayRole).toString());
+  // elidedText gives the text itself when it fits.
+  const QString shown = painter->fontMetrics().elidedText(index.data(Qt::DisplayRole).toString(),
+                                                          Qt::ElideMiddle, area.width());
+  painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
   painter->restore();
+}
+
+bool ResidualCellPainter::Fits(const QString& text, const QFontMetrics& metrics, int cellWidth) {
+  return metrics.horizontalAdvance(text) <= cellWidth - kTextOffset;
+}
+
+bool ResidualCellPainter::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                    const QStyleOptionViewItem& option, const QModelIndex& index) {
+  if (event == nullptr || event->type() != QEvent::ToolTip) {
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+  }
+  const QString whole = index.data(Qt::DisplayRole).toString();
+  if (whole.isEmpty() || Fits(whole, QFontMetrics(option.font), option.rect.width())) {
+    QToolTip::hideText();
+    return true;
+  }
+  QToolTip::showText(event->globalPos(), whole, view);
+  return true;
 }
 
 }  // namespace orvek

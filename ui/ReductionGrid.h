@@ -2,7 +2,8 @@
 // The two grids of the measurement table window shown from the table model: a table model
 // over the model's rows (row 0 of the grid is the header, rows 1..n the data rows) and the
 // cell painter of the results grid, which fills the residual cells with their colour and
-// writes every data cell's text 2 pixels right of and below the cell's corner.
+// writes every data cell's text 2 pixels right of and below the cell's corner. A text wider
+// than its cell is cut in the middle ("12…89"); the cell's tooltip then shows it whole.
 
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
@@ -53,6 +54,11 @@ class ResidualCellPainter : public QStyledItemDelegate {
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;
+  /// The whole text as the tooltip of a cell whose text does not fit.
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override;
+  /// Whether `text` fits a cell `cellWidth` pixels wide in the font of `metrics`.
+  static bool Fits(const QString& text, const QFontMetrics& metrics, int cellWidth);
 
   /// Offset of a cell's text from the cell's top-left corner, in pixels.
   static constexpr int kTextOffset = 2;

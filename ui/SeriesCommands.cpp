@@ -8,6 +8,7 @@
 #include "core/Utils.h"
 #include "series/Thumbnails.h"
 #include "ui/CommandSupport.h"
+#include "ui/ErrorText.h"
 #include "ui/Prompter.h"
 #include "ui/UdlgAlign.h"
 #include "ui/UfrmCentroid.h"
@@ -357,7 +358,7 @@ void SeriesCommands::AdditionnerReductions1Click() {
   if (table.DataRows() < 1) return;
   std::vector<TableRowInput> rows;
   if (const Status s = TableRowsFrom(table, rows); !s) {
-    m_workbench.prompter.Error(Q(Describe(s)));
+    m_workbench.prompter.Error(ErrorText(s));
     return;
   }
   main.LoadAndShow(Q(rows.front().path));

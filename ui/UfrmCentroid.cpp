@@ -19,11 +19,15 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "core/Utils.h"
+#include "ui/Controls.h"
+#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/ReductionGrid.h"
@@ -31,6 +35,7 @@
 #include "ui/UfrmInfosLog.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
+#include "wording/ReductionWords.h"
 #include "wording/Wording.h"
 
 namespace orvek {
@@ -62,6 +67,9 @@ QFrame* Panel(QWidget* parent) {
   return frame;
 }
 
+/// The smallest free screen area the table window is placed in: 1366 x 768 less a task bar.
+constexpr QSize kSmallestPlaced(1366, 700);
+
 QTableView* MakeGrid(const char* name, QWidget* parent) {
   auto* grid = new QTableView(parent);
   grid->setObjectName(name);
@@ -72,7 +80,7 @@ QTableView* MakeGrid(const char* name, QWidget* parent) {
   font.setPointSizeF(std::min(font.pointSizeF(), 7.5));
   grid->setFont(font);
   grid->horizontalHeader()->setFont(font);
-  grid->setTextElideMode(Qt::ElideNone);
+  grid->setTextElideMode(Qt::ElideMiddle);
   grid->verticalHeader()->hide();
   grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 6);
   grid->horizontalHeader()->setHighlightSections(false);
@@ -98,7 +106,8 @@ TformCentroid::TformCentroid(Workbench& workbench)
   ChangeLangue();
   const MainWindowParams params = m_table.Initialise();
   if (m_workbench.FormMain) m_workbench.FormMain->ApplyMainParams(params);
-  // The title keeps the window's caption until the table is computed again.
+  // The first computation (RAZ, last of the creation order) names the window.
+  setWindowTitle(Q(m_table.Caption()));
   m_shownCaption = m_table.Caption();
   UpdateView();
   resize(900, 500);
@@ -445,7 +454,7 @@ RecomputeResult TformCentroid::Apply(const RecomputeResult& result) {
     m_shownCaption = m_table.Caption();
   }
   UpdateView();
-  if (!result.status) m_workbench.prompter.Error(Q(Describe(result.status)));
+  if (!result.status) m_workbench.prompter.Error(ErrorText(result.status));
   return result;
 }
 
@@ -458,7 +467,19 @@ void TformCentroid::ShowFields() {
       edit->setText(text);
       if (focused) edit->setCursorPosition(std::min<int>(cursor, text.size()));
     }
+    if (edit->isReadOnly()) FitReadOut(edit);
   }
+}
+
+void TformCentroid::FitReadOut(QLineEdit* edit) {
+  // The text, the frame and the line edit's own margins of 2 pixels a side, and room for
+  // the cursor; the field only grows, so that it does not jump from one measurement to
+  // the next.
+  const QMargins m = edit->textMargins();
+  const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+  const int needed = edit->fontMetrics().horizontalAdvance(edit->text()) + m.left() + m.right() +
+                     2 * frame + 2 * 2 + 4;
+  if (needed > edit->width()) edit->setFixedWidth(needed);
 }
 
 void TformCentroid::ShowCameras() {
@@ -519,18 +540,106 @@ void TformCentroid::SelectGridRow(int row) {
   m_moving = moving;
 }
 
+QRect PlaceTableWindow(const QRect& mainFrame, const QRect& image, const QRect& available,
+                       const QSize& wanted, const QSize& minimum) {
+  const QSize size = wanted.boundedTo(available.size());
+  auto clampY = [&](int y, int h) {
+    return std::clamp(y, available.top(), std::max(available.top(), available.bottom() + 1 - h));
+  };
+  auto clampX = [&](int x, int w) {
+    return std::clamp(x, available.left(), std::max(available.left(), available.right() + 1 - w));
+  };
+  // Beside the main window, when the screen has room on one side.
+  if (mainFrame.right() + size.width() <= available.right())
+    return QRect(QPoint(mainFrame.right() + 1, clampY(mainFrame.top(), size.height())), size);
+  if (mainFrame.left() - size.width() >= available.left())
+    return QRect(QPoint(mainFrame.left() - size.width(), clampY(mainFrame.top(), size.height())),
+                 size);
+  // Over the main window, in the largest part of the screen the image leaves free.
+  const QRect clear = image.intersected(available);
+  // The free parts right of, left of, below and above the image.
+  const QRect rooms[] = {
+      QRect(QPoint(clear.right() + 1, available.top()), available.bottomRight()),
+      QRect(available.topLeft(), QPoint(clear.left() - 1, available.bottom())),
+      QRect(QPoint(available.left(), clear.bottom() + 1), available.bottomRight()),
+      QRect(available.topLeft(), QPoint(available.right(), clear.top() - 1)),
+  };
+  QRect best;
+  long long bestArea = 0;
+  for (int side = 0; side < 4; ++side) {
+    const QRect& room = rooms[side];
+    const QSize fits = size.boundedTo(room.size());
+    if (!room.isValid() || fits.width() < minimum.width() || fits.height() < minimum.height())
+      continue;
+    const long long area = static_cast<long long>(fits.width()) * fits.height();
+    if (area <= bestArea) continue;
+    bestArea = area;
+    // Against the screen's edge, away from the image, and level with the main window.
+    int x = clampX(mainFrame.left(), fits.width());
+    int y = clampY(mainFrame.top(), fits.height());
+    if (side == 0) x = room.right() + 1 - fits.width();
+    if (side == 1) x = room.left();
+    if (side == 2) y = room.bottom() + 1 - fits.height();
+    if (side == 3) y = room.top();
+    best = QRect(QPoint(x, y), fits);
+  }
+  if (bestArea > 0) return best;
+  return QRect(available.bottomRight() - QPoint(size.width() - 1, size.height() - 1), size);
+}
+
+QRect TformCentroid::ImageOnScreen() const {
+  const TFormMain* main = m_workbench.FormMain.get();
+  if (main == nullptr) return {};
+  const QWidget* image = main->Image1();
+  const QWidget* pane = image->parentWidget();
+  const QRect paneRect(pane->mapToGlobal(QPoint(0, 0)), pane->size());
+  if (!main->HasImage()) return paneRect;
+  return QRect(image->mapToGlobal(QPoint(0, 0)), image->size()).intersected(paneRect);
+}
+
 void TformCentroid::ShowTable() {
   if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  const TFormMain* main = m_workbench.FormMain.get();
+  const QScreen* screen = main ? main->screen() : nullptr;
+  std::optional<QRect> placed;
+  // On a screen smaller than 1366 x 768 there is no room beside anything: the window opens
+  // where the platform puts it.
+  if (!m_place && screen != nullptr &&
+      screen->availableGeometry().width() >= kSmallestPlaced.width() &&
+      screen->availableGeometry().height() >= kSmallestPlaced.height()) {
+    placed = PlaceTableWindow(main->frameGeometry(), ImageOnScreen(), screen->availableGeometry(),
+                              size(), minimumSizeHint());
+    resize(placed->size());
+    move(placed->topLeft());
+    m_place = *placed;
+  }
   show();
+  if (placed) {
+    // The frame round the window is known once it is shown: it too stays in the place chosen.
+    const QSize frame = frameGeometry().size() - size();
+    if (!frame.isEmpty()) resize(placed->size() - frame);
+  }
+  // From now on the window stays where it is put.
+  if (!m_place) m_place = QRect(pos(), size());
   raise();
   activateWindow();
 }
 
+void TformCentroid::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (m_place && isVisible()) m_place = QRect(pos(), size());
+}
+
+void TformCentroid::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (m_place && isVisible()) m_place = QRect(pos(), size());
+}
+
 // ---- Calls of the other windows -----------------------------------------------------------------
 
-RecomputeResult TformCentroid::SaveCentroid() {
+RecomputeResult TformCentroid::SaveCentroid(PairKind kind) {
   TFormMain& main = *m_workbench.FormMain;
-  return Apply(m_table.SaveCentroid(main.CurrentPoint(), main.CurrentFrame().FileName));
+  return Apply(m_table.SaveCentroid(main.CurrentPoint(), main.CurrentFrame().FileName, kind));
 }
 
 void TformCentroid::RefreshZoomCent() {
@@ -586,6 +695,10 @@ RejectReport TformCentroid::RejectOutliers() {
   shown.ran = report.status.ok && report.removed > 0;
   shown.status = report.status ? report.recompute : report.status;
   Apply(shown);
+  if (report.status) {
+    m_workbench.prompter.Info(
+        Q(RejectionSummary(report.removed, static_cast<int>(report.rows.size()), SettingsPath())));
+  }
   return report;
 }
 
@@ -654,8 +767,10 @@ bool TformCentroid::EditCameras() {
 void TformCentroid::SetAlwaysOnTop(bool onTop) {
   m_CheckBox1->setChecked(onTop);
   const bool visible = isVisible();
+  const std::optional<QRect> place = m_place;
   setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-  // Changing the flags hides a shown window.
+  // Changing the flags hides a shown window; it comes back where it stood.
+  if (place) move(place->topLeft());
   if (visible) show();
 }
 

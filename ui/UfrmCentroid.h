@@ -9,8 +9,14 @@
 // Other windows call SaveCentroid, RefreshZoomCent, RAZ, SauveParams, ChangeLangue and
 // ShowTable; code that changes the model directly through Table() calls UpdateView()
 // afterwards.
+//
+// The first time it is shown the window is placed beside the main window, clear of the
+// image; afterwards it keeps the place the user gives it for the rest of the run (the
+// settings file does not keep it).
 
+#include <QRect>
 #include <QWidget>
+#include <optional>
 
 #include "measure/ReductionTable.h"
 
@@ -33,6 +39,14 @@ namespace orvek {
 struct Workbench;
 class ReductionGridModel;
 
+/// Where the table window of size `wanted` opens, in screen coordinates: beside the main
+/// window (its right, then its left) when the screen `available` has room; otherwise over
+/// the main window but clear of `image` (the part of the screen the image takes), in the
+/// largest place left, shrunk down to `minimum` if need be; only when no such place exists,
+/// in the screen's lower right corner.
+QRect PlaceTableWindow(const QRect& mainFrame, const QRect& image, const QRect& available,
+                       const QSize& wanted, const QSize& minimum);
+
 class TformCentroid : public QWidget {
   Q_OBJECT
  public:
@@ -43,7 +57,8 @@ class TformCentroid : public QWidget {
 
   /// Enters the main window's CurrentPoint, measured on its CurrentFrame, as A of a new row
   /// or B of the open row (which recomputes the table). A recomputation error is shown.
-  RecomputeResult SaveCentroid();
+  /// `kind`: Correlation for the fast measurement on a correlation image.
+  RecomputeResult SaveCentroid(PairKind kind = PairKind::Direct);
   /// Copies the main window's CurrentPoint into the read-out fields.
   void RefreshZoomCent();
   /// Empties the table.
@@ -52,7 +67,8 @@ class TformCentroid : public QWidget {
   Status SauveParams();
   /// Reloads the texts of section language + "Reduction".
   void ChangeLangue();
-  /// Shows the table window in its normal (not minimised) state and brings it forward.
+  /// Shows the table window in its normal (not minimised) state and brings it forward; the
+  /// first time, placed beside the main window (PlaceTableWindow).
   void ShowTable();
 
   ReductionTable& Table() { return m_table; }
@@ -77,7 +93,7 @@ class TformCentroid : public QWidget {
   void SelectTab(int tab);
   /// "&Trier": results column 0..4, ascending or descending.
   RecomputeResult SortGrid(int column, bool descending);
-  /// "Rejets".
+  /// "Rejets"; then says how many rows went (or that none did).
   RejectReport RejectOutliers();
   /// "&Effacer": asks the "dDL" question; Yes empties the table. True when emptied.
   bool Effacer();
@@ -103,6 +119,8 @@ class TformCentroid : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildControls();
@@ -113,6 +131,10 @@ class TformCentroid : public QWidget {
   void ShowFields();
   void ShowCameras();
   void SelectGridRow(int row);
+  /// Widens a read-out field so that its whole text shows.
+  static void FitReadOut(QLineEdit* edit);
+  /// The screen rectangle of the main window's image (its pane when no image is shown).
+  QRect ImageOnScreen() const;
 
   Workbench& m_workbench;
   ReductionTable m_table;
@@ -121,6 +143,7 @@ class TformCentroid : public QWidget {
   bool m_updating = false;     ///< the window is showing the model: no edits go back
   bool m_moving = false;       ///< the window moves the grids' selection itself
   std::vector<std::string> m_cameraNames;
+  std::optional<QRect> m_place;  ///< where the window stands once placed or moved (frame)
 
   // Controls (objectName as the member without "m_").
   QMenuBar* m_MainMenu1 = nullptr;

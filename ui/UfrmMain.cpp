@@ -30,6 +30,7 @@
 #include "core/Utils.h"
 #include "ui/Controls.h"
 #include "ui/DocumentOpener.h"
+#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmAbout.h"
@@ -805,7 +806,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   // The parameters are written whether or not the close goes ahead.
   if (m_workbench.formCentroid) {
     const Status saved = m_workbench.formCentroid->SauveParams();
-    if (!saved) m_workbench.prompter.Error(QString::fromStdString(Describe(saved)));
+    if (!saved) m_workbench.prompter.Error(ErrorText(saved));
   }
   if (!allowed) {
     event->ignore();

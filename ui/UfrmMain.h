@@ -16,6 +16,7 @@
 #include <QMainWindow>
 #include <QPen>
 #include <QSet>
+#include <QSize>
 #include <functional>
 #include <memory>
 
@@ -185,8 +186,12 @@ class TFormMain : public QMainWindow {
   void SetCurrentPoint(const rStarPos& point) { m_currentPoint = point; }
   const rStarPos& CapturedA() const { return m_capturedA; }
   const rStarPos& CapturedB() const { return m_capturedB; }
+  /// Sets CapturedA (CapturedB) and remembers the size of CurrentFrame it was taken on.
   void SetCapturedA(Extended x, Extended y);
   void SetCapturedB(Extended x, Extended y);
+  /// Width and height of the frame A (B) was captured on; empty before the first capture.
+  QSize CapturedAFrame() const { return m_capturedAFrame; }
+  QSize CapturedBFrame() const { return m_capturedBFrame; }
   int SizeA() const { return m_sizeA; }
   int SizeB() const { return m_sizeB; }
   /// Window half-size P (HScroll1, 1..30); changing it re-measures while an image is shown.
@@ -202,7 +207,8 @@ class TFormMain : public QMainWindow {
 
   void Capture_AClick();
   void Capture_BClick();
-  void AutoOrvekClick();
+  /// Enables or disables the "AutoOrvek" button (disabled while its run goes on).
+  void SetAutoOrvekAllowed(bool allowed);
   /// The pointer moved over the profile picture with the left button held at row y.
   void ProfileDrag(int y);
 
@@ -296,6 +302,8 @@ class TFormMain : public QMainWindow {
   rStarPos m_currentPoint;
   rStarPos m_capturedA;
   rStarPos m_capturedB;
+  QSize m_capturedAFrame;
+  QSize m_capturedBFrame;
   int m_sizeA = 6;
   int m_sizeB = 6;
   Extended m_lastThreshold = 0;

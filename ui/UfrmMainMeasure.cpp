@@ -1,6 +1,6 @@
 // TFormMain: measuring the stars of the pair on the image shown, the outline, the
-// magnifier, the profiles, the captured positions of A and B, AutoOrvek and the
-// interferometric fast measurement.
+// magnifier, the profiles, the captured positions of A and B and the interferometric fast
+// measurement.
 
 #include <QAction>
 #include <QButtonGroup>
@@ -239,20 +239,26 @@ void TFormMain::ImageClick(Qt::MouseButton button, int x, int y) {
   const Extended keptX = m_currentPoint.X, keptY = m_currentPoint.Y;
   m_currentPoint.X = static_cast<Extended>(m_frame->Width()) / 2;
   m_currentPoint.Y = static_cast<Extended>(m_frame->Height()) / 2;
-  table->SaveCentroid();
+  table->SaveCentroid(PairKind::Correlation);
   m_currentPoint.X = keptX;
   m_currentPoint.Y = keptY;
-  table->SaveCentroid();
+  table->SaveCentroid(PairKind::Correlation);
 }
 
 void TFormMain::SetCapturedA(Extended x, Extended y) {
   m_capturedA.X = x;
   m_capturedA.Y = y;
+  m_capturedAFrame = QSize(m_frame->Width(), m_frame->Height());
 }
 
 void TFormMain::SetCapturedB(Extended x, Extended y) {
   m_capturedB.X = x;
   m_capturedB.Y = y;
+  m_capturedBFrame = QSize(m_frame->Width(), m_frame->Height());
+}
+
+void TFormMain::SetAutoOrvekAllowed(bool allowed) {
+  SetAllowed(m_AutoOrvek, allowed);
 }
 
 void TFormMain::Capture_AClick() {
@@ -274,35 +280,6 @@ void TFormMain::ProfileDrag(int y) {
   m_manualThreshold = true;
   MeasureAt(m_currentPoint);
   m_manualThreshold = false;
-}
-
-void TFormMain::AutoOrvekClick() {
-  TformCentroid* table = m_workbench.formCentroid.get();
-  if (table == nullptr) return;
-  SetAllowed(m_AutoOrvek, false);
-  const Extended dx = m_capturedB.X - m_capturedA.X;
-  const Extended dy = m_capturedB.Y - m_capturedA.Y;
-  const int count = ItemCount();
-  for (int i = 0; i < count; ++i) {
-    SelectItem(i);
-    if (!IsTicked(i)) continue;
-    // A frame that cannot be read would enter the previous frame's measurement again.
-    if (!LoadAndShow(CurrentItemPath())) continue;
-    ProcessPendingEvents();
-    SetHalfSize(m_sizeA);
-    table->SaveCentroid();
-    const rStarPos predicted = Point(m_currentPoint.X + dx, m_currentPoint.Y + dy);
-    SetHalfSize(m_sizeB);
-    MeasureAt(predicted);
-    table->SaveCentroid();
-    table->update();
-  }
-  if (count > 0) {
-    SelectItem(0);
-    LoadAndShow(CurrentItemPath());
-  }
-  table->ShowTable();
-  SetAllowed(m_AutoOrvek, true);
 }
 
 }  // namespace orvek

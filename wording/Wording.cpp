@@ -67,7 +67,15 @@ std::string Describe(const Status& s, const IniFile& settings, char lang) {
 }
 
 std::string Describe(const Status& s) {
-  const IniFile settings(SettingsPath());
+  return Describe(s, SettingsPath());
+}
+
+std::string Describe(const Error& e, const std::string& settingsPath) {
+  return Describe(Status::Fail(e), settingsPath);
+}
+
+std::string Describe(const Status& s, const std::string& settingsPath) {
+  const IniFile settings(settingsPath);
   if (FileExists(settings.Path())) return Describe(s, settings, InterfaceLanguage(settings));
   return Describe(s, IniFile(ResourceFolder() + "orvek.ini"), CurrentLocaleLanguage());
 }

@@ -34,5 +34,8 @@ std::string Describe(const Status& s, const IniFile& settings, char lang);
 /// that file does not exist (a first start that could not write it), the words come from the
 /// shipped template in the resource folder and the language from the locale.
 std::string Describe(const Status& s);
+/// The same in the interface language of the settings file at `settingsPath`.
+std::string Describe(const Error& e, const std::string& settingsPath);
+std::string Describe(const Status& s, const std::string& settingsPath);
 
 }  // namespace orvek

@@ -57,7 +57,8 @@ TEST(SpeckleShift, FromRowOneOfTheTable) {
   SpeckleShift s;
   const Status none = SpeckleShiftFromTable(table, s);
   ASSERT_FALSE(none.ok);
-  EXPECT_NE(none.message.find("row 1"), std::string::npos) << none.message;
+  EXPECT_EQ(none.error.code, ErrorCode::NoTableRow);
+  EXPECT_EQ(none.error.row, 1);
   table.AddRow();
   ASSERT_TRUE(table.SetCell(1, kColXA, "100.2"));
   ASSERT_TRUE(table.SetCell(1, kColYA, "50"));

@@ -124,7 +124,7 @@ TEST_F(AutoOrvekTest, RecoversAngleAndSeparationOfASyntheticPair) {
   const AutoOrvekResult r = RunAutoOrvek(s.files, table, CapturedFromTruth(s, 6, 6, 6));
   EXPECT_EQ(r.rows, 6);
   EXPECT_TRUE(r.skipped.empty());
-  EXPECT_TRUE(r.recompute.ok) << r.recompute.message;
+  EXPECT_TRUE(r.recompute.ok) << DebugText(r.recompute.error);
   ASSERT_EQ(table.DataRows(), 6);
   EXPECT_NEAR(Num(table.Field(ReductionField::txtTheta)), 40.0, 0.3);
   EXPECT_NEAR(Num(table.Field(ReductionField::txtRho)), 12.0, 0.12);
@@ -209,7 +209,7 @@ TEST_F(AutoOrvekTest, BrightestPairFindsBothComponents) {
   LoadedFrame loaded;
   ASSERT_TRUE(LoadAndMeasure(s.files[0], ctx, loaded).ok());
   const StarPair pair = FindBrightestPair(loaded.frame, ctx.measure, 6, 6);
-  ASSERT_TRUE(pair.found) << pair.message;
+  ASSERT_TRUE(pair.found) << DebugText(pair.error);
   EXPECT_NEAR(static_cast<double>(pair.a.point.X), s.ax0, 0.2);
   EXPECT_NEAR(static_cast<double>(pair.a.point.Y), s.ay0, 0.2);
   EXPECT_NEAR(static_cast<double>(pair.b.point.X), s.ax0 + s.dx, 0.3);
@@ -231,7 +231,7 @@ TEST_F(AutoOrvekTest, BrightestPairOfASingleStarFindsNoFalseCompanion) {
   // The star's wings cut by the exclusion square are no local maxima, and the noise bumps
   // of the sky (at most 3 above it) do not reach 5 sigma.
   EXPECT_FALSE(pair.found) << "B at " << pair.b.point.X << ", " << pair.b.point.Y;
-  EXPECT_FALSE(pair.message.empty());
+  EXPECT_EQ(pair.error.code, ErrorCode::NoCompanion);
   EXPECT_NEAR(static_cast<double>(pair.a.point.X), 30.2, 0.2);
 }
 

@@ -346,7 +346,7 @@ TEST_F(AlignFiles, RowsOfTheMeasurementTable) {
   table.SetCell(1, kColYA, "abc");
   const Status bad = TableRowsFrom(table, rows);
   EXPECT_FALSE(bad.ok);
-  EXPECT_NE(bad.message.find("yA"), std::string::npos);
+  EXPECT_EQ(bad.error.field, "yA");
   EXPECT_EQ(rows.size(), 1u);  // unchanged on failure
 }
 

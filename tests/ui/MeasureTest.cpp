@@ -13,6 +13,7 @@
 #include "UiFixture.h"
 #include "core/Rounding.h"
 #include "ui/Controls.h"
+#include "ui/ReductionCommands.h"
 #include "ui/UfrmCentroid.h"
 
 namespace orvek::test {
@@ -255,7 +256,7 @@ TEST_F(MeasureTest, AutoOrvekMeasuresEveryTickedFrame) {
   Main().ImageClick(Qt::LeftButton, 33, 26);  // B: (32, 27)
   Main().Capture_BClick();
   Main().SetTicked(1, false);
-  Main().AutoOrvekClick();
+  Wb().reductionCommands->AutoOrvekClick();
   // Two ticked frames, one row each: A at the frame's star, B where the offset (12, 7) leads.
   ASSERT_EQ(Table().DataRows(), 2);
   EXPECT_EQ(Cell(1, kColXA), "20");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <sstream>
 
 #include "ReductionUiSupport.h"
@@ -14,6 +15,7 @@
 #include "measure/AutoOrvek.h"
 #include "measure/LogComposer.h"
 #include "ui/Controls.h"
+#include "ui/Langue.h"
 #include "ui/ReductionCommands.h"
 #include "ui/UfrmMain.h"
 
@@ -64,6 +66,24 @@ class AutoOrvekWindowTest : public ReductionUiTest {
     for (int i = 0; i < Main().ItemCount(); ++i)
       files.push_back(Folder() + Main().ItemText(i).toStdString());
     return files;
+  }
+
+  /// Runs `orvek-cli reduce` on the listed files with `options` and expects it to print the
+  /// window's raw and results tables first, each followed by an empty line. Returns what it
+  /// printed.
+  std::string CommandLineTable(const std::string& options) {
+    std::string command = BuildDir() + "cli/orvek-cli reduce";
+    for (const std::string& f : Files()) command += " '" + f + "'";
+    int status = -1;
+    const std::string out = Capture(command + options + " 2>&1", &status);
+    EXPECT_EQ(status, 0) << out;
+    std::string expected;
+    for (const auto& row : Table().RawRows()) expected += LogComposer::DumpRow(row) + "\n";
+    expected += "\n";
+    for (const auto& row : Table().ResultRows()) expected += LogComposer::DumpRow(row) + "\n";
+    expected += "\n";
+    EXPECT_EQ(out.substr(0, expected.size()), expected);
+    return out;
   }
 
   std::map<std::string, std::string> truth;
@@ -120,20 +140,9 @@ TEST_F(AutoOrvekWindowTest, TheWindowRunGivesTheTableOfTheLibraryAndOfTheCommand
                 static_cast<double>(settings.capturedAY));
   std::snprintf(b, sizeof b, "%.17g,%.17g", static_cast<double>(settings.capturedBX),
                 static_cast<double>(settings.capturedBY));
-  std::string command = BuildDir() + "cli/orvek-cli reduce";
-  for (const std::string& f : Files()) command += " '" + f + "'";
-  command += std::string(" --a ") + a + " --b " + b + " --half-a " +
-             std::to_string(settings.sizeA) + " --half-b " + std::to_string(settings.sizeB);
-  int status = -1;
-  const std::string out = Capture(command + " 2>&1", &status);
-  ASSERT_EQ(status, 0) << out;
-  std::string expected;
-  for (const auto& row : Table().RawRows()) expected += LogComposer::DumpRow(row) + "\n";
-  expected += "\n";
-  for (const auto& row : Table().ResultRows()) expected += LogComposer::DumpRow(row) + "\n";
-  expected += "\n";
-  ASSERT_GE(out.size(), expected.size()) << out;
-  EXPECT_EQ(out.substr(0, expected.size()), expected);
+  const std::string out = CommandLineTable(std::string(" --a ") + a + " --b " + b + " --half-a " +
+                                           std::to_string(settings.sizeA) + " --half-b " +
+                                           std::to_string(settings.sizeB));
   EXPECT_NE(out.find("theta = " + Text("txtTheta").toStdString() + "  (sigma " +
                      Text("sigTh").toStdString() + ")"),
             std::string::npos)
@@ -150,6 +159,70 @@ TEST_F(AutoOrvekWindowTest, WithNoTickedImageOnlyTheFirstIsShownAgainWithTheTabl
   EXPECT_EQ(Main().SelectedIndex(), 0);
   EXPECT_EQ(Main().CurrentFrame().FileName, Files().front());
   EXPECT_TRUE(Win().isVisible());
+}
+
+// ---- Without usable captured positions ---------------------------------------------------------
+
+/// What is captured before "AutoOrvek" is pressed on the sample series.
+struct Captured {
+  const char* name;
+  bool otherSize;  ///< comp A and comp B taken on a 100 x 80 frame; else nothing captured
+};
+
+void PrintTo(const Captured& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class AutoOrvekWithoutCapture : public AutoOrvekWindowTest,
+                                public ::testing::WithParamInterface<Captured> {};
+
+// The pair is found on the first frame as `orvek-cli reduce` finds it without --a/--b, and
+// the rows are those of the command line; none has a separation of 0.
+TEST_P(AutoOrvekWithoutCapture, FindsThePairAsTheCommandLineDoes) {
+  if (GetParam().otherSize) {
+    LoadFrame();  // 100 x 80, a star at (50, 40)
+    Main().Capture_AClick();
+    Main().ImageClick(Qt::LeftButton, 60, 30);
+    Main().Capture_BClick();
+  }
+  Main().FillList(QString::fromStdString(Folder() + "*.fit"));
+  ASSERT_GT(Main().ItemCount(), 0);
+  Wb().reductionCommands->AutoOrvekClick();
+  EXPECT_EQ(m_prompter.Count(Kind::Error), 0);
+  ASSERT_EQ(Table().DataRows(), Main().ItemCount());
+  for (int r = 1; r <= Table().DataRows(); ++r) EXPECT_NE(Res(r, kResRho), "0") << r;
+  CommandLineTable("");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AutoOrvekWithoutCapture,
+                         ::testing::Values(Captured{"NothingCaptured", false},
+                                           Captured{"CapturedOnAFrameOfAnotherSize", true}),
+                         [](const ::testing::TestParamInfo<Captured>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(AutoOrvekWindowTest, WithoutAPairToFindItStopsWithAMessageAndEntersNothing) {
+  // Two frames of one star on a noisy sky (+-3): no companion stands out of the noise.
+  for (int k = 0; k < 2; ++k) {
+    OTrame f = MakeFrame(64, 64, 100);
+    uint32_t seed = 7 + k;
+    for (Extended& v : f.Data()) {
+      seed = seed * 1664525u + 1013904223u;
+      v += static_cast<Extended>((seed >> 8) % 7) - 3;
+    }
+    AddMoffat(f, 30.2 + k, 31.7, 10000, 3.5);
+    WriteFits(f, Data("single_" + std::to_string(k) + ".fit"));
+  }
+  Main().FillList(QString::fromStdString(m_data->Path() + "single_*.fit"));
+  ASSERT_EQ(Main().ItemCount(), 2);
+  Wb().reductionCommands->AutoOrvekClick();
+  EXPECT_EQ(Table().DataRows(), 0);
+  ASSERT_EQ(m_prompter.Count(Kind::Error), 1);
+  const QString message = m_prompter.Texts(Kind::Error).first();
+  EXPECT_TRUE(message.startsWith(LangText("Reduction", "msgAutoNoPair").section("{", 0, 0)))
+      << message.toStdString();
+  EXPECT_TRUE(message.contains("single_0.fit")) << message.toStdString();
+  EXPECT_TRUE(Find<QPushButton>("AutoOrvek")->isEnabled());
 }
 
 }  // namespace

@@ -118,6 +118,9 @@ TEST_F(FastMeasurementTest, FiveHundredTwelvePixelsEntersTheCentreAsA) {
   EXPECT_EQ(Main().CurrentPoint().X, 300);
   // dx = 44, dy = -56 (up and right): 360 - atan2(44, 56) = 321.84 degrees.
   EXPECT_EQ(Res(1, kResTheta), "321.84");
+  // The peaks of a correlation image give no magnitude difference, for the row or overall.
+  EXPECT_EQ(Res(1, kResDm), "-999");
+  EXPECT_EQ(Text("txtDm"), "-999");
 }
 
 }  // namespace

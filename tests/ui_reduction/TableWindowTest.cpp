@@ -1,7 +1,8 @@
 // The measurement table window: its controls at start, field edits and their filters, a
 // cell that is not a number, residual colours as drawn, sorting, rejection, deletion, the
 // recall of a row's image, calibration mode, orientation, binning, camera choice, clearing,
-// "Always on top", the parameters written at close and the Italian texts.
+// "Always on top", the parameters written at close, the Italian texts, the read-out and the
+// grids showing whole values, and where the window opens.
 //
 // Expected angles and separations come from hand computation with the offsets used: with
 // north up and east left, B 10 px left of A is at 90 degrees, 10 px left and 10 px up at 45,
@@ -16,10 +17,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolTip>
 #include <QtTest/QTest>
+#include <ostream>
 
 #include "ReductionUiSupport.h"
 #include "core/IniFile.h"
@@ -67,7 +72,8 @@ class TableWindowTest : public ReductionUiTest {
 // ---- At start ---------------------------------------------------------------------------
 
 TEST_F(TableWindowTest, ControlsAtStart) {
-  EXPECT_EQ(Win().windowTitle(), QString::fromUtf8("Réduction"));
+  // The last step of the creation order (RAZ) computes the empty table and names the window.
+  EXPECT_EQ(Win().windowTitle(), "Reduction (0 images)");
   EXPECT_TRUE(Win().windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(W<QCheckBox>("CheckBox1")->isChecked());
   EXPECT_FALSE(W<QCheckBox>("Bin2x")->isChecked());
@@ -200,10 +206,9 @@ TEST_F(TableWindowTest, ACellThatIsNotANumberStopsTheRecomputationAndChangesNoth
   // A calibration change recomputes: the message names the row and the column.
   Type(Edit("txtDelta"), "5");
   ASSERT_EQ(m_prompter.Count(Kind::Error), 1);
-  const QString message = m_prompter.Texts(Kind::Error).first();
-  EXPECT_TRUE(message.contains("Row 2")) << message.toStdString();
-  EXPECT_TRUE(message.contains("xB")) << message.toStdString();
-  EXPECT_TRUE(message.contains("abc")) << message.toStdString();
+  // Worded from the shipped French text of NotANumber.
+  EXPECT_EQ(m_prompter.Texts(Kind::Error).first(),
+            QString::fromUtf8("Ligne 2, xB : « abc » n'est pas un nombre."));
   // Nothing else changed: results, means, dispersions, caption.
   EXPECT_EQ(Table().ResultRows(), results);
   EXPECT_EQ(Table().Caption(), caption);
@@ -233,7 +238,7 @@ TEST_F(TableWindowTest, ResidualCellsAreDrawnInTheirColours) {
   Grid2()->clearSelection();
   Grid2()->setCurrentIndex(QModelIndex());
   QApplication::processEvents();
-  const QImage shot = Grid2()->viewport()->grab().toImage();
+  QImage shot = Grid2()->viewport()->grab().toImage();
   auto colourAt = [&](int row, int col) {
     // A pixel near the cell's lower right corner, where no text reaches.
     const QRect r = Grid2()->visualRect(Grid2()->model()->index(row - 1, col));
@@ -260,6 +265,15 @@ TEST_F(TableWindowTest, ResidualCellsAreDrawnInTheirColours) {
   for (int x = r.left() + 2; x <= r.right(); ++x)
     for (int y = r.top() + 2; y <= r.bottom(); ++y) dark += qGray(shot.pixel(x, y)) < 100 ? 1 : 0;
   EXPECT_GT(dark, 5);
+  // One row left: both dispersions are 0, and nothing is beyond 2 sigma of nothing: green.
+  Win().CutFrom(2);
+  ASSERT_EQ(Text("sigTh"), "0");
+  Grid2()->clearSelection();
+  Grid2()->setCurrentIndex(QModelIndex());
+  QApplication::processEvents();
+  shot = Grid2()->viewport()->grab().toImage();
+  EXPECT_EQ(colourAt(1, kResRThe), green);
+  EXPECT_EQ(colourAt(1, kResRRho), green);
 }
 
 // ---- Sorting, rejection, deletion ---------------------------------------------------------------
@@ -297,7 +311,10 @@ TEST_F(TableWindowTest, RejetsFromTheMenuRemovesTheRowsThatFail) {
   Pair(-10, -10);         // row 9: theta 45, within 3 sigma of the others
   ASSERT_EQ(Table().DataRows(), 9);
   Act("Rejets1")->trigger();
-  // Row 7 (nB < 3) and row 8 (intB not > 0) go; the others stay in their order.
+  // Row 7 (nB < 3) and row 8 (intB not > 0) go; the others stay in their order. The window
+  // says so in the interface language, and says it again when nothing goes.
+  EXPECT_EQ(m_prompter.Texts(Kind::Info),
+            QStringList{QString::fromUtf8("Rejets : 2 ligne(s) supprimée(s) sur 9")});
   ASSERT_EQ(Table().DataRows(), 7);
   for (int r = 1; r <= 7; ++r) {
     EXPECT_EQ(Raw(r, kColNB), "5") << r;
@@ -307,6 +324,11 @@ TEST_F(TableWindowTest, RejetsFromTheMenuRemovesTheRowsThatFail) {
   EXPECT_EQ(Win().windowTitle(), "Reduction (7 images)");
   EXPECT_EQ(Grid1()->model()->rowCount(), 7);
   EXPECT_EQ(Grid2()->model()->rowCount(), 7);
+  m_prompter.ClearCalls();
+  Main().SelectLanguage("E");
+  Act("Rejets1")->trigger();
+  EXPECT_EQ(m_prompter.Texts(Kind::Info), QStringList{"Rejection: no row removed out of 7"});
+  EXPECT_EQ(Table().DataRows(), 7);
 }
 
 TEST_F(TableWindowTest, EffacerAsksBeforeClearing) {
@@ -340,11 +362,15 @@ TEST_F(TableWindowTest, PopupDeletesTheCurrentRowAndRecallsTheNext) {
   EXPECT_EQ(Main().CapturedB().Y, 30);
   EXPECT_EQ(Win().CurrentGridRow(), 2);
   EXPECT_EQ(Win().windowTitle(), "Reduction (2 images)");
-  // "Supprimer à partir d'ici" on row 1 removes everything from there.
+  // "Supprimer à partir d'ici" on row 1 removes everything from there; no mean stays on
+  // show for a table that has no row.
   ClickRow(Grid1(), 1);
   Act("Supprimerapartirdici1")->trigger();
   EXPECT_EQ(Table().DataRows(), 0);
   EXPECT_EQ(Grid1()->model()->rowCount(), 0);
+  for (const char* field : {"txtTheta", "txtRho", "sigTh", "sigRh", "txtDm"})
+    EXPECT_EQ(Text(field), "") << field;
+  EXPECT_EQ(Win().windowTitle(), "Reduction (0 images)");
 }
 
 // ---- Recall -------------------------------------------------------------------------------------
@@ -507,6 +533,121 @@ TEST_F(TableWindowTest, ItalianReloadsTheTextsOfTheThreeWindows) {
   Act("Effacer1")->trigger();
   EXPECT_EQ(m_prompter.Texts(Kind::YesNo), QStringList{ShippedQ("IReduction", "dDL")});
 }
+
+// ---- Whole values, and where the window opens ------------------------------------------------
+
+// The text area of a line edit as Qt's own style computes it, less the edit's margins of 2
+// pixels a side.
+int TextRoom(QLineEdit* edit) {
+  QStyleOptionFrame option;
+  option.initFrom(edit);
+  option.rect = edit->rect();
+  option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+  const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+  return contents.marginsRemoved(edit->textMargins()).width() - 2 * 2;
+}
+
+TEST_F(TableWindowTest, ReadOutFieldsShowTheirValuesWhole) {
+  Win().ShowTable();
+  Main().SetCurrentPoint(Star(1234.56789L, 98.7654321L, 123456.789012345L, 12345));
+  Win().RefreshZoomCent();
+  // X and Y rounded to 3 decimals as the table enters them, the value in full.
+  const std::pair<const char*, const char*> shown[] = {{"CentroidX", "1234.568"},
+                                                       {"CentroidY", "98.765"},
+                                                       {"CentroidI", "123456.789012345"},
+                                                       {"CentroidN", "12345"}};
+  for (auto [name, text] : shown) {
+    QLineEdit* edit = Edit(name);
+    EXPECT_EQ(edit->text(), text);
+    EXPECT_TRUE(edit->alignment() & Qt::AlignRight) << name;
+    EXPECT_LE(edit->fontMetrics().horizontalAdvance(edit->text()), TextRoom(edit)) << name;
+  }
+}
+
+TEST_F(TableWindowTest, ACellTooNarrowForItsTextShowsItWholeInATooltip) {
+  LoadFrame("a_frame_with_a_rather_long_file_name_001.fit");
+  Pair(-10, 0);
+  Win().ShowTable();
+  QApplication::processEvents();
+  auto tipAt = [&](int col) {
+    QToolTip::hideText();
+    const QRect cell = Grid1()->visualRect(Grid1()->model()->index(0, col));
+    QHelpEvent help(QEvent::ToolTip, cell.center(),
+                    Grid1()->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(Grid1()->viewport(), &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  // "1" fits the "Bin" column: no tooltip. The folder in the 20-pixel "Path" column and the
+  // long name in "Image" are cut; their tooltips hold them whole.
+  EXPECT_EQ(tipAt(kColBin), "");
+  EXPECT_EQ(tipAt(kColPath), QString::fromStdString(m_data->Path()));
+  EXPECT_EQ(tipAt(kColImage), "a_frame_with_a_rather_long_file_name_001.fit");
+  QToolTip::hideText();
+}
+
+TEST_F(TableWindowTest, TheWindowStaysWhereTheUserPutsIt) {
+  Win().ShowTable();
+  Win().move(123, 45);
+  Win().hide();
+  Win().ShowTable();
+  EXPECT_EQ(Win().pos(), QPoint(123, 45));
+  // Unticking "Always on top" shows the window again in the same place.
+  W<QCheckBox>("CheckBox1")->click();
+  EXPECT_EQ(Win().pos(), QPoint(123, 45));
+}
+
+struct Screen {
+  const char* name;
+  QRect available, mainFrame, image;
+  QRect expected;
+};
+
+void PrintTo(const Screen& s, std::ostream* out) {
+  *out << s.name;
+}
+
+class TablePlacement : public ::testing::TestWithParam<Screen> {};
+
+// The table window (wanted 900 x 500, at least 600 x 360) beside the main window when the
+// screen has room, else in the largest free part of the screen clear of the image.
+TEST_P(TablePlacement, BesideTheMainWindowAndClearOfTheImage) {
+  const Screen& s = GetParam();
+  const QRect r = PlaceTableWindow(s.mainFrame, s.image, s.available, {900, 500}, {600, 360});
+  EXPECT_EQ(r, s.expected);
+  EXPECT_TRUE(s.available.contains(r));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, TablePlacement,
+    ::testing::Values(
+        // Room right of the main window: at its right edge, level with its top.
+        Screen{"RoomOnTheRight",
+               {0, 0, 2560, 1400},
+               {0, 0, 1280, 820},
+               {500, 300, 256, 256},
+               {1280, 0, 900, 500}},
+        // The main window on the right of the screen: at its left edge (1200 - 900).
+        Screen{"RoomOnTheLeft",
+               {0, 0, 2560, 1400},
+               {1200, 100, 1280, 820},
+               {1700, 400, 256, 256},
+               {300, 100, 900, 500}},
+        // 1366 x 768 with the main window filling it and the 256-pixel image in its pane:
+        // right of the image 1365 - 744 = 621 columns (left of it only 489), against the
+        // screen's right edge, shrunk to 621 x 500.
+        Screen{"Laptop1366x768",
+               {0, 0, 1366, 740},
+               {0, 0, 1366, 740},
+               {489, 250, 256, 256},
+               {745, 0, 621, 500}},
+        // The image fills the pane: no free part takes 600 x 360; the screen's lower right
+        // corner (1366 - 900, 740 - 500).
+        Screen{"NoRoomLeft",
+               {0, 0, 1366, 740},
+               {0, 0, 1366, 740},
+               {242, 60, 750, 640},
+               {466, 240, 900, 500}}),
+    [](const ::testing::TestParamInfo<Screen>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orvek::test
