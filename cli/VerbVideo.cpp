@@ -14,61 +14,44 @@ namespace {
 // Reports write failures on stderr as they happen; never stops.
 class CliVideoProgress : public VideoProgress {
  public:
-  void Warning(const std::string& text) override {
-    std::fprintf(stderr, "orvek-cli video: %s\n", text.c_str());
-  }
+  void Warning(const std::string& text) override { Note("video", text); }
 };
 
-int RunVideo(const std::vector<std::string>& argv) {
-  Args args(argv, {"--json"}, {"--format", "--ser-byte-order"});
-  if (args.Positional().size() != 2) throw UsageError("expected VIDEO and BASENAME");
+void DeclareVideo(Verb& v) {
+  v.Files({"VIDEO", "BASENAME"})
+      .Option("--format", "bmp|orv|auto")
+      .Option("--ser-byte-order", "header|little|big")
+      .JsonOutput();
+}
+
+int RunVideo(Verb& v) {
   VideoOptions options;
-  const std::string format = args.Value("--format", "auto");
-  if (format == "auto") {
-    options.format = VideoFormat::Auto;
-  } else if (format == "bmp") {
-    options.format = VideoFormat::Bmp;
-  } else if (format == "orv") {
-    options.format = VideoFormat::Orv;
-  } else {
-    throw UsageError("--format must be bmp, orv or auto, not " + format);
-  }
-  const std::string order = args.Value("--ser-byte-order", "header");
-  if (order == "header") {
-    options.serByteOrder = SerByteOrder::FromHeader;
-  } else if (order == "little") {
-    options.serByteOrder = SerByteOrder::Little;
-  } else if (order == "big") {
-    options.serByteOrder = SerByteOrder::Big;
-  } else {
-    throw UsageError("--ser-byte-order must be header, little or big, not " + order);
-  }
+  const std::string format = v.Choice("--format", {"auto", "bmp", "orv"}, "auto");
+  options.format = format == "bmp"   ? VideoFormat::Bmp
+                   : format == "orv" ? VideoFormat::Orv
+                                     : VideoFormat::Auto;
+  const std::string order = v.Choice("--ser-byte-order", {"header", "little", "big"}, "header");
+  options.serByteOrder = order == "little" ? SerByteOrder::Little
+                         : order == "big"  ? SerByteOrder::Big
+                                           : SerByteOrder::FromHeader;
 
   CliVideoProgress progress;
-  const VideoResult r = ConvertVideo(args.Positional()[0], args.Positional()[1], options, progress);
+  const VideoResult r = ConvertVideo(v.Positional()[0], v.Positional()[1], options, progress);
 
   // The counts are printed whatever happened (scripts read what was written); any
   // shortfall then makes the exit status 1 with its message on stderr.
-  {
-    if (args.Flag("--json")) {
-      Json j;
-      j.BeginObject();
-      j.FieldInt("frames", r.framesWritten);
-      j.Key("files").BeginArray();
-      for (const std::string& f : r.files) j.String(f);
-      j.EndArray();
-      j.FieldInt("failed_writes", r.failedWrites);
-      j.FieldInt("total", r.total);
-      j.EndObject();
-      Print(j.Text());
-    } else {
-      Print(std::to_string(r.framesWritten));
-    }
+  if (v.IsSet("--json")) {
+    PrintJson({{"frames", r.framesWritten},
+               {"files", r.files},
+               {"failed_writes", r.failedWrites},
+               {"total", r.total}});
+  } else {
+    Print(std::to_string(r.framesWritten));
   }
   if (r.error != VideoError::None) {
     std::string text = r.message;
     if (!r.detail.empty() && r.detail != r.message) text += " (" + r.detail + ")";
-    throw CommandError(text);
+    throw CommandError(Status::Error(text));
   }
   return 0;
 }
@@ -78,6 +61,6 @@ int RunVideo(const std::vector<std::string>& argv) {
 ORVEK_CLI_VERB(video, "video",
                "video VIDEO BASENAME [--format bmp|orv] [--ser-byte-order header|little|big] "
                "[--json]",
-               RunVideo);
+               DeclareVideo, RunVideo);
 
 }  // namespace orvek::cli

@@ -44,7 +44,22 @@ namespace orvek {
   X(FrameTooSmall)      /* {path}: frame {v1} of {v2} x {v3} pixels, under {v4} */     \
   X(SerBadHeader)       /* {path}: SER header field {field} = {text} not usable */     \
   X(SerTruncated)       /* {path}: FrameCount {v1}, {v2} whole frames of {v3} B */     \
-  X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */
+  X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */      \
+  X(FileNotFound)       /* {path} does not exist */                                    \
+  X(UnknownExtension)   /* {path}: not an image extension (BMP, FIT, ORV...) */        \
+  X(NoInput)            /* no image given (nothing ticked, no file) */                 \
+  X(NoFrameUsable)      /* none of the images could be used */                         \
+  X(FrameSizesDiffer)   /* {path} is {v1} x {v2}, the first image {v3} x {v4} */       \
+  X(SpectraSizesDiffer) /* {path} is {v1} x {v2} but {text} {v3} x {v4} */             \
+  X(CropSize)           /* crop side {v1} is not a positive number of pixels */        \
+  X(CropOutside)        /* {path}: the crop round ({v1}, {v2}) is out of range */      \
+  X(DriftImpossible)    /* the points do not determine a line */                       \
+  X(NotCentredSize)     /* {path}: {v1} x {v2}, not 64, 128, 256 or 512 square */      \
+  X(SpectrumMissing)    /* {path} missing: the command {text} makes it */              \
+  X(SecondImageSize)    /* second image {v1} x {v2}, the first {v3} x {v4} */          \
+  X(ImageTooLarge)      /* a result of {v1} x {v2} pixels is too large */              \
+  X(TableEmpty)         /* the measurement table has no row */                         \
+  X(Stopped)            /* STOP was pressed */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,
