@@ -135,16 +135,21 @@ std::string OptionName(const std::string& word) {
 
 }  // namespace
 
-Verb::Verb(CLI::App& app, const CliWords& words, std::string name)
-    : m_app(app), m_words(words), m_name(std::move(name)) {}
+Verb::Verb(CLI::App& app, const CliWords& words, std::string name, bool describe)
+    : m_app(app), m_words(words), m_name(std::move(name)), m_describe(describe) {}
 
 std::string Verb::Description(const std::string& option) const {
+  if (!m_describe) return {};
   return m_words.TextOr("o." + m_name + "." + option, "o." + option);
+}
+
+std::string Verb::Group() const {
+  return m_describe ? m_words.Text("Options") : std::string("Options");
 }
 
 Verb& Verb::Flag(const std::string& name) {
   m_flags[name] = false;
-  m_app.add_flag(name, m_flags[name], Description(name))->group(m_words.Text("Options"));
+  m_app.add_flag(name, m_flags[name], Description(name))->group(Group());
   return *this;
 }
 
@@ -154,7 +159,7 @@ Verb& Verb::Option(const std::string& name, const std::string& type) {
   m_app.add_option(name, m_values[name], Description(name))
       ->type_name(type)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
-      ->group(m_words.Text("Options"));
+      ->group(Group());
   return *this;
 }
 
@@ -164,10 +169,12 @@ Verb& Verb::Files(const std::vector<std::string>& names) {
     const bool rest = name.size() > 3 && name.compare(name.size() - 3, 3, "...") == 0;
     const std::string shown = rest ? name.substr(0, name.size() - 3) : name;
     if (rest) {
-      m_app.add_option(shown, m_restFiles, m_words.Text("p." + shown))->type_name("");
+      m_app.add_option(shown, m_restFiles, m_describe ? m_words.Text("p." + shown) : "")
+          ->type_name("");
     } else {
       m_fixedFiles.push_back(std::make_unique<std::string>());
-      m_app.add_option(shown, *m_fixedFiles.back(), m_words.Text("p." + shown))->type_name("");
+      m_app.add_option(shown, *m_fixedFiles.back(), m_describe ? m_words.Text("p." + shown) : "")
+          ->type_name("");
     }
   }
   return *this;

@@ -90,8 +90,9 @@ void Check(const Status& s);
 class Verb {
  public:
   /// `name`: the verb, whose own option descriptions ("o.align.--out") come before the
-  /// shared ones ("o.--out").
-  Verb(CLI::App& app, const CliWords& words, std::string name);
+  /// shared ones ("o.--out"); they are read from the settings file only when `describe` (the
+  /// help is asked for).
+  Verb(CLI::App& app, const CliWords& words, std::string name, bool describe);
   Verb(const Verb&) = delete;
   Verb& operator=(const Verb&) = delete;
 
@@ -149,10 +150,12 @@ class Verb {
  private:
   bool IsOptionWord(const std::string& word) const;
   std::string Description(const std::string& option) const;
+  std::string Group() const;
 
   CLI::App& m_app;
   const CliWords& m_words;
   std::string m_name;
+  bool m_describe = false;
   std::map<std::string, bool> m_flags;
   std::map<std::string, std::string> m_values;
   std::map<std::string, std::string> m_types;

@@ -70,11 +70,22 @@ int UsageFailure(const CliWords& words, const VerbInfo& verb, const std::string&
   return 2;
 }
 
+// True when the help of the verb is asked for (its texts are then read).
+bool AsksForHelp(const std::vector<std::string>& args) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "-h" || a == "--help") return true;
+  }
+  return false;
+}
+
 int RunVerb(const CliWords& words, const VerbInfo& info, const std::vector<std::string>& args) {
-  CLI::App app(words.Text("v." + info.name), "orvek-cli " + info.name);
-  app.formatter(std::make_shared<Formatter>(words, "orvek-cli " + info.usage));
-  app.set_help_flag("-h,--help", words.Text("o.--help"))->group(words.Text("Options"));
-  orvek::cli::Verb verb(app, words, info.name);
+  const bool help = AsksForHelp(args);
+  CLI::App app(help ? words.Text("v." + info.name) : "", "orvek-cli " + info.name);
+  if (help) app.formatter(std::make_shared<Formatter>(words, "orvek-cli " + info.usage));
+  app.set_help_flag("-h,--help", help ? words.Text("o.--help") : "")
+      ->group(help ? words.Text("Options") : "Options");
+  orvek::cli::Verb verb(app, words, info.name, help);
   info.declare(verb);
   try {
     verb.Parse(args);
