@@ -5,12 +5,12 @@
 //   --half P           measurement window half-size, 1..30 (default: PARAMS/HScroll1, 6)
 //   --framing auto|manual   "Automatique" (default) or "Manuel" framing
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/CliFrames.h"
 #include "core/IniFile.h"
 #include "core/OTrame.h"
 #include "core/Progress.h"
@@ -20,8 +20,10 @@
 
 namespace orvek::cli {
 
-/// The valued options every series verb accepts.
-inline const std::vector<std::string> kSeriesLoadOptions = {"--bias", "--half", "--framing"};
+/// Declares the options every series verb accepts.
+inline void SeriesLoadOptions(Verb& verb) {
+  verb.Option("--bias", "FILE").Option("--half", "P").Option("--framing", "auto|manual");
+}
 
 /// A load context with the bias frame it points to.
 struct SeriesLoad {
@@ -29,56 +31,33 @@ struct SeriesLoad {
   LoadContext context;
 };
 
-/// Appends the shared options to a verb's own list.
-inline std::vector<std::string> WithSeriesOptions(std::vector<std::string> valued) {
-  valued.insert(valued.end(), kSeriesLoadOptions.begin(), kSeriesLoadOptions.end());
-  return valued;
-}
-
 /// Builds the load context from the settings file and the options.
-inline SeriesLoad MakeSeriesLoad(const Args& args) {
+inline SeriesLoad MakeSeriesLoad(const Verb& verb) {
   SeriesLoad load;
-  const IniFile ini(SettingsPath());
-  load.context.fits.swapVert = ini.ReadString("PARAMS", "FitsSwapV", "0") == "1";
-  load.context.fits.swapHoriz = ini.ReadString("PARAMS", "FitsSwapH", "0") == "1";
-  long long half = ini.ReadInteger("PARAMS", "HScroll1", 6);
+  load.context.fits = StoredFitsOptions();
+  long long half = IniFile(SettingsPath()).ReadInteger("PARAMS", "HScroll1", 6);
   if (half < 1 || half > 30) half = 6;
-  half = args.Integer("--half", half);
-  if (half < 1 || half > 30)
-    throw UsageError("--half: the half-size is 1 to 30, got " + args.Value("--half"));
-  load.context.measure.half = static_cast<int>(half);
-  const std::string framing = args.Value("--framing", "auto");
-  if (framing == "auto") {
-    load.context.measure.automatic = true;
-  } else if (framing == "manual") {
-    load.context.measure.automatic = false;
-  } else {
-    throw UsageError("--framing must be auto or manual, not " + framing);
-  }
-  if (args.Has("--bias")) {
-    const std::string path = args.Value("--bias");
+  load.context.measure.half = static_cast<int>(verb.Integer("--half", half, 1, 30));
+  load.context.measure.automatic = verb.Choice("--framing", {"auto", "manual"}, "auto") == "auto";
+  if (verb.Has("--bias")) {
     load.bias = std::make_unique<OTrame>();
-    const LoadResult read = load.bias->LoadFile(path, nullptr, load.context.fits, nullptr);
-    if (!read.ok())
-      throw CommandError(path + ": " +
-                         (read.status == LoadStatus::UnknownExtension
-                              ? std::string("not an image file")
-                              : Describe(read.AsStatus())));
+    LoadFrameOrFail(*load.bias, verb.Value("--bias"), nullptr, load.context.fits);
     load.context.bias = load.bias.get();
   }
   return load;
 }
 
-/// Prints warnings on stderr as they come; never stops.
+/// Prints the frames a loop could not use on stderr as they come, in the interface language;
+/// never stops.
 class CliSeriesObserver : public SeriesObserver {
  public:
-  explicit CliSeriesObserver(std::string verb) : m_verb(std::move(verb)) {}
-  void Warning(const std::string& text) override {
-    std::fprintf(stderr, "orvek-cli %s: %s\n", m_verb.c_str(), text.c_str());
-  }
+  CliSeriesObserver(const Verb& verb, std::string name) : m_verb(verb), m_name(std::move(name)) {}
+  void Warning(const std::string& text) override { Note(m_name, text); }
+  void Problem(const Error& error) override { Note(m_name, m_verb.Words().Describe(error)); }
 
  private:
-  std::string m_verb;
+  const Verb& m_verb;
+  std::string m_name;
 };
 
 }  // namespace orvek::cli

@@ -18,176 +18,159 @@ namespace orvek::cli {
 
 namespace {
 
-FitsOptions SwapOptions(const Args& args) {
+void DeclareSwap(Verb& v) {
+  v.Flag("--swap-v").Flag("--swap-h");
+}
+
+FitsOptions SwapOptions(const Verb& v) {
   FitsOptions fits;
-  fits.swapVert = args.Flag("--swap-v");
-  fits.swapHoriz = args.Flag("--swap-h");
+  fits.swapVert = v.IsSet("--swap-v");
+  fits.swapHoriz = v.IsSet("--swap-h");
   return fits;
 }
 
-int Info(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json", "--swap-v", "--swap-h"}, {"--bias"});
-  if (args.Positional().size() != 1) throw UsageError("one FILE expected");
-  const FitsOptions fits = SwapOptions(args);
+// The frame of the verb's first file, with the --bias frame subtracted when one is given.
+OTrame LoadWithBias(const Verb& v, const FitsOptions& fits, LoadResult* result = nullptr) {
   OTrame bias;
-  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
+  if (v.Has("--bias")) LoadFrameOrFail(bias, v.Value("--bias"), nullptr, fits);
   OTrame frame;
-  LoadResult result;
-  LoadFrameOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits, &result);
+  LoadFrameOrFail(frame, v.Positional()[0], v.Has("--bias") ? &bias : nullptr, fits, result);
+  return frame;
+}
 
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject()
-        .FieldStr("format", frame.FormatText)
-        .FieldInt("width", frame.Width())
-        .FieldInt("height", frame.Height())
-        .Field("max", static_cast<double>(frame.MaxValue))
-        .Field("min", static_cast<double>(frame.MinValue))
-        .Field("median", static_cast<double>(frame.Median))
-        .Field("mean", static_cast<double>(frame.Mean))
-        .Field("sigma", static_cast<double>(frame.Sigma))
-        .FieldBool("bias_applied", result.biasApplied)
-        .Key("star")
-        .BeginObject()
-        .Field("x", static_cast<double>(frame.Star.X))
-        .Field("y", static_cast<double>(frame.Star.Y))
-        .Field("value", static_cast<double>(frame.Star.Value))
-        .FieldInt("count", frame.Star.Count)
-        .EndObject()
-        .EndObject();
-    Print(j.Text());
+double D(Extended v) {
+  return static_cast<double>(v);
+}
+
+void DeclareInfo(Verb& v) {
+  v.Files({"FILE"}).Option("--bias", "FILE").JsonOutput();
+  DeclareSwap(v);
+}
+
+int Info(Verb& v) {
+  LoadResult result;
+  const OTrame frame = LoadWithBias(v, SwapOptions(v), &result);
+  if (v.IsSet("--json")) {
+    Json j = {{"format", frame.FormatText},        {"width", frame.Width()},
+              {"height", frame.Height()},          {"max", Number(D(frame.MaxValue))},
+              {"min", Number(D(frame.MinValue))},  {"median", Number(D(frame.Median))},
+              {"mean", Number(D(frame.Mean))},     {"sigma", Number(D(frame.Sigma))},
+              {"bias_applied", result.biasApplied}};
+    j["star"] = {{"x", Number(D(frame.Star.X))},
+                 {"y", Number(D(frame.Star.Y))},
+                 {"value", Number(D(frame.Star.Value))},
+                 {"count", frame.Star.Count}};
+    PrintJson(j);
   } else {
     Print(frame.FormatText + "  " + std::to_string(frame.Width()) + " x " +
           std::to_string(frame.Height()) + " pixels");
-    Print("Max/Min : " + FormatGeneral(static_cast<double>(frame.MaxValue)) + " / " +
-          FormatGeneral(static_cast<double>(frame.MinValue)));
-    Print("Moy / Sig : " + FormatGeneral(static_cast<double>(frame.Mean)) + " / " +
-          FormatGeneral(static_cast<double>(frame.Sigma)));
-    Print("Med : " + FormatGeneral(static_cast<double>(frame.Median)));
-    Print("Star : (" + FormatGeneral(static_cast<double>(frame.Star.X)) + ", " +
-          FormatGeneral(static_cast<double>(frame.Star.Y)) + ") score " +
-          FormatGeneral(static_cast<double>(frame.Star.Value)) + ", " +
+    Print("Max/Min : " + FormatGeneral(D(frame.MaxValue)) + " / " +
+          FormatGeneral(D(frame.MinValue)));
+    Print("Moy / Sig : " + FormatGeneral(D(frame.Mean)) + " / " + FormatGeneral(D(frame.Sigma)));
+    Print("Med : " + FormatGeneral(D(frame.Median)));
+    Print("Star : (" + FormatGeneral(D(frame.Star.X)) + ", " + FormatGeneral(D(frame.Star.Y)) +
+          ") score " + FormatGeneral(D(frame.Star.Value)) + ", " +
           std::to_string(frame.Star.Count) + " pixels");
     if (result.biasApplied) Print("Bias subtracted");
   }
   return 0;
 }
 
-int Convert(const std::vector<std::string>& raw) {
-  Args args(raw, {"--swap-v", "--swap-h"}, {"--mode", "--low", "--high", "--bias"});
-  if (args.Positional().size() != 2) throw UsageError("IN and OUT expected");
-  const FitsOptions fits = SwapOptions(args);
-  OTrame bias;
-  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
-  OTrame frame;
-  LoadFrameOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits);
-  const std::string& out = args.Positional()[1];
+void DeclareConvert(Verb& v) {
+  v.Files({"IN", "OUT"})
+      .Option("--mode", "0|1|2")
+      .Option("--low", "L")
+      .Option("--high", "H")
+      .Option("--bias", "FILE")
+      .Overwrite();
+  DeclareSwap(v);
+}
+
+int Convert(Verb& v) {
+  const OTrame frame = LoadWithBias(v, SwapOptions(v));
+  const std::string& out = v.Positional()[1];
   const std::string ext = UpperExtension(out);
-  const double low = args.Real("--low", static_cast<double>(frame.MinValue));
-  const double high = args.Real("--high", static_cast<double>(frame.MaxValue));
-  Status written;
-  if (ext == ".FIT" || ext == ".FITS" || ext == ".FTS") {
-    const long long mode = args.Integer("--mode", 1);
-    if (mode < 0 || mode > 2) throw UsageError("--mode must be 0, 1 or 2");
-    written = frame.SaveFits(out, static_cast<int>(mode), low, high);
+  const double low = v.Real("--low", D(frame.MinValue));
+  const double high = v.Real("--high", D(frame.MaxValue));
+  const bool fits = ext == ".FIT" || ext == ".FITS" || ext == ".FTS";
+  if (!fits && !IsOrvExtension(ext) && ext != ".BMP")
+    throw UsageError("Extension", Error().Field("OUT").Text(".fit .fits .fts .orv* .bmp"));
+  const int mode = fits ? static_cast<int>(v.Integer("--mode", 1, 0, 2)) : 1;
+  const OutputFolder folder = v.FileFolder(out);
+  Check(MayWrite(folder, out));
+  Check(PrepareOutput(folder));
+  if (fits) {
+    Check(frame.SaveFits(out, mode, low, high));
   } else if (IsOrvExtension(ext)) {
-    written = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out);
-  } else if (ext == ".BMP") {
-    written = WriteBmp24(out, frame.Render(false, false, 10, low, high));
+    Check(frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out));
   } else {
-    throw UsageError("OUT must end in .fit, .fits, .fts, .orv* or .bmp");
+    Check(WriteBmp24(out, frame.Render(false, false, 10, low, high)));
   }
-  if (!written) throw CommandError(Describe(written));
   return 0;
 }
 
-int Measure(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json", "--swap-v", "--swap-h"},
-            {"--at", "--half", "--framing", "--method", "--connected", "--bias"});
-  if (args.Positional().size() != 1) throw UsageError("one FILE expected");
-  double x = 0, y = 0;
-  if (!args.Pair("--at", x, y)) throw UsageError("--at X,Y is required");
-  MeasureSettings settings;
-  const long long half = args.Integer("--half", 6);
-  if (half < 1 || half > 30) throw UsageError("--half must lie between 1 and 30");
-  settings.half = static_cast<int>(half);
-  const std::string framing = args.Value("--framing", "auto");
-  if (framing == "auto")
-    settings.automatic = true;
-  else if (framing == "manual")
-    settings.automatic = false;
-  else
-    throw UsageError("--framing must be auto or manual");
-  const std::string method = args.Value("--method", "half");
-  if (method == "none")
-    settings.method = ThresholdMethod::None;
-  else if (method == "half")
-    settings.method = ThresholdMethod::HalfHeight;
-  else if (method == "background")
-    settings.method = ThresholdMethod::Background;
-  else
-    throw UsageError("--method must be none, half or background");
-  const std::string connected = args.Value("--connected", "yes");
-  if (connected == "yes")
-    settings.connected = true;
-  else if (connected == "no")
-    settings.connected = false;
-  else
-    throw UsageError("--connected must be yes or no");
+void DeclareMeasure(Verb& v) {
+  v.Files({"FILE"})
+      .Option("--at", "X,Y")
+      .Option("--half", "P")
+      .Option("--framing", "auto|manual")
+      .Option("--method", "none|half|background")
+      .Option("--connected", "yes|no")
+      .Option("--bias", "FILE")
+      .JsonOutput();
+  DeclareSwap(v);
+}
 
-  const FitsOptions fits = SwapOptions(args);
-  OTrame bias;
-  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
-  OTrame frame;
-  LoadFrameOrFail(frame, args.Positional()[0], args.Has("--bias") ? &bias : nullptr, fits);
+int Measure(Verb& v) {
+  const Verb::XY at = v.RequiredPair("--at");
+  MeasureSettings settings;
+  settings.half = static_cast<int>(v.Integer("--half", 6, 1, 30));
+  settings.automatic = v.Choice("--framing", {"auto", "manual"}, "auto") == "auto";
+  const std::string method = v.Choice("--method", {"none", "half", "background"}, "half");
+  settings.method = method == "none"   ? ThresholdMethod::None
+                    : method == "half" ? ThresholdMethod::HalfHeight
+                                       : ThresholdMethod::Background;
+  settings.connected = v.Choice("--connected", {"yes", "no"}, "yes") == "yes";
+
+  const OTrame frame = LoadWithBias(v, SwapOptions(v));
   OMat window;
-  const MeasurePass pass = MeasureAt(frame, window, Point(x, y), settings);
+  const MeasurePass pass = MeasureAt(frame, window, Point(at.x, at.y), settings);
   const rStarPos& p = pass.point;
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject()
-        .Field("x", static_cast<double>(p.X))
-        .Field("y", static_cast<double>(p.Y))
-        .Field("value", static_cast<double>(p.Value))
-        .FieldInt("count", p.Count)
-        .FieldInt("span_x", p.SpanX)
-        .FieldInt("span_y", p.SpanY)
-        .Field("threshold", static_cast<double>(pass.threshold))
-        .Key("peak")
-        .BeginObject()
-        .Field("x", static_cast<double>(window.Peak.X))
-        .Field("y", static_cast<double>(window.Peak.Y))
-        .Field("value", static_cast<double>(window.Peak.Value))
-        .EndObject()
-        .Key("window")
-        .BeginObject()
-        .Field("min", static_cast<double>(window.Min))
-        .Field("sum", static_cast<double>(window.Sum))
-        .FieldInt("count", window.Count)
-        .EndObject()
-        .EndObject();
-    Print(j.Text());
+  if (v.IsSet("--json")) {
+    Json j = {{"x", Number(D(p.X))},
+              {"y", Number(D(p.Y))},
+              {"value", Number(D(p.Value))},
+              {"count", p.Count},
+              {"span_x", p.SpanX},
+              {"span_y", p.SpanY},
+              {"threshold", Number(D(pass.threshold))}};
+    j["peak"] = {{"x", Number(D(window.Peak.X))},
+                 {"y", Number(D(window.Peak.Y))},
+                 {"value", Number(D(window.Peak.Value))}};
+    j["window"] = {
+        {"min", Number(D(window.Min))}, {"sum", Number(D(window.Sum))}, {"count", window.Count}};
+    PrintJson(j);
   } else {
-    Print("X : " + FormatFixed(static_cast<double>(p.X), 3) +
-          "  Y : " + FormatFixed(static_cast<double>(p.Y), 3));
-    Print("Value : " + FormatGeneral(static_cast<double>(p.Value)) +
-          "  pixels : " + std::to_string(p.Count) + "  span : " + std::to_string(p.SpanX) + " x " +
-          std::to_string(p.SpanY));
-    Print("Threshold : " + FormatGeneral(static_cast<double>(pass.threshold)));
+    Print("X : " + FormatFixed(D(p.X), 3) + "  Y : " + FormatFixed(D(p.Y), 3));
+    Print("Value : " + FormatGeneral(D(p.Value)) + "  pixels : " + std::to_string(p.Count) +
+          "  span : " + std::to_string(p.SpanX) + " x " + std::to_string(p.SpanY));
+    Print("Threshold : " + FormatGeneral(D(pass.threshold)));
   }
   return 0;
 }
 
 }  // namespace
 
-ORVEK_CLI_VERB(info, "info", "info FILE [--bias FILE] [--swap-v] [--swap-h] [--json]", Info);
-ORVEK_CLI_VERB(
-    convert, "convert",
-    "convert IN OUT [--mode 0|1|2] [--low L] [--high H] [--bias FILE] [--swap-v] [--swap-h]",
-    Convert);
+ORVEK_CLI_VERB(info, "info", "info FILE [--bias FILE] [--swap-v] [--swap-h] [--json]", DeclareInfo,
+               Info);
+ORVEK_CLI_VERB(convert, "convert",
+               "convert IN OUT [--mode 0|1|2] [--low L] [--high H] [--bias FILE] [--swap-v] "
+               "[--swap-h] [--overwrite]",
+               DeclareConvert, Convert);
 ORVEK_CLI_VERB(measure, "measure",
                "measure FILE --at X,Y [--half P] [--framing auto|manual] "
-               "[--method none|half|background] [--connected yes|no] [--bias FILE] [--json]",
-               Measure);
+               "[--method none|half|background] [--connected yes|no] [--bias FILE] [--swap-v] "
+               "[--swap-h] [--json]",
+               DeclareMeasure, Measure);
 
 }  // namespace orvek::cli

@@ -15,10 +15,11 @@ namespace orvek::cli {
 
 namespace {
 
-DriftOrientation ReadOrientation(const Args& args) {
+DriftOrientation ReadOrientation(const Verb& v) {
   DriftOrientation o;
-  if (args.Has("--orient") && !ParseDriftOrientation(args.Value("--orient"), o))
-    throw UsageError("--orient: expected ns|sn,ew|we, got " + args.Value("--orient"));
+  if (v.Has("--orient") && !ParseDriftOrientation(v.Value("--orient"), o))
+    throw UsageError("NotOneOf",
+                     Error().Field("--orient").Text(v.Value("--orient")).Detail("ns|sn,ew|we"));
   return o;
 }
 
@@ -26,43 +27,28 @@ DriftOrientation ReadOrientation(const Args& args) {
 // to the settings file.
 void PrepareTable(ReductionTable& table) {
   table.LoadCameras();
-  if (RecomputeResult r = table.ApplySelectedCamera(); !r.status)
-    throw CommandError(Describe(r.status, SettingsPath()));
+  Check(table.ApplySelectedCamera().status);
   table.LoadParams();
   table.RAZ();
 }
 
-void PrintDrift(const Args& args, const DriftLine& line, int points, const FeedResult& fed,
+void PrintDrift(const Verb& v, const DriftLine& line, int points, const FeedResult& fed,
                 const std::string& image, int columns) {
   Extended delta = 0;
   const bool numeric = ParseNumber(fed.delta, delta);
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject();
-    j.Field("a", static_cast<double>(line.a));
-    j.Field("b", static_cast<double>(line.b));
-    j.FieldInt("points", points);
-    j.Key("delta");
-    if (numeric) {
-      j.Number(static_cast<double>(delta));
-    } else {
-      j.Null();
-    }
-    j.FieldStr("delta_text", fed.delta);
-    j.Key("east")
-        .BeginArray()
-        .Number(static_cast<double>(fed.ends.east.x))
-        .Number(static_cast<double>(fed.ends.east.y))
-        .EndArray();
-    j.Key("west")
-        .BeginArray()
-        .Number(static_cast<double>(fed.ends.west.x))
-        .Number(static_cast<double>(fed.ends.west.y))
-        .EndArray();
-    if (!image.empty()) j.FieldStr("image", image);
-    if (columns >= 0) j.FieldInt("columns", columns);
-    j.EndObject();
-    Print(j.Text());
+  if (v.IsSet("--json")) {
+    Json j = {{"a", Number(static_cast<double>(line.a))},
+              {"b", Number(static_cast<double>(line.b))},
+              {"points", points},
+              {"delta", numeric ? Number(static_cast<double>(delta)) : Json(nullptr)},
+              {"delta_text", fed.delta}};
+    j["east"] = {Number(static_cast<double>(fed.ends.east.x)),
+                 Number(static_cast<double>(fed.ends.east.y))};
+    j["west"] = {Number(static_cast<double>(fed.ends.west.x)),
+                 Number(static_cast<double>(fed.ends.west.y))};
+    if (!image.empty()) j["image"] = image;
+    if (columns >= 0) j["columns"] = columns;
+    PrintJson(j);
   } else {
     Print("a=" + FormatGeneral(static_cast<double>(line.a)));
     Print("b=" + FormatGeneral(static_cast<double>(line.b)));
@@ -71,54 +57,71 @@ void PrintDrift(const Args& args, const DriftLine& line, int points, const FeedR
   }
 }
 
-int Drift(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, WithSeriesOptions({"--orient", "--image"}));
-  if (args.Positional().empty()) throw UsageError("at least one FILE expected");
-  const DriftOrientation orientation = ReadOrientation(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
-  const std::string image = args.Value("--image", WorkFolder("tempc") + "drift.orvc");
-  if (!IsOrvExtension(UpperExtension(image)))
-    throw UsageError("--image: the synthetic image is written as ORV: give a name ending in .orvc");
+void DeclareDrift(Verb& v) {
+  v.Files({"FILE..."})
+      .Option("--orient", "ns|sn,ew|we")
+      .Option("--image", "FILE.orvc")
+      .Overwrite()
+      .JsonOutput();
+  SeriesLoadOptions(v);
+}
 
-  CliSeriesObserver observer("drift");
+int Drift(Verb& v) {
+  const DriftOrientation orientation = ReadOrientation(v);
+  // Without --image the synthetic image goes to the program's working folder, as the
+  // window's does.
+  OutputFolder out = WorkingOutput("tempc");
+  std::string name = "drift.orvc";
+  if (v.Has("--image")) {
+    const std::string image = v.OrvFile("--image");
+    out = v.FileFolder(image);
+    name = FileNameOf(image);
+  }
+  const SeriesLoad load = MakeSeriesLoad(v);
+
+  CliSeriesObserver observer(v, "drift");
   const SyntheticDriftResult r =
-      SyntheticDrift(TickedItems(args.Positional()), load.context, image, observer);
-  if (!r.status) throw CommandError(r.status.message);
+      SyntheticDrift(TickedItems(v.Positional()), load.context, out, name, observer);
+  Check(r.status);
 
   ReductionTable table(SettingsPath());
   PrepareTable(table);
   const FeedResult fed = FeedCalibration(table, r.line, orientation.eastLeft, orientation.northUp,
                                          r.lastX, r.shown.star.point, r.imagePath);
-  if (!fed.status) throw CommandError(Describe(fed.status, SettingsPath()));
-  PrintDrift(args, r.line, static_cast<int>(r.points.size()), fed, r.imagePath, -1);
+  Check(fed.status);
+  PrintDrift(v, r.line, static_cast<int>(r.points.size()), fed, r.imagePath, -1);
   return 0;
 }
 
-int DriftTrailVerb(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, WithSeriesOptions({"--orient", "--a", "--b"}));
-  if (args.Positional().size() != 1) throw UsageError("exactly one FILE expected");
-  if (!args.Has("--a") || !args.Has("--b")) throw UsageError("--a X,Y and --b X,Y are required");
-  double ax = 0, ay = 0, bx = 0, by = 0;
-  args.Pair("--a", ax, ay);
-  args.Pair("--b", bx, by);
-  const DriftOrientation orientation = ReadOrientation(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
+void DeclareDriftTrail(Verb& v) {
+  v.Files({"FILE"})
+      .Option("--orient", "ns|sn,ew|we")
+      .Option("--a", "X,Y")
+      .Option("--b", "X,Y")
+      .JsonOutput();
+  SeriesLoadOptions(v);
+}
 
-  const std::string& file = args.Positional()[0];
+int DriftTrailVerb(Verb& v) {
+  const Verb::XY a = v.RequiredPair("--a");
+  const Verb::XY b = v.RequiredPair("--b");
+  const DriftOrientation orientation = ReadOrientation(v);
+  const SeriesLoad load = MakeSeriesLoad(v);
+
+  const std::string& file = v.Positional()[0];
   LoadedFrame loaded;
   const LoadResult read = LoadAndMeasure(file, load.context, loaded);
-  if (!read.ok())
-    throw CommandError(file + ": " + (read.message.empty() ? "not an image file" : read.message));
+  if (!read.ok()) throw CommandError(ReadFailure(file, read));
   const DriftTrailResult r =
-      DriftTrail(loaded.frame, Point(ax, ay), Point(bx, by), load.context.measure);
-  if (!r.status) throw CommandError(r.status.message);
+      DriftTrail(loaded.frame, Point(a.x, a.y), Point(b.x, b.y), load.context.measure);
+  Check(r.status);
 
   ReductionTable table(SettingsPath());
   PrepareTable(table);
   const FeedResult fed = FeedCalibration(table, r.line, orientation.eastLeft, orientation.northUp,
                                          r.lastX, r.current, file);
-  if (!fed.status) throw CommandError(Describe(fed.status, SettingsPath()));
-  PrintDrift(args, r.line, static_cast<int>(r.points.size()), fed, "", r.columns);
+  Check(fed.status);
+  PrintDrift(v, r.line, static_cast<int>(r.points.size()), fed, "", r.columns);
   return 0;
 }
 
@@ -126,11 +129,11 @@ int DriftTrailVerb(const std::vector<std::string>& raw) {
 
 ORVEK_CLI_VERB(drift, "drift",
                "drift FILE... [--orient ns|sn,ew|we] [--image FILE.orvc] [--bias FILE] [--half P] "
-               "[--framing auto|manual] [--json]",
-               Drift);
+               "[--framing auto|manual] [--overwrite] [--json]",
+               DeclareDrift, Drift);
 ORVEK_CLI_VERB(drift_trail, "drift-trail",
                "drift-trail FILE --a X,Y --b X,Y [--orient ns|sn,ew|we] [--bias FILE] [--half P] "
                "[--framing auto|manual] [--json]",
-               DriftTrailVerb);
+               DeclareDriftTrail, DriftTrailVerb);
 
 }  // namespace orvek::cli

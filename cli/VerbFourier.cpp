@@ -2,14 +2,11 @@
 // commands without the window.
 //
 // The series verbs run the library's commands in a private working folder (the commands empty
-// their folder as the program's "tempf" is emptied) and then copy their results into --out-dir,
-// so that nothing else in that folder is ever deleted.
-
-#include <unistd.h>
+// their folder as the program's "tempf" is emptied) and then deliver their results into
+// --out-dir: nothing else in that folder is touched, and a file of the same name there is
+// refused, before any work, unless --overwrite.
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,8 +21,6 @@
 #include "measure/ReductionTable.h"
 #include "wording/Wording.h"
 
-namespace fs = std::filesystem;
-
 namespace orvek::cli {
 
 namespace {
@@ -34,243 +29,213 @@ using fourier::FourierResult;
 using fourier::FourierStatus;
 using fourier::SeriesInput;
 
-std::string OutDir(const Args& args) {
-  if (!args.Has("--out-dir")) throw UsageError("--out-dir DIR is required");
-  std::string dir = args.Value("--out-dir");
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (!fs::is_directory(dir)) throw CommandError(dir + ": cannot create the folder");
-  if (dir.back() != '/') dir += '/';
-  return dir;
-}
-
-// Copies the named files of the working folder into dir; returns their new paths.
-std::vector<std::string> Deliver(const std::string& work, const std::vector<std::string>& names,
-                                 const std::string& dir) {
-  std::vector<std::string> out;
-  for (const std::string& name : names) {
-    std::error_code ec;
-    fs::copy_file(work + name, dir + name, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw CommandError(dir + name + ": " + ec.message());
-    out.push_back(dir + name);
-  }
-  return out;
-}
-
 std::vector<std::string> SeriesNames(const std::string& series) {
   std::vector<std::string> names;
-  for (int d = 0; d <= 9; ++d) {
-    std::string name = "S";
-    name += static_cast<char>('0' + d);
-    name += '_';
-    name += series;
-    name += ".orvc";
-    names.push_back(name);
-  }
+  for (int d = 0; d <= 9; ++d) names.push_back("S" + std::to_string(d) + "_" + series + ".orvc");
   return names;
 }
 
-void Check(const FourierResult& r) {
+// A command that did not write its result ends the verb; the paths of the private working
+// folder are given as those of the user's folder.
+void CheckResult(FourierResult r, const ScratchFolder& work, const OutputFolder& out) {
   if (r.ok()) return;
-  if (!r.message.empty()) throw CommandError(r.message);
-  switch (r.status) {
-    case FourierStatus::NothingTicked: throw UsageError("no image given");
-    case FourierStatus::Stopped: throw CommandError("stopped");
-    default: throw CommandError("failed");
-  }
+  if (r.error.path.compare(0, work.Path().size(), work.Path()) == 0)
+    r.error.path = out.dir + r.error.path.substr(work.Path().size());
+  throw CommandError(r.error);
 }
 
-SeriesInput InputOf(const Args& args) {
+SeriesInput InputOf(const Verb& v) {
   SeriesInput in;
-  in.files = args.Positional();
-  if (in.files.empty()) throw UsageError("at least one FILE expected");
+  in.files = v.Positional();
   for (const std::string& f : in.files) {
-    if (!FileExists(f)) throw CommandError(f + ": File not found");
+    if (!FileExists(f)) throw CommandError(Error(ErrorCode::FileNotFound).Path(f));
   }
   return in;
 }
 
-int Fft(const std::vector<std::string>& raw) {
-  Args args(raw, {"--real", "--modulus", "--autocorr", "--crosscorr", "--json"}, {"--out"});
-  if (args.Positional().size() != 1) throw UsageError("one FILE expected");
-  if (!args.Has("--out")) throw UsageError("--out FILE is required");
-  const std::string out = args.Value("--out");
-  if (!IsOrvExtension(UpperExtension(out))) throw UsageError("--out must end in .orv, .orvc, ...");
+void DeclareFft(Verb& v) {
+  v.Files({"FILE"})
+      .Option("--out", "FILE.orvc")
+      .Flag("--real")
+      .Flag("--modulus")
+      .Flag("--autocorr")
+      .Flag("--crosscorr")
+      .Overwrite()
+      .JsonOutput();
+}
+
+int Fft(Verb& v) {
+  const std::string out = v.OrvFile("--out");
   int kinds = 0;
   fourier::SingleTransform kind = fourier::SingleTransform::RealPart;
-  if (args.Flag("--real")) ++kinds;
-  if (args.Flag("--modulus")) ++kinds, kind = fourier::SingleTransform::Modulus;
-  if (args.Flag("--autocorr")) ++kinds, kind = fourier::SingleTransform::AutoCorrelate;
-  if (args.Flag("--crosscorr")) ++kinds, kind = fourier::SingleTransform::CrossCorrelate;
-  if (kinds > 1) throw UsageError("choose one of --real, --modulus, --autocorr, --crosscorr");
-  const std::string in = args.Positional()[0];
-  OTrame frame = LoadFrame(in);
-  if (!fourier::ApplySingleTransform(frame, kind)) throw CommandError(fourier::kSizeMessage);
-  const Status s = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out);
-  if (!s) throw CommandError(s.message);
-  PrintFiles({out}, {}, args.Flag("--json"));
+  const std::pair<const char*, fourier::SingleTransform> flags[] = {
+      {"--real", fourier::SingleTransform::RealPart},
+      {"--modulus", fourier::SingleTransform::Modulus},
+      {"--autocorr", fourier::SingleTransform::AutoCorrelate},
+      {"--crosscorr", fourier::SingleTransform::CrossCorrelate}};
+  for (const auto& [flag, k] : flags) {
+    if (!v.IsSet(flag)) continue;
+    if (++kinds > 1)
+      throw UsageError("OneOf", Error().Text("--real --modulus --autocorr --crosscorr"));
+    kind = k;
+  }
+  OTrame frame = LoadFrame(v.Positional()[0]);
+  if (!fourier::ApplySingleTransform(frame, kind)) {
+    throw CommandError(Error(ErrorCode::NotCentredSize)
+                           .Path(v.Positional()[0])
+                           .Values({double(frame.Width()), double(frame.Height())}));
+  }
+  SaveUserOrv(v, frame, out);
+  PrintFiles(v, "fft", {out}, {});
   return 0;
 }
 
-int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
-  Args args(raw, {"--enhanced", "--json"}, {"--out-dir"});
-  const std::string dir = OutDir(args);
-  SeriesInput in = InputOf(args);
-  if (cross && args.Flag("--enhanced")) throw UsageError("--enhanced applies to autocorr only");
+void DeclareSpectrumSeries(Verb& v) {
+  v.Files({"FILE..."}).Option("--out-dir", "DIR").Overwrite().JsonOutput();
+}
+
+void DeclareAutoCorr(Verb& v) {
+  DeclareSpectrumSeries(v);
+  v.Flag("--enhanced");
+}
+
+int SpectrumSeries(Verb& v, bool cross) {
+  const OutputFolder out = v.OutFolder("--out-dir");
+  const SeriesInput in = InputOf(v);
+  const std::string series = cross ? fourier::kCrossSeries : fourier::kAutoSeries;
+  std::vector<std::string> names = {std::string(fourier::kTargetSpectrumName) + ".orvc"};
+  for (const std::string& s : SeriesNames(series)) names.push_back(s);
+  CheckNew(out, names);
   ScratchFolder work;
   OTrame frame;
   const std::string name = fourier::kTargetSpectrumName;
-  FourierResult sum =
-      cross ? fourier::SumCrossSpectra(in, work.Path(), name, &frame)
-            : fourier::SumPowerSpectra(in, work.Path(), name, args.Flag("--enhanced"), &frame);
-  Check(sum);
-  const std::string series = cross ? fourier::kCrossSeries : fourier::kAutoSeries;
-  Check(fourier::BuildBackgroundSeries(frame, work.Path(), series));
-  std::vector<std::string> names = {name + ".orvc"};
-  for (const std::string& s : SeriesNames(series)) names.push_back(s);
-  PrintFiles(Deliver(work.Path(), names, dir), {}, args.Flag("--json"),
+  const FourierResult sum =
+      cross ? fourier::SumCrossSpectra(in, work.Output(), name, &frame)
+            : fourier::SumPowerSpectra(in, work.Output(), name, v.IsSet("--enhanced"), &frame);
+  CheckResult(sum, work, out);
+  CheckResult(fourier::BuildBackgroundSeries(frame, work.Output(), series), work, out);
+  PrintFiles(v, cross ? "crosscorr" : "autocorr", Deliver(work, names, out), {},
              static_cast<int>(in.files.size()));
   return 0;
 }
 
-int AutoCorr(const std::vector<std::string>& raw) {
-  return SpectrumSeries(raw, false);
+int AutoCorr(Verb& v) {
+  return SpectrumSeries(v, false);
 }
-int CrossCorr(const std::vector<std::string>& raw) {
-  return SpectrumSeries(raw, true);
+int CrossCorr(Verb& v) {
+  return SpectrumSeries(v, true);
 }
 
-int RefPower(const std::vector<std::string>& raw) {
-  Args args(raw, {"--enhanced", "--json"}, {"--out-dir"});
-  const std::string dir = OutDir(args);
-  SeriesInput in = InputOf(args);
+int RefPower(Verb& v) {
+  const OutputFolder out = v.OutFolder("--out-dir");
+  const SeriesInput in = InputOf(v);
+  const std::vector<std::string> names = {std::string(fourier::kReferenceSpectrumName) + ".orvc"};
+  CheckNew(out, names);
   ScratchFolder work;
-  Check(fourier::ReferencePowerSpectrum(in, work.Path(), args.Flag("--enhanced")));
-  PrintFiles(Deliver(work.Path(), {std::string(fourier::kReferenceSpectrumName) + ".orvc"}, dir),
-             {}, args.Flag("--json"), static_cast<int>(in.files.size()));
+  CheckResult(fourier::ReferencePowerSpectrum(in, work.Output(), v.IsSet("--enhanced")), work, out);
+  PrintFiles(v, "refpower", Deliver(work, names, out), {}, static_cast<int>(in.files.size()));
   return 0;
 }
 
-int Result(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, {"--out-dir"});
-  if (!args.Positional().empty())
-    throw UsageError("no FILE expected: the spectra are read from --out-dir");
-  const std::string dir = OutDir(args);
+void DeclareResult(Verb& v) {
+  v.Option("--out-dir", "DIR").Overwrite().JsonOutput();
+}
+
+int Result(Verb& v) {
+  const OutputFolder out = v.OutFolder("--out-dir");
+  const std::vector<std::string> names = SeriesNames(fourier::kResultSeries);
+  CheckNew(out, names);
   ScratchFolder work;
   for (const char* base : {fourier::kReferenceSpectrumName, fourier::kTargetSpectrumName}) {
     const std::string name = std::string(base) + ".orvc";
-    if (FileExists(dir + name)) {
-      std::error_code ec;
-      fs::copy_file(dir + name, work.Path() + name, ec);
-    }
+    if (FileExists(out.dir + name)) Check(DeliverCopy(out.dir + name, work.Output(), name));
   }
-  FourierResult r = fourier::ResultCommand(work.Path());
-  if (!r.ok()) {
-    // The messages name the working copy's folder; name the user's instead.
-    std::string message = r.message;
-    const size_t at = message.find(work.Path());
-    if (at != std::string::npos) message.replace(at, work.Path().size(), dir);
-    throw CommandError(message);
-  }
-  PrintFiles(Deliver(work.Path(), SeriesNames(fourier::kResultSeries), dir), {},
-             args.Flag("--json"));
+  CheckResult(fourier::ResultCommand(work.Output()), work, out);
+  PrintFiles(v, "result", Deliver(work, names, out), {});
   return 0;
 }
 
-int Dva(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, {"--out-dir"});
-  const std::string dir = OutDir(args);
-  SeriesInput in = InputOf(args);
-  ScratchFolder work;
-  const FourierResult r = fourier::DvaCommand(in, work.Path());
-  Check(r);
+int Dva(Verb& v) {
+  const OutputFolder out = v.OutFolder("--out-dir");
+  const SeriesInput in = InputOf(v);
   std::vector<std::string> names = {fourier::kDvaBufferFile};
   for (const std::string& s : SeriesNames(fourier::kDvaSeries)) names.push_back(s);
-  PrintFiles(Deliver(work.Path(), names, dir), r.warnings, args.Flag("--json"),
-             static_cast<int>(in.files.size()));
+  CheckNew(out, names);
+  ScratchFolder work;
+  const FourierResult r = fourier::DvaCommand(in, work.Output());
+  CheckResult(r, work, out);
+  PrintFiles(v, "dva", Deliver(work, names, out), r.warnings, static_cast<int>(in.files.size()));
   return 0;
 }
 
-double ParseCell(const std::string& text, const char* what) {
+double CellNumber(const ReductionTable& table, int column, const char* field) {
   double v = 0;
+  const std::string text = table.ResultCell(1, column);
   if (!ParseReal(text, v))
-    throw CommandError(std::string("the table gave no ") + what + " (\"" + text + "\")");
+    throw CommandError(Error(ErrorCode::NotANumber).Row(1).Field(field).Text(text));
   return v;
 }
 
-int Peak(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, {"--at", "--half", "--delta", "--epsilon", "--orient", "--pixel"});
-  if (args.Positional().size() != 1) throw UsageError("one FILE expected");
-  double x = 0, y = 0;
-  if (!args.Pair("--at", x, y)) throw UsageError("--at X,Y is required");
-  const long long half = args.Integer("--half", 1);
-  if (half < 1 || half > 30) throw UsageError("--half must lie between 1 and 30");
+void DeclarePeak(Verb& v) {
+  v.Files({"FILE"})
+      .Option("--at", "X,Y")
+      .Option("--half", "P")
+      .Option("--delta", "D")
+      .Option("--epsilon", "E")
+      .Option("--orient", "ns|sn,ew|we")
+      .Option("--pixel", "L,H")
+      .JsonOutput();
+}
+
+int Peak(Verb& v) {
+  const Verb::XY at = v.RequiredPair("--at");
+  const long long half = v.Integer("--half", 1, 1, 30);
 
   ReductionTable table("");
-  auto edit = [&](ReductionField f, const std::string& option) {
-    if (!args.Has(option)) return;
-    double check = 0;
-    if (!ParseReal(args.Value(option), check)) throw UsageError(option + " must be a number");
-    table.EditField(f, args.Value(option));
-  };
-  edit(ReductionField::txtDelta, "--delta");
-  edit(ReductionField::txtEps, "--epsilon");
-  if (args.Has("--orient")) {
-    const std::string o = args.Value("--orient");
-    const size_t comma = o.find(',');
-    const std::string v = o.substr(0, comma),
-                      h = comma == std::string::npos ? "" : o.substr(comma + 1);
-    if ((v != "ns" && v != "sn") || (h != "ew" && h != "we")) {
-      throw UsageError("--orient must be ns|sn,ew|we");
-    }
-    table.SetOrientation(v, h);
+  for (const auto& [field, option] : {std::pair{ReductionField::txtDelta, "--delta"},
+                                      std::pair{ReductionField::txtEps, "--epsilon"}}) {
+    if (!v.Has(option)) continue;
+    v.Real(option, 0);
+    table.EditField(field, v.Value(option));
   }
-  if (args.Has("--pixel")) {
-    double l = 0, h = 0;
-    if (!args.Pair("--pixel", l, h) || l <= 0 || h <= 0) throw UsageError("--pixel L,H expected");
+  std::string vertical, horizontal;
+  if (v.Orientation(vertical, horizontal)) table.SetOrientation(vertical, horizontal);
+  double l = 0, h = 0;
+  if (v.Pair("--pixel", l, h)) {
+    if (l <= 0 || h <= 0)
+      throw UsageError("Positive", Error().Field("--pixel").Text(v.Value("--pixel")));
     table.EditField(ReductionField::LPix, FormatGeneral(l));
     table.EditField(ReductionField::HPix, FormatGeneral(h));
   }
 
-  const std::string path = args.Positional()[0];
+  const std::string path = v.Positional()[0];
   const OTrame frame = LoadFrame(path);
-  if (!IsCentredSpectrum(frame)) {
-    throw CommandError("Interferometric Fast Measurement inutilisable, le pic n'est pas centré");
-  }
+  if (!IsCentredSpectrum(frame)) throw CommandError::Said("NotCentredPeak");
   MeasureSettings settings;
   settings.half = static_cast<int>(half);
   OMat window;
-  const MeasurePass pass = MeasureAt(frame, window, Point(x, y), settings);
+  const MeasurePass pass = MeasureAt(frame, window, Point(at.x, at.y), settings);
   rStarPos b = pass.point;
-  if (b.Value == kInvalidValue) throw CommandError("no peak could be measured at the point given");
+  if (b.Value == kInvalidValue) throw CommandError::Said("NoPeak");
   // The fast measurement: A is the centre of the autocorrelation, with the measurement's value.
   rStarPos a = b;
   a.X = frame.Width() / 2.0L;
   a.Y = frame.Height() / 2.0L;
   table.SaveCentroid(a, path);
   const RecomputeResult rc = table.SaveCentroid(b, path);
-  if (!rc.status) throw CommandError(Describe(rc.status, SettingsPath()));
-  const double theta = ParseCell(table.ResultCell(1, kResTheta), "theta");
-  const double rho = ParseCell(table.ResultCell(1, kResRho), "rho");
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject()
-        .Key("a")
-        .BeginObject()
-        .Field("x", static_cast<double>(a.X))
-        .Field("y", static_cast<double>(a.Y))
-        .EndObject()
-        .Key("b")
-        .BeginObject()
-        .Field("x", static_cast<double>(b.X))
-        .Field("y", static_cast<double>(b.Y))
-        .Field("value", static_cast<double>(b.Value))
-        .FieldInt("count", b.Count)
-        .EndObject()
-        .Field("theta", theta)
-        .Field("rho", rho)
-        .EndObject();
-    Print(j.Text());
+  Check(rc.status);
+  const double theta = CellNumber(table, kResTheta, "theta");
+  const double rho = CellNumber(table, kResRho, "rho");
+  if (v.IsSet("--json")) {
+    Json j = Json::object();
+    j["a"] = {{"x", Number(static_cast<double>(a.X))}, {"y", Number(static_cast<double>(a.Y))}};
+    j["b"] = {{"x", Number(static_cast<double>(b.X))},
+              {"y", Number(static_cast<double>(b.Y))},
+              {"value", Number(static_cast<double>(b.Value))},
+              {"count", b.Count}};
+    j["theta"] = Number(theta);
+    j["rho"] = Number(rho);
+    PrintJson(j);
   } else {
     Print("A : (" + FormatGeneral(static_cast<double>(a.X)) + ", " +
           FormatGeneral(static_cast<double>(a.Y)) + ")  B : (" +
@@ -284,17 +249,24 @@ int Peak(const std::vector<std::string>& raw) {
 }  // namespace
 
 ORVEK_CLI_VERB(fft, "fft",
-               "fft FILE --out FILE.orvc [--real|--modulus|--autocorr|--crosscorr] [--json]", Fft);
-ORVEK_CLI_VERB(autocorr, "autocorr", "autocorr --out-dir DIR [--enhanced] [--json] FILE...",
-               AutoCorr);
-ORVEK_CLI_VERB(crosscorr, "crosscorr", "crosscorr --out-dir DIR [--json] FILE...", CrossCorr);
-ORVEK_CLI_VERB(refpower, "refpower", "refpower --out-dir DIR [--enhanced] [--json] FILE...",
-               RefPower);
-ORVEK_CLI_VERB(result, "result", "result --out-dir DIR [--json]", Result);
-ORVEK_CLI_VERB(dva, "dva", "dva --out-dir DIR [--json] FILE...", Dva);
+               "fft FILE --out FILE.orvc [--real|--modulus|--autocorr|--crosscorr] [--overwrite] "
+               "[--json]",
+               DeclareFft, Fft);
+ORVEK_CLI_VERB(autocorr, "autocorr",
+               "autocorr --out-dir DIR [--enhanced] [--overwrite] [--json] FILE...",
+               DeclareAutoCorr, AutoCorr);
+ORVEK_CLI_VERB(crosscorr, "crosscorr", "crosscorr --out-dir DIR [--overwrite] [--json] FILE...",
+               DeclareSpectrumSeries, CrossCorr);
+ORVEK_CLI_VERB(refpower, "refpower",
+               "refpower --out-dir DIR [--enhanced] [--overwrite] [--json] FILE...",
+               DeclareAutoCorr, RefPower);
+ORVEK_CLI_VERB(result, "result", "result --out-dir DIR [--overwrite] [--json]", DeclareResult,
+               Result);
+ORVEK_CLI_VERB(dva, "dva", "dva --out-dir DIR [--overwrite] [--json] FILE...",
+               DeclareSpectrumSeries, Dva);
 ORVEK_CLI_VERB(peak, "peak",
                "peak FILE --at X,Y [--half P] [--delta D] [--epsilon E] [--orient ns|sn,ew|we] "
                "[--pixel L,H] [--json]",
-               Peak);
+               DeclarePeak, Peak);
 
 }  // namespace orvek::cli

@@ -24,91 +24,101 @@ namespace {
 constexpr const char* kUsage =
     "reduce FILE... [--a X,Y --b X,Y] [--half-a P] [--half-b P] [--delta D] [--epsilon E] "
     "[--orient ns|sn,ew|we] [--pixel L,H] [--binning] [--reject] [--json] "
-    "[--report-dir DIR --system NAME --date TEXT [--place TEXT] [--wds ID] [--notes TEXT]]";
+    "[--report-dir DIR --system NAME --date TEXT [--place TEXT] [--wds ID] [--notes TEXT]] "
+    "[--overwrite]";
 
-int HalfSize(const Args& args, const std::string& name, int fallback) {
-  const long long v = args.Integer(name, fallback);
-  if (v < 1 || v > 30)
-    throw UsageError(name + ": the half-size is 1 to 30, got " + args.Value(name));
-  return static_cast<int>(v);
-}
-
-void Check(const RecomputeResult& r) {
-  if (!r.status) throw CommandError(Describe(r.status, SettingsPath()));
+void CheckTable(const RecomputeResult& r) {
+  Check(r.status);
 }
 
 /// A grid cell as a JSON number when it is one (the same digits as the cell), else null.
-void CellNumber(Json& j, const std::string& key, const std::string& cell) {
+Json CellNumber(const std::string& cell) {
   Extended v;
-  j.Key(key);
-  if (ParseNumber(cell, v)) {
-    j.Number(static_cast<double>(v));
-  } else {
-    j.Null();
-  }
+  return ParseNumber(cell, v) ? Number(static_cast<double>(v)) : Json(nullptr);
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   return (std::filesystem::path(dir) / name).string();
 }
 
-int Reduce(const std::vector<std::string>& raw) {
-  Args args(raw, {"--binning", "--reject", "--json"},
-            {"--a", "--b", "--half-a", "--half-b", "--delta", "--epsilon", "--orient", "--pixel",
-             "--report-dir", "--system", "--date", "--place", "--wds", "--notes"});
+void DeclareReduce(Verb& v) {
+  v.Files({"FILE..."})
+      .Option("--a", "X,Y")
+      .Option("--b", "X,Y")
+      .Option("--half-a", "P")
+      .Option("--half-b", "P")
+      .Option("--delta", "D")
+      .Option("--epsilon", "E")
+      .Option("--orient", "ns|sn,ew|we")
+      .Option("--pixel", "L,H")
+      .Flag("--binning")
+      .Flag("--reject")
+      .JsonOutput()
+      .Option("--report-dir", "DIR")
+      .Option("--system", "NAME")
+      .Option("--date", "TEXT")
+      .Option("--place", "TEXT")
+      .Option("--wds", "ID")
+      .Option("--notes", "TEXT")
+      .Overwrite();
+}
+
+int Reduce(Verb& args) {
   const std::vector<std::string>& files = args.Positional();
-  if (files.empty()) throw UsageError("at least one FILE expected");
-  if (args.Has("--a") != args.Has("--b")) throw UsageError("--a and --b go together");
+  if (args.Has("--a") != args.Has("--b"))
+    throw UsageError("Together", Error().Field("--a").Text("--b"));
   const bool report = args.Has("--report-dir");
   if (report && (!args.Has("--system") || !args.Has("--date")))
-    throw UsageError("--report-dir needs --system and --date");
-  if (!report && (args.Has("--system") || args.Has("--date") || args.Has("--place") ||
-                  args.Has("--wds") || args.Has("--notes")))
-    throw UsageError("--system, --date, --place, --wds and --notes need --report-dir");
+    throw UsageError("Needs", Error().Field("--report-dir").Text("--system --date"));
+  if (!report) {
+    for (const char* option : {"--system", "--date", "--place", "--wds", "--notes"}) {
+      if (args.Has(option)) throw UsageError("Needs", Error().Field(option).Text("--report-dir"));
+    }
+  }
+  std::vector<std::string> reportFiles;
+  OutputFolder reportFolder;
+  if (report) {
+    reportFolder = args.OutFolder("--report-dir");
+    for (const char* name : LogComposer::kProposedNames) reportFiles.push_back(name);
+    // The three report files are refused at once when one is there already.
+    Check(MayWriteAll(reportFolder, reportFiles));
+  }
 
   // The calibration as the table window starts with it: cameras, then the stored parameters.
   // Nothing is written to the settings file.
   const std::string settingsPath = SettingsPath();
   ReductionTable table(settingsPath);
   table.LoadCameras();
-  Check(table.ApplySelectedCamera());
+  CheckTable(table.ApplySelectedCamera());
   const MainWindowParams stored = table.LoadParams();
-  Check(table.RAZ());
+  CheckTable(table.RAZ());
 
-  const int halfA = HalfSize(args, "--half-a", stored.halfSize);
-  const int halfB = HalfSize(args, "--half-b", stored.halfSize);
+  const int halfA = static_cast<int>(args.Integer("--half-a", stored.halfSize, 1, 30));
+  const int halfB = static_cast<int>(args.Integer("--half-b", stored.halfSize, 1, 30));
 
-  double number = 0;
   if (args.Has("--delta")) {
-    if (!ParseReal(args.Value("--delta"), number))
-      throw UsageError("--delta: not a number: " + args.Value("--delta"));
-    Check(table.EditField(ReductionField::txtDelta, args.Value("--delta")));
+    args.Real("--delta", 0);
+    CheckTable(table.EditField(ReductionField::txtDelta, args.Value("--delta")));
   }
   if (args.Has("--epsilon")) {
-    if (!ParseReal(args.Value("--epsilon"), number))
-      throw UsageError("--epsilon: not a number: " + args.Value("--epsilon"));
-    Check(table.EditField(ReductionField::txtEps, args.Value("--epsilon")));
+    args.Real("--epsilon", 0);
+    CheckTable(table.EditField(ReductionField::txtEps, args.Value("--epsilon")));
   }
-  if (args.Has("--orient")) {
-    const std::string o = args.Value("--orient");
-    const auto comma = o.find(',');
-    const std::string v = comma == std::string::npos ? o : o.substr(0, comma);
-    const std::string h = comma == std::string::npos ? "" : o.substr(comma + 1);
-    if ((v != "ns" && v != "sn") || (h != "ew" && h != "we"))
-      throw UsageError("--orient: expected ns|sn,ew|we, got " + o);
-    table.SetOrientation(v, h);
-    Check(table.ShowOrientation());
+  std::string vertical, horizontal;
+  if (args.Orientation(vertical, horizontal)) {
+    table.SetOrientation(vertical, horizontal);
+    CheckTable(table.ShowOrientation());
   }
   if (args.Has("--pixel")) {
     const std::string p = args.Value("--pixel");
     double l = 0, h = 0;
     if (!ParsePair(p, l, h) || l <= 0 || h <= 0)
-      throw UsageError("--pixel: expected two positive sizes L,H, got " + p);
+      throw UsageError("Positive", Error().Field("--pixel").Text(p));
     const auto comma = p.find(',');
-    Check(table.EditField(ReductionField::LPix, Trim(p.substr(0, comma))));
-    Check(table.EditField(ReductionField::HPix, Trim(p.substr(comma + 1))));
+    CheckTable(table.EditField(ReductionField::LPix, Trim(p.substr(0, comma))));
+    CheckTable(table.EditField(ReductionField::HPix, Trim(p.substr(comma + 1))));
   }
-  if (args.Flag("--binning")) Check(table.SetBinning(true));
+  if (args.IsSet("--binning")) CheckTable(table.SetBinning(true));
 
   AutoOrvekSettings run;
   run.context.fits.swapVert = stored.fitsSwapV;
@@ -129,12 +139,11 @@ int Reduce(const std::vector<std::string>& raw) {
     first.measure.half = halfA;
     LoadedFrame loaded;
     const LoadResult lr = LoadAndMeasure(files[0], first, loaded);
-    if (!lr.ok())
-      throw CommandError(files[0] + ": " + (lr.message.empty() ? "not an image file" : lr.message));
+    if (!lr.ok()) throw CommandError(ReadFailure(files[0], lr));
     const StarPair pair = FindBrightestPair(loaded.frame, first.measure, halfA, halfB);
     if (!pair.found)
-      throw CommandError(files[0] + ": " + Describe(pair.error, settingsPath) +
-                         "; give --a and --b");
+      throw CommandError::Said("NoPair",
+                               Error().Path(files[0]).Detail(args.Words().Describe(pair.error)));
     run.capturedAX = pair.a.point.X;
     run.capturedAY = pair.a.point.Y;
     run.capturedBX = pair.b.point.X;
@@ -142,95 +151,79 @@ int Reduce(const std::vector<std::string>& raw) {
   }
 
   struct WarnObserver : SeriesObserver {
+    explicit WarnObserver(const CliWords& w) : words(w) {}
     void Warning(const std::string& text) override {
-      std::fprintf(stderr, "orvek-cli reduce: skipped %s\n", text.c_str());
+      Note("reduce", words.Text("Skipped", Error().Text(text)));
     }
-  } observer;
+    void Problem(const Error& error) override { Warning(words.Describe(error)); }
+    const CliWords& words;
+  } observer(args.Words());
   const AutoOrvekResult result = RunAutoOrvek(files, table, run, observer);
-  if (result.rows == 0) throw CommandError("no frame could be measured");
-  if (!result.recompute) throw CommandError(Describe(result.recompute, settingsPath));
+  if (result.rows == 0) throw CommandError(Error(ErrorCode::NoFrameUsable));
+  Check(result.recompute);
 
   RejectReport rejected;
-  if (args.Flag("--reject")) {
+  if (args.IsSet("--reject")) {
     rejected = table.RejectOutliers();
-    if (!rejected.status) throw CommandError(Describe(rejected.status, settingsPath));
-    if (!rejected.recompute) throw CommandError(Describe(rejected.recompute, settingsPath));
+    Check(rejected.status);
+    Check(rejected.recompute);
   }
 
   const int n = table.DataRows();
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject();
-    j.Key("rows").BeginArray();
+  if (args.IsSet("--json")) {
+    Json rows = Json::array();
     for (int r = 1; r <= n; ++r) {
       const bool hasResult = r < table.ResultRowCount();
       auto res = [&](int col) { return hasResult ? table.ResultCell(r, col) : std::string(); };
-      j.BeginObject();
-      CellNumber(j, "xA", table.Cell(r, kColXA));
-      CellNumber(j, "yA", table.Cell(r, kColYA));
-      CellNumber(j, "intA", table.Cell(r, kColIntA));
-      CellNumber(j, "xB", table.Cell(r, kColXB));
-      CellNumber(j, "yB", table.Cell(r, kColYB));
-      CellNumber(j, "intB", table.Cell(r, kColIntB));
-      j.FieldStr("image", table.Cell(r, kColImage));
-      CellNumber(j, "nA", table.Cell(r, kColNA));
-      CellNumber(j, "nB", table.Cell(r, kColNB));
-      CellNumber(j, "bin", table.Cell(r, kColBin));
-      CellNumber(j, "theta", res(kResTheta));
-      CellNumber(j, "rho", res(kResRho));
-      CellNumber(j, "dm", res(kResDm));
-      CellNumber(j, "rThe", res(kResRThe));
-      CellNumber(j, "rRho", res(kResRRho));
-      j.EndObject();
+      rows.push_back({{"xA", CellNumber(table.Cell(r, kColXA))},
+                      {"yA", CellNumber(table.Cell(r, kColYA))},
+                      {"intA", CellNumber(table.Cell(r, kColIntA))},
+                      {"xB", CellNumber(table.Cell(r, kColXB))},
+                      {"yB", CellNumber(table.Cell(r, kColYB))},
+                      {"intB", CellNumber(table.Cell(r, kColIntB))},
+                      {"image", table.Cell(r, kColImage)},
+                      {"nA", CellNumber(table.Cell(r, kColNA))},
+                      {"nB", CellNumber(table.Cell(r, kColNB))},
+                      {"bin", CellNumber(table.Cell(r, kColBin))},
+                      {"theta", CellNumber(res(kResTheta))},
+                      {"rho", CellNumber(res(kResRho))},
+                      {"dm", CellNumber(res(kResDm))},
+                      {"rThe", CellNumber(res(kResRThe))},
+                      {"rRho", CellNumber(res(kResRRho))}});
     }
-    j.EndArray();
-    j.Key("mean").BeginObject();
-    CellNumber(j, "theta", table.Field(ReductionField::txtTheta));
-    CellNumber(j, "rho", table.Field(ReductionField::txtRho));
-    CellNumber(j, "sigma_theta", table.Field(ReductionField::sigTh));
-    CellNumber(j, "sigma_rho", table.Field(ReductionField::sigRh));
-    CellNumber(j, "dm", table.Field(ReductionField::txtDm));
-    j.FieldInt("count", n);
-    j.EndObject();
-    j.Key("calibration").BeginObject();
-    CellNumber(j, "delta", table.Field(ReductionField::txtDelta));
-    CellNumber(j, "epsilon", table.Field(ReductionField::txtEps));
-    j.FieldStr("orient_v", table.OrientV());
-    j.FieldStr("orient_h", table.OrientH());
-    CellNumber(j, "lpix", table.Field(ReductionField::LPix));
-    CellNumber(j, "hpix", table.Field(ReductionField::HPix));
-    j.FieldBool("binning", table.Bin2x());
-    j.EndObject();
-    j.Key("captured").BeginObject();
-    j.Key("a")
-        .BeginArray()
-        .Number(static_cast<double>(run.capturedAX))
-        .Number(static_cast<double>(run.capturedAY))
-        .EndArray();
-    j.Key("b")
-        .BeginArray()
-        .Number(static_cast<double>(run.capturedBX))
-        .Number(static_cast<double>(run.capturedBY))
-        .EndArray();
-    j.FieldInt("half_a", halfA);
-    j.FieldInt("half_b", halfB);
-    j.EndObject();
-    j.Key("skipped").BeginArray();
-    for (const std::string& s : result.skipped) j.String(s);
-    j.EndArray();
-    if (args.Flag("--reject")) {
-      j.Key("rejected").BeginArray();
+    Json j = Json::object();
+    j["rows"] = rows;
+    j["mean"] = {{"theta", CellNumber(table.Field(ReductionField::txtTheta))},
+                 {"rho", CellNumber(table.Field(ReductionField::txtRho))},
+                 {"sigma_theta", CellNumber(table.Field(ReductionField::sigTh))},
+                 {"sigma_rho", CellNumber(table.Field(ReductionField::sigRh))},
+                 {"dm", CellNumber(table.Field(ReductionField::txtDm))},
+                 {"count", n}};
+    j["calibration"] = {{"delta", CellNumber(table.Field(ReductionField::txtDelta))},
+                        {"epsilon", CellNumber(table.Field(ReductionField::txtEps))},
+                        {"orient_v", table.OrientV()},
+                        {"orient_h", table.OrientH()},
+                        {"lpix", CellNumber(table.Field(ReductionField::LPix))},
+                        {"hpix", CellNumber(table.Field(ReductionField::HPix))},
+                        {"binning", table.Bin2x()}};
+    j["captured"] = {{"a",
+                      {Number(static_cast<double>(run.capturedAX)),
+                       Number(static_cast<double>(run.capturedAY))}},
+                     {"b",
+                      {Number(static_cast<double>(run.capturedBX)),
+                       Number(static_cast<double>(run.capturedBY))}},
+                     {"half_a", halfA},
+                     {"half_b", halfB}};
+    j["skipped"] = result.skipped;
+    if (args.IsSet("--reject")) {
+      Json list = Json::array();
       for (const RowRejection& v : rejected.rows) {
         if (v.reasons.empty()) continue;
-        j.BeginObject().FieldInt("row", v.row).FieldStr("image", v.image);
-        j.Key("reasons").BeginArray();
-        for (const std::string& reason : v.reasons) j.String(reason);
-        j.EndArray().EndObject();
+        list.push_back({{"row", v.row}, {"image", v.image}, {"reasons", v.reasons}});
       }
-      j.EndArray();
+      j["rejected"] = list;
     }
-    j.EndObject();
-    Print(j.Text());
+    PrintJson(j);
   } else {
     for (const auto& row : table.RawRows()) Print(LogComposer::DumpRow(row));
     Print("");
@@ -242,15 +235,14 @@ int Reduce(const std::vector<std::string>& raw) {
           table.Field(ReductionField::sigRh) + ")");
     Print("dM    = " + table.Field(ReductionField::txtDm));
     Print("n     = " + std::to_string(n));
-    if (args.Flag("--reject"))
+    if (args.IsSet("--reject"))
       Print(
           RejectionSummary(rejected.removed, static_cast<int>(rejected.rows.size()), settingsPath));
   }
 
   if (report) {
-    const std::string dir = args.Value("--report-dir");
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    const std::string dir = reportFolder.dir;
+    Check(PrepareOutput(reportFolder));
     LogComposer log;
     log.LoadTexts(IniFile(settingsPath));
     log.RefreshCamera(table);  // as when the log window is shown
@@ -259,18 +251,17 @@ int Reduce(const std::vector<std::string>& raw) {
     log.fields.lLie = args.Value("--place");
     log.fields.WDSid = args.Value("--wds");
     log.fields.lnot = args.Value("--notes");
-    const Status added = log.AddToLog(table);
-    if (!added) throw CommandError(Describe(added, settingsPath));
+    Check(log.AddToLog(table));
     const LogSaveResult saved = log.Save({JoinPath(dir, LogComposer::kProposedNames[0]),
                                           JoinPath(dir, LogComposer::kProposedNames[1]),
                                           JoinPath(dir, LogComposer::kProposedNames[2])});
-    if (!saved.allWritten) throw CommandError(Describe(saved.Failure(), settingsPath));
+    if (!saved.allWritten) throw CommandError(saved.Failure());
   }
   return 0;
 }
 
 }  // namespace
 
-ORVEK_CLI_VERB(reduce, "reduce", kUsage, Reduce);
+ORVEK_CLI_VERB(reduce, "reduce", kUsage, DeclareReduce, Reduce);
 
 }  // namespace orvek::cli

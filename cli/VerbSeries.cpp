@@ -1,12 +1,14 @@
 // orvek-cli series verbs: bestof, align, stack, composite and bias.
+//
+// The folder or file named with --out is the user's: a verb adds its new files there and
+// touches nothing else; a file it would replace is refused unless --overwrite is given.
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/CliFrames.h"
 #include "cli/SeriesOptions.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -18,35 +20,15 @@ namespace orvek::cli {
 
 namespace {
 
-std::string FolderArgument(const Args& args) {
-  if (!args.Has("--out")) throw UsageError("--out DIR is required");
-  std::string dir = args.Value("--out");
-  if (dir.empty()) throw UsageError("--out: empty folder name");
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (!std::filesystem::is_directory(dir, ec))
-    throw CommandError(dir + ": not a folder and cannot be created");
-  if (dir.back() != '/') dir += '/';
-  return dir;
+Json Score(Extended score) {
+  if (score <= kUnreadableScore || !std::isfinite(score)) return nullptr;
+  return Number(static_cast<double>(score));
 }
 
-const std::vector<std::string>& Files(const Args& args) {
-  if (args.Positional().empty()) throw UsageError("at least one FILE expected");
-  return args.Positional();
-}
-
-void ScoreNumber(Json& j, Extended score) {
-  if (score <= kUnreadableScore || !std::isfinite(score)) {
-    j.Null();
-  } else {
-    j.Number(static_cast<double>(score));
-  }
-}
-
-void WarningsArray(Json& j, const std::vector<std::string>& warnings) {
-  j.Key("warnings").BeginArray();
-  for (const std::string& w : warnings) j.String(w);
-  j.EndArray();
+Json Warnings(const Verb& v, const std::vector<Error>& warnings) {
+  Json list = Json::array();
+  for (const Error& w : warnings) list.push_back(v.Words().DescribeForJson(w));
+  return list;
 }
 
 std::string Text(Extended v) {
@@ -55,18 +37,17 @@ std::string Text(Extended v) {
 
 // ---- bestof ------------------------------------------------------------------------------
 
-int BestOf(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, WithSeriesOptions({"--mode"}));
-  const std::vector<std::string>& files = Files(args);
-  const std::string modeText = args.Value("--mode", "sn");
-  BestOfMode mode = BestOfMode::SignalToNoise;
-  if (modeText == "max") {
-    mode = BestOfMode::Max;
-  } else if (modeText != "sn") {
-    throw UsageError("--mode must be sn or max, not " + modeText);
-  }
-  const SeriesLoad load = MakeSeriesLoad(args);
-  CliSeriesObserver observer("bestof");
+void DeclareBestOf(Verb& v) {
+  v.Files({"FILE..."}).Option("--mode", "sn|max").JsonOutput();
+  SeriesLoadOptions(v);
+}
+
+int BestOf(Verb& v) {
+  const std::vector<std::string>& files = v.Positional();
+  const std::string modeText = v.Choice("--mode", {"sn", "max"}, "sn");
+  const BestOfMode mode = modeText == "max" ? BestOfMode::Max : BestOfMode::SignalToNoise;
+  const SeriesLoad load = MakeSeriesLoad(v);
+  CliSeriesObserver observer(v, "bestof");
 
   std::vector<SeriesItem> ordered;
   std::vector<Extended> scores;
@@ -75,38 +56,22 @@ int BestOf(const std::vector<std::string>& raw) {
     // Nothing to order; the score of the single frame is still worth printing.
     LoadedFrame loaded;
     const LoadResult read = LoadAndMeasure(files[0], load.context, loaded);
-    if (!read.ok())
-      throw CommandError(files[0] + ": " +
-                         (read.status == LoadStatus::UnknownExtension
-                              ? std::string("not an image file")
-                              : Describe(read.AsStatus())));
+    if (!read.ok()) throw CommandError(ReadFailure(files[0], read));
     ordered = TickedItems(files);
-    scores.push_back(Score(loaded, mode));
+    scores.push_back(orvek::Score(loaded, mode));
   } else {
     const BestOfResult r = SortBestOf(TickedItems(files), mode, load.context, observer);
-    if (static_cast<int>(r.warnings.size()) == static_cast<int>(files.size()))
-      throw CommandError("no frame could be read");
+    if (r.warnings.size() == files.size()) throw CommandError(Error(ErrorCode::NoFrameUsable));
     ordered = r.items;
     scores = r.scores;
     warnings = r.warnings;
   }
 
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject();
-    j.FieldStr("mode", modeText);
-    j.Key("files").BeginArray();
-    for (size_t i = 0; i < ordered.size(); ++i) {
-      j.BeginObject();
-      j.FieldStr("file", ordered[i].path);
-      j.Key("score");
-      ScoreNumber(j, scores[i]);
-      j.EndObject();
-    }
-    j.EndArray();
-    WarningsArray(j, warnings);
-    j.EndObject();
-    Print(j.Text());
+  if (v.IsSet("--json")) {
+    Json list = Json::array();
+    for (size_t i = 0; i < ordered.size(); ++i)
+      list.push_back({{"file", ordered[i].path}, {"score", Score(scores[i])}});
+    PrintJson({{"mode", modeText}, {"files", list}, {"warnings", warnings}});
   } else {
     for (size_t i = 0; i < ordered.size(); ++i) {
       const bool readable = scores[i] > kUnreadableScore;
@@ -118,122 +83,102 @@ int BestOf(const std::vector<std::string>& raw) {
 
 // ---- align -------------------------------------------------------------------------------
 
-int IntegerOf(double v, const std::string& option) {
-  if (v != std::floor(v) || std::fabs(v) > 1e9)
-    throw UsageError(option + ": whole pixels expected");
-  return static_cast<int>(v);
+int WholePixels(double value, const std::string& option) {
+  if (value != std::floor(value) || std::fabs(value) > 1e9)
+    throw UsageError("WholePixels", Error().Field(option).Text(FormatGeneral(value)));
+  return static_cast<int>(value);
 }
 
-AlignSettings ReadAlignSettings(const Args& args) {
+AlignSettings ReadAlignSettings(const Verb& v) {
   AlignSettings settings;
-  if (!args.Has("--size")) throw UsageError("--size S is required");
-  const long long size = args.Integer("--size", 128);
-  if (size < 1 || size > 65536)
-    throw UsageError("--size: 1 to 65536 pixels, got " + args.Value("--size"));
-  settings.size = static_cast<int>(size);
+  v.Required("--size");
+  settings.size = static_cast<int>(v.Integer("--size", 128, 1, 65536));
   double a = 0, b = 0;
-  if (args.Pair("--offset", a, b)) {
-    settings.offsetX = IntegerOf(a, "--offset");
-    settings.offsetY = IntegerOf(b, "--offset");
+  if (v.Pair("--offset", a, b)) {
+    settings.offsetX = WholePixels(a, "--offset");
+    settings.offsetY = WholePixels(b, "--offset");
   }
-  if (args.Pair("--fixed", a, b)) {
-    if (args.Has("--offset"))
-      throw UsageError("--fixed gives the crop centre itself; --offset does not apply to it");
+  if (v.Pair("--fixed", a, b)) {
+    if (v.Has("--offset")) throw UsageError("Excludes", Error().Field("--fixed").Text("--offset"));
     settings.subPixel = false;
-    settings.cropX = IntegerOf(a, "--fixed");
-    settings.cropY = IntegerOf(b, "--fixed");
+    settings.cropX = WholePixels(a, "--fixed");
+    settings.cropY = WholePixels(b, "--fixed");
   }
   return settings;
 }
 
-// A folder of the user's loses only crops, never other files.
-AlignOutput CliAlignOutput(const std::string& dir) {
-  AlignOutput out;
-  out.folder = dir;
-  out.clearMask = "*.orva";
-  out.listMask = "*.orva";
-  return out;
-}
-
-AddOutput CliAddOutput(const std::string& dir) {
-  AddOutput out;
-  out.folder = dir;
-  out.clearMask = "ad*.orvc";
-  return out;
-}
-
-void CropsArray(Json& j, const AlignResult& r) {
-  j.Key("crops").BeginArray();
+Json Crops(const AlignResult& r) {
+  Json list = Json::array();
   for (const AlignedFrame& f : r.frames) {
-    j.BeginObject();
-    j.FieldStr("file", f.source);
-    j.FieldStr("crop", f.output);
-    j.Field("x", static_cast<double>(f.x));
-    j.Field("y", static_cast<double>(f.y));
-    j.FieldBool("subpixel", f.resampled);
-    j.FieldInt("left", f.window.left);
-    j.FieldInt("top", f.window.top);
-    j.FieldInt("right", f.window.right);
-    j.FieldInt("bottom", f.window.bottom);
-    j.EndObject();
+    list.push_back({{"file", f.source},
+                    {"crop", f.output},
+                    {"x", Number(static_cast<double>(f.x))},
+                    {"y", Number(static_cast<double>(f.y))},
+                    {"subpixel", f.resampled},
+                    {"left", f.window.left},
+                    {"top", f.window.top},
+                    {"right", f.window.right},
+                    {"bottom", f.window.bottom}});
   }
-  j.EndArray();
+  return list;
 }
 
-int Align(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, WithSeriesOptions({"--size", "--offset", "--fixed", "--out"}));
-  const std::vector<std::string>& files = Files(args);
-  const AlignSettings settings = ReadAlignSettings(args);
-  const std::string dir = FolderArgument(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
-  CliSeriesObserver observer("align");
+void DeclareAlign(Verb& v) {
+  v.Files({"FILE..."})
+      .Option("--size", "S")
+      .Option("--offset", "DX,DY")
+      .Option("--fixed", "X,Y")
+      .Option("--out", "DIR")
+      .Overwrite()
+      .JsonOutput();
+  SeriesLoadOptions(v);
+}
+
+int Align(Verb& v) {
+  const AlignSettings settings = ReadAlignSettings(v);
+  const OutputFolder out = v.OutFolder("--out");
+  const SeriesLoad load = MakeSeriesLoad(v);
+  CliSeriesObserver observer(v, "align");
   const AlignResult r =
-      AlignList(TickedItems(files), settings, load.context, CliAlignOutput(dir), observer);
-  if (!r.status) throw CommandError(Describe(r.status));
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject();
-    j.FieldStr("folder", dir);
-    j.FieldInt("size", settings.size);
-    CropsArray(j, r);
-    WarningsArray(j, r.warnings);
-    j.EndObject();
-    Print(j.Text());
+      AlignList(TickedItems(v.Positional()), settings, load.context, out, observer);
+  Check(r.status);
+  if (v.IsSet("--json")) {
+    PrintJson({{"folder", out.dir},
+               {"size", settings.size},
+               {"crops", Crops(r)},
+               {"warnings", Warnings(v, r.warnings)}});
   } else {
     for (const AlignedFrame& f : r.frames) Print(Text(f.x) + " " + Text(f.y) + "\t" + f.output);
   }
-  if (r.frames.empty()) throw CommandError("no crop written");
+  if (r.frames.empty()) throw CommandError(Error(ErrorCode::NoFrameUsable));
   return 0;
 }
 
 // ---- stack -------------------------------------------------------------------------------
 
-void PrintAdd(const Args& args, const AddResult& add, Json* open) {
-  if (open != nullptr) {
-    Json& j = *open;
-    j.FieldStr("composite", add.compositePath);
-    j.FieldInt("frames", add.frames);
-    j.Key("skipped").BeginArray();
-    for (const std::string& s : add.skipped) j.String(s);
-    j.EndArray();
-    WarningsArray(j, add.warnings);
-  }
+void AddFields(const Verb& v, const AddResult& add, Json& j) {
+  j["composite"] = add.compositePath;
+  j["frames"] = add.frames;
+  j["skipped"] = add.skipped;
+  j["warnings"] = Warnings(v, add.warnings);
 }
 
-int Stack(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, WithSeriesOptions({"--out"}));
-  const std::vector<std::string>& files = Files(args);
-  const std::string dir = FolderArgument(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
-  CliSeriesObserver observer("stack");
-  const AddResult add = AddList(TickedItems(files), load.context, CliAddOutput(dir), observer);
-  if (!add.status) throw CommandError(Describe(add.status));
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject();
-    PrintAdd(args, add, &j);
-    j.EndObject();
-    Print(j.Text());
+void DeclareStack(Verb& v) {
+  v.Files({"FILE..."}).Option("--out", "DIR").Overwrite().JsonOutput();
+  SeriesLoadOptions(v);
+}
+
+int Stack(Verb& v) {
+  AddOutput out;
+  out.folder = v.OutFolder("--out");
+  const SeriesLoad load = MakeSeriesLoad(v);
+  CliSeriesObserver observer(v, "stack");
+  const AddResult add = AddList(TickedItems(v.Positional()), load.context, out, observer);
+  Check(add.status);
+  if (v.IsSet("--json")) {
+    Json j = Json::object();
+    AddFields(v, add, j);
+    PrintJson(j);
   } else {
     Print(add.compositePath);
     Print(std::to_string(add.frames));
@@ -243,39 +188,38 @@ int Stack(const std::vector<std::string>& raw) {
 
 // ---- composite ---------------------------------------------------------------------------
 
-int CompositeVerb(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, WithSeriesOptions({"--size", "--offset", "--out"}));
-  const std::vector<std::string>& files = Files(args);
-  const AlignSettings settings = ReadAlignSettings(args);
-  const std::string dir = FolderArgument(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
-  CliSeriesObserver observer("composite");
-  const CompositeResult r = Composite(TickedItems(files), settings, load.context,
-                                      CliAlignOutput(dir), CliAddOutput(dir), observer);
-  if (!r.status) throw CommandError(Describe(r.status));
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject();
-    PrintAdd(args, r.add, &j);
-    CropsArray(j, r.align);
-    j.Key("order").BeginArray();
+void DeclareComposite(Verb& v) {
+  v.Files({"FILE..."})
+      .Option("--size", "S")
+      .Option("--offset", "DX,DY")
+      .Option("--out", "DIR")
+      .Overwrite()
+      .JsonOutput();
+  SeriesLoadOptions(v);
+}
+
+int CompositeVerb(Verb& v) {
+  const AlignSettings settings = ReadAlignSettings(v);
+  AddOutput add;
+  add.folder = v.OutFolder("--out");
+  const SeriesLoad load = MakeSeriesLoad(v);
+  CliSeriesObserver observer(v, "composite");
+  const CompositeResult r =
+      Composite(TickedItems(v.Positional()), settings, load.context, add.folder, add, observer);
+  Check(r.status);
+  if (v.IsSet("--json")) {
+    Json j = Json::object();
+    AddFields(v, r.add, j);
+    j["crops"] = Crops(r.align);
+    Json order = Json::array();
     for (size_t i = 0; i < r.bestOf.items.size(); ++i) {
-      j.BeginObject();
-      j.FieldStr("file", r.bestOf.items[i].path);
-      j.Key("score");
-      if (i < r.bestOf.scores.size()) {
-        ScoreNumber(j, r.bestOf.scores[i]);
-      } else {
-        j.Null();
-      }
-      j.EndObject();
+      order.push_back(
+          {{"file", r.bestOf.items[i].path},
+           {"score", i < r.bestOf.scores.size() ? Score(r.bestOf.scores[i]) : nullptr}});
     }
-    j.EndArray();
-    j.Key("align_warnings").BeginArray();
-    for (const std::string& w : r.align.warnings) j.String(w);
-    j.EndArray();
-    j.EndObject();
-    Print(j.Text());
+    j["order"] = order;
+    j["align_warnings"] = Warnings(v, r.align.warnings);
+    PrintJson(j);
   } else {
     Print(r.add.compositePath);
     Print(std::to_string(r.add.frames));
@@ -285,29 +229,21 @@ int CompositeVerb(const std::vector<std::string>& raw) {
 
 // ---- bias --------------------------------------------------------------------------------
 
-int Bias(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, {"--out"});
-  const std::vector<std::string>& files = Files(args);
-  if (!args.Has("--out")) throw UsageError("--out FILE is required");
-  const std::string out = args.Value("--out");
-  if (!IsOrvExtension(UpperExtension(out)))
-    throw UsageError("--out: the bias frame is written as ORV: give a name ending in .orvc");
-  FitsOptions fits;
-  const IniFile ini(SettingsPath());
-  fits.swapVert = ini.ReadString("PARAMS", "FitsSwapV", "0") == "1";
-  fits.swapHoriz = ini.ReadString("PARAMS", "FitsSwapH", "0") == "1";
-  CliSeriesObserver observer("bias");
-  const BiasResult r = MakeBias(files, fits, out, observer);
-  if (!r.status) throw CommandError(Describe(r.status));
-  if (args.Flag("--json")) {
-    Json j;
-    j.BeginObject();
-    j.FieldStr("bias", r.path);
-    j.FieldInt("frames", r.frames);
-    j.FieldInt("width", r.bias.Width());
-    j.FieldInt("height", r.bias.Height());
-    j.EndObject();
-    Print(j.Text());
+void DeclareBias(Verb& v) {
+  v.Files({"FILE..."}).Option("--out", "FILE.orvc").Overwrite().JsonOutput();
+}
+
+int Bias(Verb& v) {
+  const std::string out = v.OrvFile("--out");
+  CliSeriesObserver observer(v, "bias");
+  const BiasResult r =
+      MakeBias(v.Positional(), StoredFitsOptions(), v.FileFolder(out), FileNameOf(out), observer);
+  Check(r.status);
+  if (v.IsSet("--json")) {
+    PrintJson({{"bias", r.path},
+               {"frames", r.frames},
+               {"width", r.bias.Width()},
+               {"height", r.bias.Height()}});
   } else {
     Print(r.path);
   }
@@ -319,18 +255,20 @@ int Bias(const std::vector<std::string>& raw) {
 ORVEK_CLI_VERB(bestof, "bestof",
                "bestof [--mode sn|max] FILE... [--bias FILE] [--half P] [--framing auto|manual] "
                "[--json]",
-               BestOf);
+               DeclareBestOf, BestOf);
 ORVEK_CLI_VERB(align, "align",
                "align --size S [--offset DX,DY] [--fixed X,Y] --out DIR FILE... [--bias FILE] "
-               "[--half P] [--framing auto|manual] [--json]",
-               Align);
+               "[--half P] [--framing auto|manual] [--overwrite] [--json]",
+               DeclareAlign, Align);
 ORVEK_CLI_VERB(stack, "stack",
-               "stack --out DIR FILE... [--bias FILE] [--half P] [--framing auto|manual] [--json]",
-               Stack);
+               "stack --out DIR FILE... [--bias FILE] [--half P] [--framing auto|manual] "
+               "[--overwrite] [--json]",
+               DeclareStack, Stack);
 ORVEK_CLI_VERB(composite, "composite",
                "composite --size S [--offset DX,DY] --out DIR FILE... [--bias FILE] [--half P] "
-               "[--framing auto|manual] [--json]",
-               CompositeVerb);
-ORVEK_CLI_VERB(bias, "bias", "bias --out FILE.orvc FILE... [--json]", Bias);
+               "[--framing auto|manual] [--overwrite] [--json]",
+               DeclareComposite, CompositeVerb);
+ORVEK_CLI_VERB(bias, "bias", "bias --out FILE.orvc FILE... [--overwrite] [--json]", DeclareBias,
+               Bias);
 
 }  // namespace orvek::cli

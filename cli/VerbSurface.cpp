@@ -20,49 +20,47 @@ std::string G(Extended v) {
   return FormatGeneral(static_cast<double>(v));
 }
 
-void PrintJson(const SurfaceFitResult& r, const std::string& model) {
+Json D(Extended v) {
+  return Number(static_cast<double>(v));
+}
+
+void PrintFitJson(const SurfaceFitResult& r, const std::string& model) {
   const SurfaceParams& p = r.fit;
-  Json j;
-  j.BeginObject();
-  j.FieldInt("passes", r.passes);
-  j.Key("iterations_per_pass").BeginArray();
-  for (int k : r.iterationsPerPass) j.Integer(k);
-  j.EndArray();
-  j.Key("window").BeginObject();
-  j.FieldInt("x0", r.window.x0).FieldInt("x1", r.window.x1);
-  j.FieldInt("y0", r.window.y0).FieldInt("y1", r.window.y1);
-  j.EndObject();
-  j.Key("a_fit").BeginArray().Number(static_cast<double>(p.xA)).Number(static_cast<double>(p.yA));
-  j.EndArray();
-  j.Key("b_fit").BeginArray().Number(static_cast<double>(p.xB)).Number(static_cast<double>(p.yB));
-  j.EndArray();
-  j.Key("a_pixel").BeginArray().Number(static_cast<double>(p.xA - 1));
-  j.Number(static_cast<double>(p.yA - 1)).EndArray();
-  j.Key("b_pixel").BeginArray().Number(static_cast<double>(p.xB - 1));
-  j.Number(static_cast<double>(p.yB - 1)).EndArray();
-  j.Field("hA", static_cast<double>(p.hA)).Field("hB", static_cast<double>(p.hB));
-  j.Field("a", static_cast<double>(p.a)).Field("b", static_cast<double>(p.b));
-  j.Field("ec", static_cast<double>(r.ec));
-  j.Field("theta", static_cast<double>(r.theta)).Field("rho", static_cast<double>(r.rho));
-  j.Key("iterations").BeginArray();
+  Json j = Json::object();
+  j["passes"] = r.passes;
+  j["iterations_per_pass"] = r.iterationsPerPass;
+  j["window"] = {
+      {"x0", r.window.x0}, {"x1", r.window.x1}, {"y0", r.window.y0}, {"y1", r.window.y1}};
+  j["a_fit"] = {D(p.xA), D(p.yA)};
+  j["b_fit"] = {D(p.xB), D(p.yB)};
+  j["a_pixel"] = {D(p.xA - 1), D(p.yA - 1)};
+  j["b_pixel"] = {D(p.xB - 1), D(p.yB - 1)};
+  j["hA"] = D(p.hA);
+  j["hB"] = D(p.hB);
+  j["a"] = D(p.a);
+  j["b"] = D(p.b);
+  j["ec"] = D(r.ec);
+  j["theta"] = D(r.theta);
+  j["rho"] = D(r.rho);
+  Json iterations = Json::array();
   for (const SurfaceIteration& it : r.iterations) {
-    j.BeginObject();
-    j.FieldInt("n", it.n);
-    j.Field("xA", static_cast<double>(it.params.xA)).Field("yA", static_cast<double>(it.params.yA));
-    j.Field("xB", static_cast<double>(it.params.xB)).Field("yB", static_cast<double>(it.params.yB));
-    j.Field("hA", static_cast<double>(it.params.hA)).Field("hB", static_cast<double>(it.params.hB));
-    j.Field("a", static_cast<double>(it.params.a)).Field("b", static_cast<double>(it.params.b));
-    j.Field("ec", static_cast<double>(it.ec));
-    j.Field("theta", static_cast<double>(it.theta)).Field("rho", static_cast<double>(it.rho));
-    j.EndObject();
+    iterations.push_back({{"n", it.n},
+                          {"xA", D(it.params.xA)},
+                          {"yA", D(it.params.yA)},
+                          {"xB", D(it.params.xB)},
+                          {"yB", D(it.params.yB)},
+                          {"hA", D(it.params.hA)},
+                          {"hB", D(it.params.hB)},
+                          {"a", D(it.params.a)},
+                          {"b", D(it.params.b)},
+                          {"ec", D(it.ec)},
+                          {"theta", D(it.theta)},
+                          {"rho", D(it.rho)}});
   }
-  j.EndArray();
-  j.Key("log").BeginArray();
-  for (const std::string& line : r.log) j.String(line);
-  j.EndArray();
-  if (!model.empty()) j.FieldStr("model", model);
-  j.EndObject();
-  Print(j.Text());
+  j["iterations"] = iterations;
+  j["log"] = r.log;
+  if (!model.empty()) j["model"] = model;
+  PrintJson(j);
 }
 
 void PrintText(const SurfaceFitResult& r, const std::string& model) {
@@ -89,39 +87,41 @@ void PrintText(const SurfaceFitResult& r, const std::string& model) {
   for (const std::string& line : r.log) Print(line);
 }
 
-int Surface(const std::vector<std::string>& raw) {
-  Args args(raw, {"--json"}, {"--a", "--b", "--model", "--bias"});
-  if (args.Positional().size() != 1) throw UsageError("exactly one FILE expected");
-  if (!args.Has("--a") || !args.Has("--b")) throw UsageError("--a X,Y and --b X,Y are required");
-  double ax = 0, ay = 0, bx = 0, by = 0;
-  args.Pair("--a", ax, ay);
-  args.Pair("--b", bx, by);
-  const std::string model = args.Value("--model");
-  if (args.Has("--model") && !IsOrvExtension(UpperExtension(model)))
-    throw UsageError("--model: the model image is written as ORV: give a name ending in .orvc");
+void DeclareSurface(Verb& v) {
+  v.Files({"FILE"})
+      .Option("--a", "X,Y")
+      .Option("--b", "X,Y")
+      .Option("--model", "FILE.orvc")
+      .Option("--bias", "FILE")
+      .Overwrite()
+      .JsonOutput();
+}
+
+int Surface(Verb& v) {
+  const Verb::XY a = v.RequiredPair("--a");
+  const Verb::XY b = v.RequiredPair("--b");
+  const std::string model = v.Has("--model") ? v.OrvFile("--model") : std::string();
+  if (!model.empty()) Check(MayWrite(v.FileFolder(model), model));
 
   // The frame is read as the main window reads it: FITS orientation from the settings.
-  const IniFile ini(SettingsPath());
-  FitsOptions fits;
-  fits.swapVert = ini.ReadString("PARAMS", "FitsSwapV", "0") == "1";
-  fits.swapHoriz = ini.ReadString("PARAMS", "FitsSwapH", "0") == "1";
+  const FitsOptions fits = StoredFitsOptions();
   OTrame bias;
-  if (args.Has("--bias")) LoadFrameOrFail(bias, args.Value("--bias"), nullptr, fits);
-  const std::string& file = args.Positional()[0];
+  if (v.Has("--bias")) LoadFrameOrFail(bias, v.Value("--bias"), nullptr, fits);
+  const std::string& file = v.Positional()[0];
   OTrame frame;
   LoadFrameOrFail(frame, file, &bias, fits);
 
-  const SurfaceFitResult r = SurfaceFit(frame, Point(ax, ay), Point(bx, by));
+  const SurfaceFitResult r = SurfaceFit(frame, Point(a.x, a.y), Point(b.x, b.y));
   if (!r.ok()) {
-    throw CommandError("surface fit impossible (" + SurfaceStatusText(r.status) +
-                       "): " + r.message);
+    throw CommandError::Said("SurfaceFailed",
+                             Error().Text(SurfaceStatusText(r.status)).Detail(r.message));
   }
   if (!model.empty()) {
-    const Status written = WriteSurfaceModel(r, model);
-    if (!written) throw CommandError(Describe(written));
+    Check(PrepareOutput(v.FileFolder(model)));
+    Check(WriteSurfaceModel(r, model));
   }
-  if (args.Flag("--json")) {
-    PrintJson(r, model);
+  if (v.IsSet("--json")) {
+    PrintFitJson(r, model);
   } else {
     PrintText(r, model);
   }
@@ -131,6 +131,8 @@ int Surface(const std::vector<std::string>& raw) {
 }  // namespace
 
 ORVEK_CLI_VERB(surface, "surface",
-               "surface FILE --a X,Y --b X,Y [--bias FILE] [--model FILE.orvc] [--json]", Surface);
+               "surface FILE --a X,Y --b X,Y [--bias FILE] [--model FILE.orvc] [--overwrite] "
+               "[--json]",
+               DeclareSurface, Surface);
 
 }  // namespace orvek::cli

@@ -11,64 +11,57 @@ namespace orvek::cli {
 
 namespace {
 
-// Reports write failures on stderr as they happen; never stops.
+// Reports the frames not written on stderr as they happen, in the interface language; never
+// stops.
 class CliVideoProgress : public VideoProgress {
  public:
-  void Warning(const std::string& text) override {
-    std::fprintf(stderr, "orvek-cli video: %s\n", text.c_str());
-  }
+  explicit CliVideoProgress(const CliWords& words) : m_words(words) {}
+  void Warning(const Error& problem) override { Note("video", m_words.Describe(problem)); }
+  void Warning(const std::string& text) override { Note("video", text); }
+
+ private:
+  const CliWords& m_words;
 };
 
-int RunVideo(const std::vector<std::string>& argv) {
-  Args args(argv, {"--json"}, {"--format", "--ser-byte-order"});
-  if (args.Positional().size() != 2) throw UsageError("expected VIDEO and BASENAME");
-  VideoOptions options;
-  const std::string format = args.Value("--format", "auto");
-  if (format == "auto") {
-    options.format = VideoFormat::Auto;
-  } else if (format == "bmp") {
-    options.format = VideoFormat::Bmp;
-  } else if (format == "orv") {
-    options.format = VideoFormat::Orv;
-  } else {
-    throw UsageError("--format must be bmp, orv or auto, not " + format);
-  }
-  const std::string order = args.Value("--ser-byte-order", "header");
-  if (order == "header") {
-    options.serByteOrder = SerByteOrder::FromHeader;
-  } else if (order == "little") {
-    options.serByteOrder = SerByteOrder::Little;
-  } else if (order == "big") {
-    options.serByteOrder = SerByteOrder::Big;
-  } else {
-    throw UsageError("--ser-byte-order must be header, little or big, not " + order);
-  }
+void DeclareVideo(Verb& v) {
+  v.Files({"VIDEO", "BASENAME"})
+      .Option("--format", "bmp|orv|fits|auto")
+      .Option("--ser-byte-order", "header|little|big")
+      .Overwrite()
+      .JsonOutput();
+}
 
-  CliVideoProgress progress;
-  const VideoResult r = ConvertVideo(args.Positional()[0], args.Positional()[1], options, progress);
+int RunVideo(Verb& v) {
+  VideoOptions options;
+  const std::string format = v.Choice("--format", {"auto", "bmp", "orv", "fits"}, "auto");
+  options.format = format == "bmp"    ? VideoFormat::Bmp
+                   : format == "orv"  ? VideoFormat::Orv
+                   : format == "fits" ? VideoFormat::Fits
+                                      : VideoFormat::Auto;
+  // Frame files already there are refused unless --overwrite.
+  options.overwrite = v.IsSet("--overwrite");
+  const std::string order = v.Choice("--ser-byte-order", {"header", "little", "big"}, "header");
+  options.serByteOrder = order == "little" ? SerByteOrder::Little
+                         : order == "big"  ? SerByteOrder::Big
+                                           : SerByteOrder::FromHeader;
+
+  CliVideoProgress progress(v.Words());
+  const VideoResult r = ConvertVideo(v.Positional()[0], v.Positional()[1], options, progress);
 
   // The counts are printed whatever happened (scripts read what was written); any
   // shortfall then makes the exit status 1 with its message on stderr.
-  {
-    if (args.Flag("--json")) {
-      Json j;
-      j.BeginObject();
-      j.FieldInt("frames", r.framesWritten);
-      j.Key("files").BeginArray();
-      for (const std::string& f : r.files) j.String(f);
-      j.EndArray();
-      j.FieldInt("failed_writes", r.failedWrites);
-      j.FieldInt("total", r.total);
-      j.EndObject();
-      Print(j.Text());
-    } else {
-      Print(std::to_string(r.framesWritten));
-    }
+  if (v.IsSet("--json")) {
+    PrintJson({{"frames", r.framesWritten},
+               {"files", r.files},
+               {"failed_writes", r.failedWrites},
+               {"total", r.total}});
+  } else {
+    Print(std::to_string(r.framesWritten));
   }
+  // The video's name goes first: the design's words of some failures do not name it.
   if (r.error != VideoError::None) {
-    std::string text = r.message;
-    if (!r.detail.empty() && r.detail != r.message) text += " (" + r.detail + ")";
-    throw CommandError(text);
+    throw CommandError::Said("VideoFailed",
+                             Error().Path(v.Positional()[0]).Text(v.Words().Describe(r.failure)));
   }
   return 0;
 }
@@ -76,8 +69,8 @@ int RunVideo(const std::vector<std::string>& argv) {
 }  // namespace
 
 ORVEK_CLI_VERB(video, "video",
-               "video VIDEO BASENAME [--format bmp|orv] [--ser-byte-order header|little|big] "
-               "[--json]",
-               RunVideo);
+               "video VIDEO BASENAME [--format bmp|orv|fits] [--ser-byte-order header|little|big] "
+               "[--overwrite] [--json]",
+               DeclareVideo, RunVideo);
 
 }  // namespace orvek::cli

@@ -70,13 +70,28 @@ namespace orvek {
   X(RectangleInvalid)                                                                  \
   /* {path}: there is no image to write */                                             \
   X(NothingToWrite)                                                                    \
-  X(BadNumber)   /* {field}: "{text}" is not a number (a field, no row) */             \
-  X(ZeroPixel)   /* {field} = 0 is not a pixel size */                                 \
-  X(ZeroBinning) /* row {row}, {field}: 0 is not a binning factor */                   \
-  X(SamePlace)   /* row {row}: A and B at the same place give no scale */              \
-  X(NoTableRow)  /* the measurement table has no row {row} */                          \
-  X(NoCompanion) /* no second star above the noise beyond {v1} px of A */              \
-  X(EmptyFrame)  /* the frame holds no pixels */
+  X(BadNumber)          /* {field}: "{text}" is not a number (a field, no row) */      \
+  X(ZeroPixel)          /* {field} = 0 is not a pixel size */                          \
+  X(ZeroBinning)        /* row {row}, {field}: 0 is not a binning factor */            \
+  X(SamePlace)          /* row {row}: A and B at the same place give no scale */       \
+  X(NoTableRow)         /* the measurement table has no row {row} */                   \
+  X(NoCompanion)        /* no second star above the noise beyond {v1} px of A */       \
+  X(EmptyFrame)         /* the frame holds no pixels */                                \
+  X(FileNotFound)       /* {path} does not exist */                                    \
+  X(UnknownExtension)   /* {path}: not an image extension (BMP, FIT, ORV...) */        \
+  X(NoInput)            /* no image given (nothing ticked, no file) */                 \
+  X(NoFrameUsable)      /* none of the images could be used */                         \
+  X(FrameSizesDiffer)   /* {path} is {v1} x {v2}, the first image {v3} x {v4} */       \
+  X(SpectraSizesDiffer) /* {path} is {v1} x {v2} but {text} {v3} x {v4} */             \
+  X(CropSize)           /* crop side {v1} is not a positive number of pixels */        \
+  X(CropOutside)        /* {path}: the crop round ({v1}, {v2}) is out of range */      \
+  X(DriftImpossible)    /* the points do not determine a line */                       \
+  X(NotCentredSize)     /* {path}: {v1} x {v2}, not 64, 128, 256 or 512 square */      \
+  X(SpectrumMissing)    /* {path} missing: the command {text} makes it */              \
+  X(SecondImageSize)    /* second image {v1} x {v2}, the first {v3} x {v4} */          \
+  X(ResultTooLarge)     /* a result of {v1} x {v2} pixels is too large */              \
+  X(TableEmpty)         /* the measurement table has no row */                         \
+  X(Stopped)            /* STOP was pressed */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/Error.h"
+
 namespace orvek {
 
 class OTrame;
@@ -19,6 +21,9 @@ class SeriesObserver {
   virtual bool Progress(int done, int total) { return true; }
   /// A file of the series could not be read or written; the loop goes on.
   virtual void Warning(const std::string& text) {}
+  /// The same as a typed failure, for the observer to word; by default passed on to
+  /// Warning(text) in its plain developer's form.
+  virtual void Problem(const Error& error) { Warning(DebugText(error)); }
 };
 
 /// An observer that never stops and reports nothing.

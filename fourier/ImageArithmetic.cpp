@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "core/Output.h"
 #include "core/Utils.h"
 #include "fourier/Interferometry.h"
 #include "fourier/OFFT.h"
@@ -20,37 +21,41 @@ Status SaveWhole(const OTrame& frame, const std::string& path) {
   return frame.SaveOrv(0, 0, frame.LastX, frame.LastY, path);
 }
 
-ArithmeticResult Fail(ArithmeticStatus status, std::string message) {
+ArithmeticResult Fail(ArithmeticStatus status, Error error) {
   ArithmeticResult r;
   r.status = status;
-  r.message = std::move(message);
+  r.error = std::move(error);
   return r;
 }
 
-// Writes `frame` to folder + name; the result shows that file.
-ArithmeticResult WriteResult(const OTrame& frame, const std::string& folder,
+// Writes `frame` into `out` as `name`; the result shows that file.
+ArithmeticResult WriteResult(const OTrame& frame, const OutputFolder& out,
                              const std::string& name) {
-  const std::string path = folder + name;
-  const Status s = SaveWhole(frame, path);
-  if (!s) return Fail(ArithmeticStatus::WriteFailed, DebugText(s));
+  const std::string path = OutputPath(out, name);
+  Status s = MayWrite(out, path);
+  if (s) s = PrepareOutput(out);
+  if (s) s = SaveWhole(frame, path);
+  if (!s) return Fail(ArithmeticStatus::WriteFailed, s.error);
   ArithmeticResult r;
   r.written.push_back(path);
   r.shown = path;
   return r;
 }
 
+Error SecondImageSize(const OTrame& current, const OTrame& second, const char* command) {
+  return Error(ErrorCode::SecondImageSize)
+      .Field(command)
+      .Values({double(second.Width()), double(second.Height()), double(current.Width()),
+               double(current.Height())});
+}
+
 // The second image is read at the current image's indices: it must be at least as large.
 Status CheckCovers(const OTrame& current, const OTrame& second, const char* command) {
   if (second.Width() >= current.Width() && second.Height() >= current.Height()) return Status::Ok();
-  return Status::Error(std::string(command) + ": the second image (" + FrameSizeText(second) +
-                       ") is smaller than the current image (" + FrameSizeText(current) + ")");
+  return Status::Fail(SecondImageSize(current, second, command));
 }
 
 }  // namespace
-
-std::string FrameSizeText(const OTrame& frame) {
-  return std::to_string(frame.Width()) + " x " + std::to_string(frame.Height());
-}
 
 // ---- QuadPx -----------------------------------------------------------------------------------
 
@@ -62,11 +67,10 @@ Status QuadPxFrame(const OTrame& source, Extended k, OTrame& out) {
   const int64_t X = source.LastX;
   const int64_t Y = source.LastY;
   const int64_t width = 2 * X + 1, height = 2 * Y + 1;
-  if (source.Empty()) return Status::Error("QuadPx: no image");
+  if (source.Empty()) return Status::Fail(Error(ErrorCode::NoInput));
   if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels) {
-    return Status::Error("QuadPx: the resampled image would be " + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels, more than the " +
-                         std::to_string(kMaxPixels) + " pixels an image may hold");
+    return Status::Fail(Error(ErrorCode::ImageTooLarge)
+                            .Values({double(width), double(height), double(kMaxPixels)}));
   }
   out = OTrame();
   out.Allocate(static_cast<int32_t>(width), static_cast<int32_t>(height));
@@ -97,11 +101,11 @@ std::string QuadPxFileName(const std::string& sourcePath) {
   return std::string(kQuadPrefix) + BaseNameOf(sourcePath) + kQuadExtension;
 }
 
-ArithmeticResult QuadPx(const OTrame& source, Extended k, const std::string& folder) {
+ArithmeticResult QuadPx(const OTrame& source, Extended k, const OutputFolder& out) {
   OTrame q;
   const Status s = QuadPxFrame(source, k, q);
-  if (!s) return Fail(ArithmeticStatus::TooLarge, DebugText(s));
-  return WriteResult(q, folder, QuadPxFileName(source.FileName));
+  if (!s) return Fail(ArithmeticStatus::TooLarge, s.error);
+  return WriteResult(q, out, QuadPxFileName(source.FileName));
 }
 
 // ---- Div, Mult, LowPass -----------------------------------------------------------------------
@@ -171,42 +175,46 @@ void LowPassFrame(OTrame& frame) {
   ShiftMinimumToZero(frame);
 }
 
-ArithmeticResult DivCommand(const OTrame& current, const OTrame& divisor,
-                            const std::string& folder) {
+ArithmeticResult DivCommand(const OTrame& current, const OTrame& divisor, const OutputFolder& out) {
   OTrame work = current;
   const Status s = DivideFrame(work, divisor);
-  if (!s) return Fail(ArithmeticStatus::SizeMismatch, DebugText(s));
-  return WriteResult(work, folder, kDivFile);
+  if (!s) return Fail(ArithmeticStatus::SizeMismatch, s.error);
+  return WriteResult(work, out, kDivFile);
 }
 
-ArithmeticResult MultCommand(const OTrame& current, const OTrame& other,
-                             const std::string& folder) {
+ArithmeticResult MultCommand(const OTrame& current, const OTrame& other, const OutputFolder& out) {
   OTrame work = current;
   const Status s = MultiplyFrame(work, other);
-  if (!s) return Fail(ArithmeticStatus::SizeMismatch, DebugText(s));
-  return WriteResult(work, folder, kMultFile);
+  if (!s) return Fail(ArithmeticStatus::SizeMismatch, s.error);
+  return WriteResult(work, out, kMultFile);
 }
 
-ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder) {
+ArithmeticResult LowPassCommand(const OTrame& current, const OutputFolder& out) {
   OTrame work = current;
   LowPassFrame(work);
-  return WriteResult(work, folder, kLowPassFile);
+  return WriteResult(work, out, kLowPassFile);
 }
 
 // ---- Conv -------------------------------------------------------------------------------------
 
-ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const std::string& folder,
+ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const OutputFolder& out,
                              int threads) {
-  if (!IsCentredSpectrum(current)) return Fail(ArithmeticStatus::WrongSize, kSizeMessage);
+  if (!IsCentredSpectrum(current)) {
+    return Fail(ArithmeticStatus::WrongSize,
+                Error(ErrorCode::NotCentredSize)
+                    .Path(current.FileName)
+                    .Values({double(current.Width()), double(current.Height())}));
+  }
   const int32_t n = current.Width();
   if (current.LastY != second.LastX || second.Empty() || second.Height() < n) {
     ArithmeticResult r =
-        Fail(ArithmeticStatus::SizeMismatch, "Conv: the second image (" + FrameSizeText(second) +
-                                                 ") does not match the current image (" +
-                                                 FrameSizeText(current) + ")");
+        Fail(ArithmeticStatus::SizeMismatch, SecondImageSize(current, second, "Conv"));
     r.silent = true;
     return r;
   }
+  std::vector<std::string> names(kConvStageFiles.begin(), kConvStageFiles.end());
+  if (Status s = MayWriteAll(out, names); !s) return Fail(ArithmeticStatus::WriteFailed, s.error);
+  if (Status s = PrepareOutput(out); !s) return Fail(ArithmeticStatus::WriteFailed, s.error);
   // The transform reads the first N rows of the second image.
   OTrame g;
   const OTrame* second2 = &second;
@@ -222,10 +230,10 @@ ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const 
   size_t stage = 0;
   auto write = [&](const OFFT& f) {
     f.WriteToFrame(work, kConvTop);
-    const std::string path = folder + kConvStageFiles[stage++];
+    const std::string path = OutputPath(out, kConvStageFiles[stage++]);
     const Status s = SaveWhole(work, path);
     if (!s) {
-      r = Fail(ArithmeticStatus::WriteFailed, DebugText(s));
+      r = Fail(ArithmeticStatus::WriteFailed, s.error);
       return false;
     }
     r.written.push_back(path);

@@ -4,15 +4,17 @@
 // of two images through OFFT with every stage written to a file.
 //
 // Each command works on a copy of the frame it is given and writes its result as an ORV file
-// into a folder (normally the working folders "tempc" or "temp"); the result says which file
-// the window should show (LoadAndShow) and which message, if any, it should display. The
-// frame computations are also available on their own, in memory.
+// into an output folder (normally the working folders "tempc" or "temp"; in a folder of the
+// user's a file that exists is refused unless overwrite); the result says which file the
+// window should show (LoadAndShow) and why a command failed. The frame computations are also
+// available on their own, in memory.
 
 #include <array>
 #include <string>
 #include <vector>
 
 #include "core/OTrame.h"
+#include "core/Output.h"
 #include "core/Status.h"
 #include "core/Types.h"
 
@@ -39,17 +41,17 @@ inline constexpr Extended kConvTop = 65535.0L;
 /// How an arithmetic command ended.
 enum class ArithmeticStatus {
   Written,       ///< result written: `shown` names the file to show
-  WrongSize,     ///< "Conv": the current image is not a centred spectrum (the size message)
-  SizeMismatch,  ///< the second image does not fit the current one: `message` names both sizes
+  WrongSize,     ///< "Conv": the current image is not a centred spectrum (NotCentredSize)
+  SizeMismatch,  ///< the second image does not fit the current one (SecondImageSize)
   TooLarge,      ///< "QuadPx": the resampled image would exceed the largest frame handled
-  WriteFailed,   ///< a file could not be written: `message` says which and why
+  WriteFailed,   ///< a file could not be written, or would replace a file of the user's
 };
 
 /// What a command leaves for the window.
 struct ArithmeticResult {
   ArithmeticStatus status = ArithmeticStatus::Written;
-  std::string message;               ///< names the problem (empty when written)
-  bool silent = false;               ///< the window ends without showing `message` ("Conv")
+  Error error;                       ///< the problem (code None when written)
+  bool silent = false;               ///< the window ends without a message ("Conv")
   std::vector<std::string> written;  ///< files written, in order (full paths)
   std::string shown;                 ///< the file to load and show (empty: none)
   bool ok() const { return status == ArithmeticStatus::Written; }
@@ -68,15 +70,16 @@ Extended QuadPxWeight(Extended k);
 /// yp) and the weight taken as 0 for this pixel when s = 1e-20: base = (1 - w) C / 4,
 /// g = (w / s) (C / 2); the sub-pixels are (ym + xp) g + base (top left), (xm + ym) g + base
 /// (top right), (xp + yp) g + base (bottom left), (yp + xm) g + base (bottom right); they add
-/// up to C. Statistics of `out` are left at 0. Error when the result would exceed kMaxPixels.
+/// up to C. Statistics of `out` are left at 0. ImageTooLarge when the result would exceed
+/// kMaxPixels (values: width, height, kMaxPixels).
 Status QuadPxFrame(const OTrame& source, Extended k, OTrame& out);
 
 /// "quad_" + the file name of `sourcePath` without folder and extension + ".orvc".
 std::string QuadPxFileName(const std::string& sourcePath);
 
-/// QuadPx: the quad-pixel image of `source` written over its whole size to
-/// folder + QuadPxFileName(source.FileName); `shown` is that file.
-ArithmeticResult QuadPx(const OTrame& source, Extended k, const std::string& folder);
+/// QuadPx: the quad-pixel image of `source` written over its whole size into `out` as
+/// QuadPxFileName(source.FileName); `shown` is that file.
+ArithmeticResult QuadPx(const OTrame& source, Extended k, const OutputFolder& out);
 
 // ---- Div, Mult, LowPass -----------------------------------------------------------------------
 
@@ -85,8 +88,8 @@ ArithmeticResult QuadPx(const OTrame& source, Extended k, const std::string& fol
 Extended ShiftMinimumToZero(OTrame& frame);
 
 /// Every pixel p of `frame` becomes p x Median(divisor) / divisor[x][y], or 0 where the divisor
-/// is 0; then the minimum shift. The divisor is read at the same indices; an error naming both
-/// sizes, with `frame` unchanged, when it is narrower or shorter than `frame`.
+/// is 0; then the minimum shift. The divisor is read at the same indices; SecondImageSize with
+/// both sizes, `frame` unchanged, when it is narrower or shorter than `frame`.
 Status DivideFrame(OTrame& frame, const OTrame& divisor);
 /// Every pixel p becomes p x other[x][y]; then the minimum shift. The same size rule.
 Status MultiplyFrame(OTrame& frame, const OTrame& other);
@@ -96,31 +99,28 @@ Status MultiplyFrame(OTrame& frame, const OTrame& other);
 /// keep their values. Then the minimum shift.
 void LowPassFrame(OTrame& frame);
 
-/// Div: DivideFrame on a copy of `current`, written over the whole frame to folder + "div.orv".
-ArithmeticResult DivCommand(const OTrame& current, const OTrame& divisor,
-                            const std::string& folder);
-/// Mult: MultiplyFrame on a copy, written to folder + "mult.orv".
-ArithmeticResult MultCommand(const OTrame& current, const OTrame& other, const std::string& folder);
-/// LowPass: LowPassFrame on a copy, written to folder + "lowpass.orv".
-ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder);
+/// Div: DivideFrame on a copy of `current`, written over the whole frame into `out` as "div.orv".
+ArithmeticResult DivCommand(const OTrame& current, const OTrame& divisor, const OutputFolder& out);
+/// Mult: MultiplyFrame on a copy, written as "mult.orv".
+ArithmeticResult MultCommand(const OTrame& current, const OTrame& other, const OutputFolder& out);
+/// LowPass: LowPassFrame on a copy, written as "lowpass.orv".
+ArithmeticResult LowPassCommand(const OTrame& current, const OutputFolder& out);
 
 // ---- Conv -------------------------------------------------------------------------------------
 
 /// Conv: the correlation of `current` (N x N, N = 64, 128, 256 or 512) with `second` through
 /// OFFT, every stage's real part written with WriteToFrame(65535) into a work frame and saved
-/// as folder + kConvStageFiles[i]: F1 and F2 as built, both after Transform(false), F1 after
-/// MultiplyByConjugate(F2), after Transform(true) and after SwapQuadrants. The result is the
+/// into `out` as kConvStageFiles[i] (in a folder of the user's, all seven refused before any is
+/// written when one exists, unless overwrite): F1 and F2 as built, both after Transform(false), F1
+/// after MultiplyByConjugate(F2), after Transform(true) and after SwapQuadrants. The result is the
 /// cyclic cross-correlation sum over p of current[p + d] x second[p], with d = 0 at [N/2][N/2].
-/// - `current` not a centred spectrum: WrongSize with the size message, nothing written.
+/// - `current` not a centred spectrum: WrongSize, nothing written.
 /// - `current`'s LastY differs from `second`'s LastX: SizeMismatch, `silent` (the window ends
 ///   without a message), nothing written. A second image of the right width but fewer than N
 ///   rows is refused in the same way (it would be read outside); of more rows, its first N
 ///   rows are used.
 /// `threads`: tasks of the transforms (0: this machine's).
-ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const std::string& folder,
+ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const OutputFolder& out,
                              int threads = 0);
-
-/// "W x H" of a frame, for messages.
-std::string FrameSizeText(const OTrame& frame);
 
 }  // namespace orvek::fourier

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/Output.h"
 #include "core/Utils.h"
 #include "fourier/OFFT.h"
 #include "fourier/WorkerPool.h"
@@ -20,36 +21,61 @@ int Tasks(int threads) {
   return threads <= 0 ? DefaultThreads() : threads;
 }
 
-std::string SizeText(const OTrame& f) {
-  return std::to_string(f.Width()) + " x " + std::to_string(f.Height());
-}
-
 // Reads an image of the series the way the window's LoadAndShow does (bias, FITS options).
 Status LoadImage(const std::string& path, const SeriesInput& input, OTrame& frame) {
   frame = OTrame();
-  if (!FileExists(path)) return Status::Error(path + ": File not found");
+  if (!FileExists(path)) return Status::Fail(Error(ErrorCode::FileNotFound).Path(path));
   const LoadResult r = frame.LoadFile(path, input.bias, input.fits);
-  if (r.status == LoadStatus::UnknownExtension) {
-    return Status::Error(path + ": unknown image extension (BMP, FIT, FITS, FTS or ORV expected)");
-  }
-  if (r.status == LoadStatus::Error) return r.AsStatus();
+  if (!r.ok()) return Status::Fail(ReadFailure(path, r));
   return Status::Ok();
 }
 
 // A file the commands write themselves (ORV, statistics recomputed on load).
 Status LoadWritten(const std::string& path, OTrame& frame) {
   frame = OTrame();
-  if (!FileExists(path)) return Status::Error(path + ": File not found");
   const LoadResult r = frame.LoadFile(path);
-  if (!r.ok()) return r.AsStatus();
+  if (!r.ok()) return Status::Fail(ReadFailure(path, r));
   return Status::Ok();
 }
 
-FourierResult Fail(FourierStatus status, std::string message) {
+FourierResult Fail(FourierStatus status, Error error = Error()) {
   FourierResult r;
   r.status = status;
-  r.message = std::move(message);
+  r.error = std::move(error);
   return r;
+}
+
+FourierResult Fail(FourierStatus status, const Status& s) {
+  return Fail(status, s.error);
+}
+
+// The frame is not a centred spectrum.
+FourierResult WrongSize(const std::string& path, const OTrame& frame) {
+  return Fail(FourierStatus::WrongSize,
+              Error(ErrorCode::NotCentredSize)
+                  .Path(path)
+                  .Values({double(frame.Width()), double(frame.Height())}));
+}
+
+// A frame of the series whose size is not that of the first.
+FourierResult OtherSize(const std::string& path, const OTrame& frame, int n) {
+  return Fail(FourierStatus::WrongSize,
+              Error(ErrorCode::FrameSizesDiffer)
+                  .Path(path)
+                  .Values({double(frame.Width()), double(frame.Height()), double(n), double(n)}));
+}
+
+// In a folder of the user's, the names the command is about to write must be new (unless
+// overwrite); a working folder is made when missing.
+Status Writable(const OutputFolder& out, const std::vector<std::string>& names) {
+  if (Status s = MayWriteAll(out, names); !s) return s;
+  return PrepareOutput(out);
+}
+
+std::vector<std::string> SeriesFiles(const std::string& name) {
+  std::vector<std::string> names = {kBackCopyFile};
+  for (int d = 0; d <= 9; ++d) names.push_back("S" + std::to_string(d) + "_" + name + ".orvc");
+  return names;
 }
 
 // Reports a loaded frame; false means STOP was pressed.
@@ -110,41 +136,37 @@ void PowerSpectrumSum::WriteAutocorrelation(OTrame& frame) const {
 
 // ---- Series sums --------------------------------------------------------------------------------
 
-FourierResult SumPowerSpectra(const SeriesInput& input, const std::string& folder,
+FourierResult SumPowerSpectra(const SeriesInput& input, const OutputFolder& out,
                               const std::string& name, bool enhanced, OTrame* frameOut) {
-  if (input.files.empty()) return Fail(FourierStatus::NothingTicked, {});
-  ClearFolder(folder, "*.orva");
+  if (input.files.empty()) return Fail(FourierStatus::NothingTicked, Error(ErrorCode::NoInput));
+  if (Status s = Writable(out, {name + ".orvc"}); !s) return Fail(FourierStatus::WriteFailed, s);
+  if (Status s = ClearOutput(out, "*.orva"); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame frame;
   if (Status s = LoadImage(input.files[0], input, frame); !s) {
-    return Fail(FourierStatus::LoadFailed, DebugText(s));
+    return Fail(FourierStatus::LoadFailed, s);
   }
-  if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
+  if (!IsCentredSpectrum(frame)) return WrongSize(input.files[0], frame);
   const int n = frame.Width();
   PowerSpectrumSum sum(n, input.threads);
   const int count = static_cast<int>(input.files.size());
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
       if (Status s = LoadImage(input.files[k], input, frame); !s) {
-        return Fail(FourierStatus::LoadFailed, DebugText(s));
+        return Fail(FourierStatus::LoadFailed, s);
       }
     }
     // STOP is honoured after the image has been added, as the window's loop does.
     const bool keepGoing = Report(input, k, count, frame);
-    if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
-    if (frame.Width() != n) {
-      // The sum needs frames of one size; a differing one would be added out of place.
-      return Fail(FourierStatus::WrongSize, std::string(kSizeMessage) + "\n" +
-                                                FileNameOf(input.files[k]) + ": " +
-                                                SizeText(frame) + ", the series started with " +
-                                                std::to_string(n) + " x " + std::to_string(n));
-    }
+    if (!IsCentredSpectrum(frame)) return WrongSize(input.files[k], frame);
+    // The sum needs frames of one size; a differing one would be added out of place.
+    if (frame.Width() != n) return OtherSize(input.files[k], frame, n);
     if (enhanced) frame.SquarePixels();
     sum.Add(frame);
-    if (!keepGoing) return Fail(FourierStatus::Stopped, {});
+    if (!keepGoing) return Fail(FourierStatus::Stopped, Error(ErrorCode::Stopped));
   }
   sum.WriteAutocorrelation(frame);
-  const std::string path = folder + name + ".orvc";
-  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
+  const std::string path = OutputPath(out, name + ".orvc");
+  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, s);
   FourierResult r;
   r.written.push_back(path);
   r.shown = path;
@@ -152,14 +174,15 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const std::string& folde
   return r;
 }
 
-FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folder,
+FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
                               const std::string& name, OTrame* frameOut) {
-  if (input.files.empty()) return Fail(FourierStatus::NothingTicked, {});
+  if (input.files.empty()) return Fail(FourierStatus::NothingTicked, Error(ErrorCode::NoInput));
+  if (Status s = Writable(out, {name + ".orvc"}); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame frame;
   if (Status s = LoadImage(input.files[0], input, frame); !s) {
-    return Fail(FourierStatus::LoadFailed, DebugText(s));
+    return Fail(FourierStatus::LoadFailed, s);
   }
-  if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
+  if (!IsCentredSpectrum(frame)) return WrongSize(input.files[0], frame);
   const int n = frame.Width();
   const int tasks = Tasks(input.threads);
   OFFT acc(n, tasks);
@@ -167,17 +190,12 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
       if (Status s = LoadImage(input.files[k], input, frame); !s) {
-        return Fail(FourierStatus::LoadFailed, DebugText(s));
+        return Fail(FourierStatus::LoadFailed, s);
       }
     }
     const bool keepGoing = Report(input, k, count, frame);
-    if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
-    if (frame.Width() != n) {
-      return Fail(FourierStatus::WrongSize, std::string(kSizeMessage) + "\n" +
-                                                FileNameOf(input.files[k]) + ": " +
-                                                SizeText(frame) + ", the series started with " +
-                                                std::to_string(n) + " x " + std::to_string(n));
-    }
+    if (!IsCentredSpectrum(frame)) return WrongSize(input.files[k], frame);
+    if (frame.Width() != n) return OtherSize(input.files[k], frame, n);
     OFFT p(frame, 1);
     frame.SquarePixels();
     OFFT q(frame, 1);
@@ -190,14 +208,14 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
     }
     p.MultiplyByConjugate(q);
     acc.Add(p);
-    if (!keepGoing) return Fail(FourierStatus::Stopped, {});
+    if (!keepGoing) return Fail(FourierStatus::Stopped, Error(ErrorCode::Stopped));
   }
   acc.Transform(true);
   acc.SwapQuadrants();
   acc.WriteToFrame(frame, kCorrelationTop);
-  ClearFolder(folder, "*.*");
-  const std::string path = folder + name + ".orvc";
-  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
+  if (Status s = ClearOutput(out, "*.*"); !s) return Fail(FourierStatus::WriteFailed, s);
+  const std::string path = OutputPath(out, name + ".orvc");
+  if (Status s = SaveWhole(frame, path); !s) return Fail(FourierStatus::WriteFailed, s);
   FourierResult r;
   r.written.push_back(path);
   r.shown = path;
@@ -207,20 +225,19 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
 
 // ---- Background series --------------------------------------------------------------------------
 
-FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& folder,
+FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& out,
                                     const std::string& name, int threads) {
   FourierResult r;
-  const std::string s0 = folder + "S0_" + name + ".orvc";
-  const std::string back = folder + kBackCopyFile;
-  if (Status s = SaveWhole(current, s0); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
+  if (Status s = Writable(out, SeriesFiles(name)); !s) return Fail(FourierStatus::WriteFailed, s);
+  const std::string s0 = OutputPath(out, "S0_" + name + ".orvc");
+  const std::string back = OutputPath(out, kBackCopyFile);
+  if (Status s = SaveWhole(current, s0); !s) return Fail(FourierStatus::WriteFailed, s);
   r.written.push_back(s0);
-  if (Status s = SaveWhole(current, back); !s)
-    return Fail(FourierStatus::WriteFailed, DebugText(s));
+  if (Status s = SaveWhole(current, back); !s) return Fail(FourierStatus::WriteFailed, s);
   r.written.push_back(back);
 
   OTrame original;  // "Back.orva" as every pass reloads it
-  if (Status s = LoadWritten(back, original); !s)
-    return Fail(FourierStatus::WriteFailed, DebugText(s));
+  if (Status s = LoadWritten(back, original); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame b = original;  // the box means; cells not reached by a pass keep their earlier value
   const int w = original.Width();
   const int h = original.Height();
@@ -255,8 +272,8 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& fo
       const Extended shift = -minimum;
       for (Extended& v : cur.Data()) v = v + shift;
     }
-    const std::string path = folder + "S" + std::to_string(radius) + "_" + name + ".orvc";
-    if (Status s = SaveWhole(cur, path); !s) return Fail(FourierStatus::WriteFailed, DebugText(s));
+    const std::string path = OutputPath(out, "S" + std::to_string(radius) + "_" + name + ".orvc");
+    if (Status s = SaveWhole(cur, path); !s) return Fail(FourierStatus::WriteFailed, s);
     r.written.push_back(path);
   }
   r.shown = s0;
@@ -267,74 +284,96 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& fo
 
 namespace {
 // Appends the background series to a command's result.
-FourierResult WithBackground(FourierResult first, const OTrame& frame, const std::string& folder,
+FourierResult WithBackground(FourierResult first, const OTrame& frame, const OutputFolder& out,
                              const std::string& series, int threads) {
-  FourierResult bg = BuildBackgroundSeries(frame, folder, series, threads);
+  FourierResult bg = BuildBackgroundSeries(frame, out, series, threads);
   bg.written.insert(bg.written.begin(), first.written.begin(), first.written.end());
   return bg;
 }
+
+// The files a correlation command writes: the spectrum and the background series.
+std::vector<std::string> CorrelationFiles(const std::string& series) {
+  std::vector<std::string> names = SeriesFiles(series);
+  names.push_back(std::string(kTargetSpectrumName) + ".orvc");
+  return names;
+}
 }  // namespace
 
-FourierResult AutoCorrelationCommand(const SeriesInput& input, const std::string& folder,
+FourierResult AutoCorrelationCommand(const SeriesInput& input, const OutputFolder& out,
                                      bool enhanced) {
-  ClearFolder(folder, "*.*");
+  if (Status s = Writable(out, CorrelationFiles(kAutoSeries)); !s)
+    return Fail(FourierStatus::WriteFailed, s);
+  if (Status s = ClearOutput(out, "*.*"); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame frame;
-  FourierResult sum = SumPowerSpectra(input, folder, kTargetSpectrumName, enhanced, &frame);
+  FourierResult sum = SumPowerSpectra(input, out, kTargetSpectrumName, enhanced, &frame);
   if (!sum.ok()) return sum;
-  FourierResult r = WithBackground(std::move(sum), frame, folder, kAutoSeries, input.threads);
-  if (r.ok()) ClearFolder(folder, std::string(kTargetSpectrumName) + ".orvc");
+  FourierResult r = WithBackground(std::move(sum), frame, out, kAutoSeries, input.threads);
+  if (r.ok()) {
+    if (Status s = ClearOutput(out, std::string(kTargetSpectrumName) + ".orvc"); !s)
+      return Fail(FourierStatus::WriteFailed, s);
+  }
   return r;
 }
 
-FourierResult CrossCorrelationCommand(const SeriesInput& input, const std::string& folder) {
-  ClearFolder(folder, "*.*");
+FourierResult CrossCorrelationCommand(const SeriesInput& input, const OutputFolder& out) {
+  if (Status s = Writable(out, CorrelationFiles(kCrossSeries)); !s)
+    return Fail(FourierStatus::WriteFailed, s);
+  if (Status s = ClearOutput(out, "*.*"); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame frame;
-  FourierResult sum = SumCrossSpectra(input, folder, kTargetSpectrumName, &frame);
+  FourierResult sum = SumCrossSpectra(input, out, kTargetSpectrumName, &frame);
   if (!sum.ok()) return sum;
-  ClearFolder(folder, std::string(kTargetSpectrumName) + ".orvc");
-  return WithBackground(std::move(sum), frame, folder, kCrossSeries, input.threads);
+  if (Status s = ClearOutput(out, std::string(kTargetSpectrumName) + ".orvc"); !s)
+    return Fail(FourierStatus::WriteFailed, s);
+  return WithBackground(std::move(sum), frame, out, kCrossSeries, input.threads);
 }
 
-FourierResult ReferencePowerSpectrum(const SeriesInput& input, const std::string& folder,
+FourierResult ReferencePowerSpectrum(const SeriesInput& input, const OutputFolder& out,
                                      bool enhanced) {
-  ClearFolder(folder, "*.*");
-  return SumPowerSpectra(input, folder, kReferenceSpectrumName, enhanced);
+  if (Status s = Writable(out, {std::string(kReferenceSpectrumName) + ".orvc"}); !s)
+    return Fail(FourierStatus::WriteFailed, s);
+  if (Status s = ClearOutput(out, "*.*"); !s) return Fail(FourierStatus::WriteFailed, s);
+  return SumPowerSpectra(input, out, kReferenceSpectrumName, enhanced);
 }
 
-FourierResult TargetPowerSpectrum(const SeriesInput& input, const std::string& folder,
+FourierResult TargetPowerSpectrum(const SeriesInput& input, const OutputFolder& out,
                                   bool enhanced) {
-  return SumPowerSpectra(input, folder, kTargetSpectrumName, enhanced);
+  return SumPowerSpectra(input, out, kTargetSpectrumName, enhanced);
 }
 
-FourierResult ResultCommand(const std::string& folder, int threads) {
+FourierResult ResultCommand(const OutputFolder& out, int threads) {
   const std::string refName = std::string(kReferenceSpectrumName) + ".orvc";
   const std::string targetName = std::string(kTargetSpectrumName) + ".orvc";
   OTrame reference;
-  if (!FileExists(folder + refName)) {
-    return Fail(FourierStatus::MissingInput,
-                refName + " not found in " + folder + ": run \"Reference Power Spectrum\" first");
+  if (!FileExists(OutputPath(out, refName))) {
+    return Fail(FourierStatus::MissingInput, Error(ErrorCode::SpectrumMissing)
+                                                 .Path(OutputPath(out, refName))
+                                                 .Text("Reference Power Spectrum"));
   }
-  if (!FileExists(folder + targetName)) {
-    return Fail(FourierStatus::MissingInput,
-                targetName + " not found in " + folder + ": run \"Target Power Spectrum\" first");
+  if (!FileExists(OutputPath(out, targetName))) {
+    return Fail(FourierStatus::MissingInput, Error(ErrorCode::SpectrumMissing)
+                                                 .Path(OutputPath(out, targetName))
+                                                 .Text("Target Power Spectrum"));
   }
-  if (Status s = LoadWritten(folder + refName, reference); !s) {
-    return Fail(FourierStatus::MissingInput, DebugText(s));
+  if (Status s = LoadWritten(OutputPath(out, refName), reference); !s) {
+    return Fail(FourierStatus::MissingInput, s);
   }
   OTrame target;
-  if (Status s = LoadWritten(folder + targetName, target); !s) {
-    return Fail(FourierStatus::MissingInput, DebugText(s));
+  if (Status s = LoadWritten(OutputPath(out, targetName), target); !s) {
+    return Fail(FourierStatus::MissingInput, s);
   }
   if (target.Width() != reference.Width() || target.Height() != reference.Height()) {
-    return Fail(FourierStatus::MissingInput, targetName + " is " + SizeText(target) + " but " +
-                                                 refName + " is " + SizeText(reference) +
-                                                 ": both spectra must have the same size");
+    return Fail(FourierStatus::MissingInput,
+                Error(ErrorCode::SpectraSizesDiffer)
+                    .Path(OutputPath(out, targetName))
+                    .Text(OutputPath(out, refName))
+                    .Values({double(target.Width()), double(target.Height()),
+                             double(reference.Width()), double(reference.Height())}));
   }
   for (int x = 0; x < target.Width(); ++x) {
     for (int y = 0; y < target.Height(); ++y)
       target.Px(x, y) = target.Px(x, y) - reference.Px(x, y);
   }
-  return BuildBackgroundSeries(target, folder, kResultSeries, threads);
+  return BuildBackgroundSeries(target, out, kResultSeries, threads);
 }
 
 // ---- Single-image transforms --------------------------------------------------------------------
@@ -374,29 +413,32 @@ bool ApplySingleTransform(OTrame& frame, SingleTransform kind, int threads) {
   return true;
 }
 
-FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind,
-                                     const std::string& folder, int threads) {
+FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind, const OutputFolder& out,
+                                     int threads) {
+  const std::string name = kind == SingleTransform::CrossCorrelate ? kInterCorrFile : kFourierFile;
+  if (Status s = Writable(out, {name}); !s) return Fail(FourierStatus::WriteFailed, s);
+  const Error wrongSize = Error(ErrorCode::NotCentredSize)
+                              .Path(current.FileName)
+                              .Values({double(current.Width()), double(current.Height())});
   const bool done = ApplySingleTransform(current, kind, threads);
   if (!done && kind != SingleTransform::CrossCorrelate) {
-    return Fail(FourierStatus::WrongSize, kSizeMessage);
+    return Fail(FourierStatus::WrongSize, wrongSize);
   }
-  const std::string path =
-      folder + (kind == SingleTransform::CrossCorrelate ? kInterCorrFile : kFourierFile);
-  if (Status s = SaveWhole(current, path); !s)
-    return Fail(FourierStatus::WriteFailed, DebugText(s));
+  const std::string path = OutputPath(out, name);
+  if (Status s = SaveWhole(current, path); !s) return Fail(FourierStatus::WriteFailed, s);
   FourierResult r;
   r.written.push_back(path);
   r.shown = path;
   if (!done) {
     r.status = FourierStatus::WrongSize;  // the unchanged frame is written and shown all the same
-    r.message = kSizeMessage;
+    r.error = wrongSize;
   }
   return r;
 }
 
-FourierResult BackgroundCommand(const OTrame& current, const std::string& folder, int threads) {
-  ClearFolder(folder, "*.*");
-  return BuildBackgroundSeries(current, folder, BaseNameOf(current.FileName), threads);
+FourierResult BackgroundCommand(const OTrame& current, const OutputFolder& out, int threads) {
+  if (Status s = ClearOutput(out, "*.*"); !s) return Fail(FourierStatus::WriteFailed, s);
+  return BuildBackgroundSeries(current, out, BaseNameOf(current.FileName), threads);
 }
 
 // ---- Directed vector autocorrelation ------------------------------------------------------------
@@ -525,21 +567,24 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
   }
 }
 
-FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
-  ClearFolder(folder, "*.*");
-  if (input.files.empty()) return Fail(FourierStatus::NothingTicked, {});
+FourierResult DvaCommand(const SeriesInput& input, const OutputFolder& out) {
+  std::vector<std::string> names = SeriesFiles(kDvaSeries);
+  names.push_back(kDvaBufferFile);
+  if (Status s = Writable(out, names); !s) return Fail(FourierStatus::WriteFailed, s);
+  if (Status s = ClearOutput(out, "*.*"); !s) return Fail(FourierStatus::WriteFailed, s);
+  if (input.files.empty()) return Fail(FourierStatus::NothingTicked, Error(ErrorCode::NoInput));
   OTrame first;
   if (Status s = LoadImage(input.files[0], input, first); !s) {
-    return Fail(FourierStatus::LoadFailed, DebugText(s));
+    return Fail(FourierStatus::LoadFailed, s);
   }
   const int w = first.Width();
   const int h = first.Height();
   FourierResult r;
-  const std::string bufferPath = folder + kDvaBufferFile;
+  const std::string bufferPath = OutputPath(out, kDvaBufferFile);
   // The buffer file first holds the first image enlarged to 2W x 2H (filled with its median);
   // the accumulator itself starts from zeros and is written over it at the end.
   if (Status s = first.SaveOrv(0, 0, 2 * first.LastX + 1, 2 * first.LastY + 1, bufferPath); !s) {
-    return Fail(FourierStatus::WriteFailed, DebugText(s));
+    return Fail(FourierStatus::WriteFailed, s);
   }
   r.written.push_back(bufferPath);
   OTrame buffer;
@@ -552,37 +597,30 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
     if (k == 0) {
       frame = first;
     } else if (Status s = LoadImage(input.files[k], input, frame); !s) {
-      return Fail(FourierStatus::LoadFailed, DebugText(s));
+      return Fail(FourierStatus::LoadFailed, s);
     }
     if (!Report(input, k, count, frame)) {
-      FourierResult stopped = Fail(FourierStatus::Stopped, {});
+      FourierResult stopped = Fail(FourierStatus::Stopped, Error(ErrorCode::Stopped));
       stopped.written = r.written;
       return stopped;
     }
     if (frame.Width() != w || frame.Height() != h) {
       // Pairs of a larger image would fall outside the accumulator.
-      const std::string warning = FileNameOf(input.files[k]) + ": " + SizeText(frame) + ", not " +
-                                  std::to_string(w) + " x " + std::to_string(h) +
-                                  " like the first image: skipped";
-      r.warnings.push_back(warning);
-      if (input.observer != nullptr) input.observer->Warning(warning);
+      r.warnings.push_back(
+          Error(ErrorCode::FrameSizesDiffer)
+              .Path(input.files[k])
+              .Values({double(frame.Width()), double(frame.Height()), double(w), double(h)}));
+      if (input.observer != nullptr) input.observer->Problem(r.warnings.back());
       continue;
     }
     AccumulateDva(frame, buffer, exact, mass, input.threads);
   }
-  if (Status s = SaveWhole(buffer, bufferPath); !s)
-    return Fail(FourierStatus::WriteFailed, DebugText(s));
+  if (Status s = SaveWhole(buffer, bufferPath); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame shown;
-  if (Status s = LoadWritten(bufferPath, shown); !s)
-    return Fail(FourierStatus::WriteFailed, DebugText(s));
-  FourierResult bg = BuildBackgroundSeries(shown, folder, kDvaSeries, input.threads);
+  if (Status s = LoadWritten(bufferPath, shown); !s) return Fail(FourierStatus::WriteFailed, s);
+  FourierResult bg = BuildBackgroundSeries(shown, out, kDvaSeries, input.threads);
   bg.written.insert(bg.written.begin(), r.written.begin(), r.written.end());
   bg.warnings = r.warnings;
-  if (bg.ok() && !bg.warnings.empty()) {
-    std::string text;
-    for (const std::string& wtext : bg.warnings) text += wtext + "\n";
-    bg.message = text;
-  }
   return bg;
 }
 

@@ -3,16 +3,19 @@
 // cross-spectrum sums of a series, the background series, the Reference / Target / Result
 // commands, the directed vector autocorrelation (DVA) and the single-image transforms.
 //
-// Each function works in a working folder (normally WorkFolder("tempf")) exactly as the main
-// window's commands do: same files, same clearing, same order of writes. It reads the ticked
-// images given in list order and reports every loaded frame to a SeriesObserver, whose
-// FrameLoaded returning false is the STOP button. Nothing is shown: the result says which file
-// the window should load and show (LoadAndShow) and which message, if any, it should display.
+// Each function writes into an output folder: in the program's working folder ("tempf") exactly
+// as the main window's commands do, with the same files, the same clearing and the same order
+// of writes; in a folder of the user's nothing is cleared and a file that exists is refused
+// before anything is written (unless overwrite). It reads the ticked images given in list order
+// and reports every loaded frame to a SeriesObserver, whose FrameLoaded returning false is the
+// STOP button. Nothing is shown: the result says which file the window should load and show
+// (LoadAndShow) and why a command failed, for the window to word.
 
 #include <string>
 #include <vector>
 
 #include "core/OTrame.h"
+#include "core/Output.h"
 #include "core/Progress.h"
 #include "core/Types.h"
 #include "fourier/CellGrid.h"
@@ -22,8 +25,6 @@ namespace orvek::fourier {
 
 /// Name of the working folder of the interferometry commands.
 inline constexpr const char* kInterferometryFolder = "tempf";
-/// The message of a frame that is not a centred spectrum.
-inline constexpr const char* kSizeMessage = "Image size = 64x64, 128x128, 256x256, 512x512";
 /// Top value of the written correlation images and of the real part of a transform.
 inline constexpr Extended kCorrelationTop = 65535.0L;
 /// Top value of a written modulus.
@@ -46,20 +47,22 @@ inline constexpr const char* kInterCorrFile = "InterCorr.orvc";
 enum class FourierStatus {
   Written,        ///< result written; `shown` names the file to show
   NothingTicked,  ///< no image given: nothing done (beyond the clearing the command does first)
-  WrongSize,      ///< an image is not 64, 128, 256 or 512 square: `message` = kSizeMessage
+  WrongSize,      ///< an image is not 64, 128, 256 or 512 square (NotCentredSize), or not of
+                  ///< the first image's size (FrameSizesDiffer)
   Stopped,        ///< STOP: the run was abandoned; what the folder held stays, nothing written
-  LoadFailed,     ///< an image could not be read: `message` says which and why
-  WriteFailed,    ///< a result could not be written: `message` says why
+  LoadFailed,     ///< an image could not be read
+  WriteFailed,    ///< a result could not be written, or the folder emptied, or a file of the
+                  ///< user's would have been replaced (FileExists)
   MissingInput,   ///< "Result": a power-spectrum file is missing or the two differ in size
 };
 
 /// What a command leaves for the window.
 struct FourierResult {
   FourierStatus status = FourierStatus::Written;
-  std::string message;                ///< text of the message box to show (empty: none)
-  std::vector<std::string> written;   ///< files written, in the order written (full paths)
-  std::string shown;                  ///< the file to load and show at the end (empty: none)
-  std::vector<std::string> warnings;  ///< images skipped, with the reason (DVA)
+  Error error;                       ///< why it did not end as Written (code None when it did)
+  std::vector<std::string> written;  ///< files written, in the order written (full paths)
+  std::string shown;                 ///< the file to load and show at the end (empty: none)
+  std::vector<Error> warnings;       ///< images skipped, with the reason (DVA)
   bool ok() const { return status == FourierStatus::Written; }
 };
 
@@ -103,38 +106,37 @@ class PowerSpectrumSum {
 /// written as folder + name + ".orvc" (the folder's "*.orva" files are removed first). With
 /// `enhanced` ("Enhanced Power Spectrum") each frame is squared before its transform. On
 /// success `frame` holds the written result (the window's current frame).
-FourierResult SumPowerSpectra(const SeriesInput& input, const std::string& folder,
+FourierResult SumPowerSpectra(const SeriesInput& input, const OutputFolder& out,
                               const std::string& name, bool enhanced, OTrame* frame = nullptr);
 
 /// SumCrossSpectra(name): the sum over the series of FFT(image) x conjugate(FFT(image^2)),
 /// transformed back, centred and written as folder + name + ".orvc" after emptying the folder.
-FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folder,
+FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
                               const std::string& name, OTrame* frame = nullptr);
 
 /// BuildBackgroundSeries(name): from `current`, writes "S0_" + name + ".orvc" (the image) and
 /// "Back.orva", then for r = 1..9 "S" + r + "_" + name + ".orvc": the image minus its box mean
 /// of radius r, shifted to a minimum of 0. `shown` is the S0 file.
-FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& folder,
+FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& out,
                                     const std::string& name, int threads = 0);
 
 /// The "AutoCorrelation" command after its size test and alignment (which the window does):
 /// empties the folder, SumPowerSpectra("PuisDouble"), BuildBackgroundSeries("AutoSous"), then
 /// deletes "PuisDouble.orvc". The window then shows the folder's ".orvc" list.
-FourierResult AutoCorrelationCommand(const SeriesInput& input, const std::string& folder,
+FourierResult AutoCorrelationCommand(const SeriesInput& input, const OutputFolder& out,
                                      bool enhanced);
 /// The "Cross-Correlation" command: empties the folder, SumCrossSpectra("PuisDouble"), deletes
 /// "PuisDouble.orvc", BuildBackgroundSeries("InterSous").
-FourierResult CrossCorrelationCommand(const SeriesInput& input, const std::string& folder);
+FourierResult CrossCorrelationCommand(const SeriesInput& input, const OutputFolder& out);
 /// "Reference Power Spectrum": empties the folder, then SumPowerSpectra("PuisRef").
-FourierResult ReferencePowerSpectrum(const SeriesInput& input, const std::string& folder,
+FourierResult ReferencePowerSpectrum(const SeriesInput& input, const OutputFolder& out,
                                      bool enhanced);
 /// "Target Power Spectrum": SumPowerSpectra("PuisDouble") without emptying the folder.
-FourierResult TargetPowerSpectrum(const SeriesInput& input, const std::string& folder,
-                                  bool enhanced);
+FourierResult TargetPowerSpectrum(const SeriesInput& input, const OutputFolder& out, bool enhanced);
 /// "Result": "PuisDouble.orvc" minus "PuisRef.orvc", then BuildBackgroundSeries("Div"). When a
 /// file is missing or unreadable, or the two differ in size, nothing is written and the status
-/// is MissingInput with a message naming the file or both sizes.
-FourierResult ResultCommand(const std::string& folder, int threads = 0);
+/// is MissingInput with SpectrumMissing naming the file, or FrameSizesDiffer with both sizes.
+FourierResult ResultCommand(const OutputFolder& out, int threads = 0);
 
 /// The single-image transforms of the "DEBUG" menu, on a frame in memory.
 enum class SingleTransform {
@@ -151,12 +153,12 @@ bool CrossCorrelateFrame(OTrame& frame, int threads = 0);
 /// The DEBUG command: transform `current` and write "Fourier.orvc" ("InterCorr.orvc" for the
 /// cross-correlation) in the folder. A frame of the wrong size gives WrongSize and nothing
 /// written, except for the cross-correlation, which writes the unchanged frame as designed
-/// (still with the size message).
-FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind,
-                                     const std::string& folder, int threads = 0);
+/// (still with WrongSize).
+FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind, const OutputFolder& out,
+                                     int threads = 0);
 /// "Soustraction Fond": empties the folder and builds the background series of `current` named
 /// after its file (without folder and extension).
-FourierResult BackgroundCommand(const OTrame& current, const std::string& folder, int threads = 0);
+FourierResult BackgroundCommand(const OTrame& current, const OutputFolder& out, int threads = 0);
 
 /// The DVA accumulation of one image into `buffer` (2W x 2H, zero shift at [W-1][H-1]): every
 /// pixel above the 97th percentile pairs with every other (itself included). `exactSoFar` is
@@ -168,7 +170,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
 /// "DVA": empties the folder, accumulates the series into "DV_tampon.orvv" (2W x 2H), writes
 /// it, and builds its background series "DV". An image whose size differs from the first is
 /// skipped and reported in `warnings` (and to the observer).
-FourierResult DvaCommand(const SeriesInput& input, const std::string& folder);
+FourierResult DvaCommand(const SeriesInput& input, const OutputFolder& out);
 
 /// The ".orvc" files of the folder in the interferometry list's order (natural order).
 std::vector<std::string> InterferometryList(const std::string& folder);

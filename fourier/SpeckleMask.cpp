@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "core/Output.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "measure/ReductionTable.h"
@@ -13,8 +14,7 @@ namespace {
 
 Status ReadCell(const char* column, const std::string& text, Extended& out) {
   if (ParseNumber(text, out)) return Status::Ok();
-  return Status::Error("Speckle Mask: row 1, column \"" + std::string(column) +
-                       "\" of the table: \"" + text + "\" is not a number");
+  return Status::Fail(Error(ErrorCode::NotANumber).Row(1).Field(column).Text(text));
 }
 
 }  // namespace
@@ -79,10 +79,13 @@ void SpeckleMaskFrames(const OTrame& image, const SpeckleShift& shift, OTrame& m
 }
 
 Status WriteSpeckleMask(const OTrame& image, const std::string& name, const SpeckleShift& shift,
-                        const std::string& folder, std::vector<std::string>& written) {
+                        const OutputFolder& out, std::vector<std::string>& written) {
+  const std::string base = out.dir + BaseNameOf(name);
+  for (const char* ext : {kSpeckleOriginalExt, kSpeckleMaskedExt, kSpeckleAveragedExt}) {
+    if (Status s = MayWrite(out, base + ext); !s) return s;
+  }
   OTrame masked, averaged;
   SpeckleMaskFrames(image, shift, masked, averaged);
-  const std::string base = folder + BaseNameOf(name);
   for (const auto& [frame, ext] :
        {std::pair<const OTrame*, const char*>{&image, kSpeckleOriginalExt},
         std::pair<const OTrame*, const char*>{&masked, kSpeckleMaskedExt},
@@ -96,44 +99,47 @@ Status WriteSpeckleMask(const OTrame& image, const std::string& name, const Spec
 }
 
 FourierResult SpeckleMaskCommand(const SeriesInput& input, const SpeckleShift& shift,
-                                 const std::string& folder) {
+                                 const OutputFolder& out) {
   FourierResult r;
-  ClearFolder(folder, "*.*");
+  const auto failed = [&](const Status& s) {
+    r.status = FourierStatus::WriteFailed;
+    r.error = s.error;
+    return r;
+  };
+  // In a folder of the user's every file is checked before any is written.
+  for (const std::string& path : input.files) {
+    for (const char* ext : {kSpeckleOriginalExt, kSpeckleMaskedExt, kSpeckleAveragedExt}) {
+      if (Status s = MayWrite(out, out.dir + BaseNameOf(path) + ext); !s) return failed(s);
+    }
+  }
+  if (Status s = PrepareOutput(out); !s) return failed(s);
+  if (Status s = ClearOutput(out, "*.*"); !s) return failed(s);
   if (input.files.empty()) {
     r.status = FourierStatus::NothingTicked;
+    r.error = Error(ErrorCode::NoInput);
     return r;
   }
   const int count = static_cast<int>(input.files.size());
   for (int i = 0; i < count; ++i) {
     const std::string& path = input.files[static_cast<size_t>(i)];
     OTrame image;
-    std::string problem;
-    if (!FileExists(path)) {
-      problem = path + ": File not found";
-    } else {
-      const LoadResult load = image.LoadFile(path, input.bias, input.fits);
-      if (load.status == LoadStatus::UnknownExtension) {
-        problem = path + ": unknown image extension (BMP, FIT, FITS, FTS or ORV expected)";
-      } else if (load.status == LoadStatus::Error) {
-        problem = DebugText(load.AsStatus());
-      }
-    }
-    if (!problem.empty()) {
-      r.warnings.push_back(problem);
-      if (input.observer != nullptr) input.observer->Warning(problem);
+    const LoadResult load = image.LoadFile(path, input.bias, input.fits);
+    if (!load.ok()) {
+      r.warnings.push_back(ReadFailure(path, load));
+      if (input.observer != nullptr) input.observer->Problem(r.warnings.back());
       continue;
     }
     // The command has no STOP: the observer's answer is not looked at.
     if (input.observer != nullptr) input.observer->FrameLoaded(i, count, image);
-    const Status s = WriteSpeckleMask(image, FileNameOf(path), shift, folder, r.written);
-    if (!s) {
-      r.status = FourierStatus::WriteFailed;
-      r.message = s.message;
-      return r;
-    }
+    const Status s = WriteSpeckleMask(image, FileNameOf(path), shift, out, r.written);
+    if (!s) return failed(s);
   }
-  const std::vector<std::string> listed = ListFiles(folder, "*.orv*");
-  if (!listed.empty()) r.shown = folder + listed.front();
+  if (out.programOwned) {
+    const std::vector<std::string> listed = ListFiles(out.dir, "*.orv*");
+    if (!listed.empty()) r.shown = out.dir + listed.front();
+  } else if (!r.written.empty()) {
+    r.shown = r.written.front();
+  }
   return r;
 }
 

@@ -33,7 +33,7 @@ struct SpeckleShift {
 };
 
 /// dx = nearest(xB - xA), dy = nearest(yB - yA) (halves to even) from the texts of the four
-/// cells. A cell that is not a number gives an error naming it and its text.
+/// cells. A cell that is not a number gives NotANumber naming row 1, its column and its text.
 Status SpeckleShiftFromCells(const std::string& xA, const std::string& yA, const std::string& xB,
                              const std::string& yB, SpeckleShift& out);
 /// The same from row 1 of the measurement table read as a pair: NoTableRow when the table has
@@ -50,20 +50,24 @@ Status SpeckleShiftFromTable(const ReductionTable& table, SpeckleShift& out);
 void SpeckleMaskFrames(const OTrame& image, const SpeckleShift& shift, OTrame& masked,
                        OTrame& averaged);
 
-/// Writes the three files of one image into `folder`: `name` (a file name without folder)
-/// with the extensions ".orvo" (the image), ".orvm" and ".orvr", each over the whole frame.
-/// The paths written are appended to `written`.
+/// Writes the three files of one image into `out`: `name` (a file name without folder) with
+/// the extensions ".orvo" (the image), ".orvm" and ".orvr", each over the whole frame (in a
+/// folder of the user's, refused before writing when one exists, unless overwrite). The paths
+/// written are appended to `written`.
 Status WriteSpeckleMask(const OTrame& image, const std::string& name, const SpeckleShift& shift,
-                        const std::string& folder, std::vector<std::string>& written);
+                        const OutputFolder& out, std::vector<std::string>& written);
 
-/// "Speckle Mask" of the given images: empties `folder` ("*.*"), then for each image, read
+/// "Speckle Mask" of the given images: empties the working folder ("*.*"; in a folder of the
+/// user's nothing is emptied, and every file about to be written is checked first, refused
+/// when it exists unless overwrite), then for each image, read
 /// as the window reads it (bias, FITS options), reports it to the observer (whose answer is
 /// not looked at: the command has no STOP) and writes its three files. An image that cannot be
 /// read is left out and named in `warnings` (and to the observer). `shown` is the first file of
-/// the folder in list order ("*.orv*"), when there is one. NothingTicked when no file is given
-/// (after the emptying); WriteFailed (stopping there) when a file cannot be written.
+/// the working folder in list order ("*.orv*") (of a user's folder, the first file written),
+/// when there is one. NothingTicked when no file is given (after the emptying); WriteFailed
+/// (stopping there) when a file cannot be written.
 FourierResult SpeckleMaskCommand(const SeriesInput& input, const SpeckleShift& shift,
-                                 const std::string& folder);
+                                 const OutputFolder& out);
 
 /// The centre of the peak suppression: nearest((LastX + 1) / 2), halves to even.
 int64_t PeakCentre(const OTrame& frame);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "core/Output.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "measure/OMat.h"
@@ -27,13 +28,13 @@ DriftLine FitDriftLine(const std::vector<DriftPoint>& points) {
   line.D = n * sx2 - sx * sx;
   // With all x equal, rounding can leave D a tiny non-zero number: test the points too.
   if (distinctX.size() < 2 || line.D == 0 || !std::isfinite(line.D)) {
-    line.status = Status::Error(kDriftImpossible);
+    line.status = Status::Fail(Error(ErrorCode::DriftImpossible));
     return line;
   }
   line.a = (n * sxy - sx * sy) / line.D;
   line.b = (sy * sx2 - sx * sxy) / line.D;
   if (!std::isfinite(line.a) || !std::isfinite(line.b)) {
-    line.status = Status::Error(kDriftImpossible);
+    line.status = Status::Fail(Error(ErrorCode::DriftImpossible));
     line.a = line.b = 0;
   }
   return line;
@@ -89,7 +90,7 @@ DriftTrailResult DriftTrail(const OTrame& frame, const rStarPos& capturedA,
   const Extended dx = capturedB.X - capturedA.X;
   const Extended dy = capturedB.Y - capturedA.Y;
   if (dx == 0 || !std::isfinite(dx) || !std::isfinite(dy) || frame.Empty()) {
-    result.status = Status::Error(kDriftImpossible);
+    result.status = Status::Fail(Error(ErrorCode::DriftImpossible));
     return result;
   }
   result.a0 = dy / dx;
@@ -120,25 +121,30 @@ DriftTrailResult DriftTrail(const OTrame& frame, const rStarPos& capturedA,
 }
 
 SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
-                                    const LoadContext& context, const std::string& imagePath,
-                                    SeriesObserver& observer) {
+                                    const LoadContext& context, const OutputFolder& output,
+                                    const std::string& imageName, SeriesObserver& observer) {
   SyntheticDriftResult result;
   const int firstIndex = FirstTickedIndex(items);
   if (firstIndex < 0) {
-    result.status = Status::Error("no ticked image");
+    result.status = Status::Fail(Error(ErrorCode::NoInput));
     return result;
   }
-  std::error_code ec;
-  std::filesystem::remove(imagePath, ec);
+  const std::string imagePath = OutputPath(output, imageName);
+  // The working folder's earlier image goes at once; a file of the user's is refused before
+  // any frame is read (unless overwrite) and only ever replaced by the new image.
+  Status ready = MayWrite(output, imagePath);
+  if (ready) ready = PrepareOutput(output);
+  if (ready && output.programOwned) ready = RemoveFile(imagePath);
+  if (!ready) {
+    result.status = ready;
+    return result;
+  }
 
   OTrame scratch;
   const std::string& firstPath = items[static_cast<size_t>(firstIndex)].path;
   const LoadResult firstRead = scratch.LoadFile(firstPath, nullptr, context.fits, nullptr);
   if (!firstRead.ok()) {
-    result.status = Status::Error(FileNameOf(firstPath) + ": " +
-                                  (firstRead.status == LoadStatus::UnknownExtension
-                                       ? std::string("unknown image extension")
-                                       : DebugText(firstRead.AsStatus())));
+    result.status = Status::Fail(ReadFailure(firstPath, firstRead));
     return result;
   }
   scratch.ClearPixels();
@@ -152,12 +158,8 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
     observer.FrameLoaded(p, count, loaded.frame);
     if (!read.ok()) {
       // Counting it would repeat the star of the frame before.
-      const std::string text =
-          FileNameOf(item.path) + ": " +
-          (read.status == LoadStatus::UnknownExtension ? std::string("unknown image extension")
-                                                       : DebugText(read.AsStatus()));
-      result.warnings.push_back(text);
-      observer.Warning(text);
+      result.warnings.push_back(ReadFailure(item.path, read));
+      observer.Problem(result.warnings.back());
       continue;
     }
     const Extended x = loaded.star.point.X;
@@ -197,7 +199,7 @@ FeedResult FeedCalibration(ReductionTable& table, const DriftLine& fit, bool eas
   }
   if (lastX < 1) {
     // Both ends would be the same point: no direction.
-    result.status = Status::Error(kDriftImpossible);
+    result.status = Status::Fail(Error(ErrorCode::DriftImpossible));
     return result;
   }
   const std::string eps = table.Field(ReductionField::txtEps);

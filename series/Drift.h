@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/OTrame.h"
+#include "core/Output.h"
 #include "core/Progress.h"
 #include "core/Status.h"
 #include "core/Types.h"
@@ -29,9 +30,6 @@ namespace orvek {
 
 class ReductionTable;
 
-/// Message when the points do not determine a line.
-inline constexpr const char* kDriftImpossible = "Calcul impossible";
-
 struct DriftPoint {
   Extended x = 0;
   Extended y = 0;
@@ -39,7 +37,7 @@ struct DriftPoint {
 
 /// The fitted line y = a x + b.
 struct DriftLine {
-  Status status;  ///< kDriftImpossible: fewer than two distinct x, or D = 0
+  Status status;  ///< DriftImpossible: fewer than two distinct x, or D = 0
   Extended a = 0;
   Extended b = 0;
   Extended D = 0;  ///< n Σx² - (Σx)²
@@ -48,7 +46,7 @@ struct DriftLine {
 
 /// Least-squares line over the points, sums in extended precision:
 /// D = n Σx² - (Σx)², a = (n Σxy - Σx Σy) / D, b = (Σy Σx² - Σx Σxy) / D.
-/// Fewer than two distinct x, or D = 0 (or not finite), gives kDriftImpossible.
+/// Fewer than two distinct x, or D = 0 (or not finite), gives DriftImpossible.
 DriftLine FitDriftLine(const std::vector<DriftPoint>& points);
 
 /// The answer of the orientation dialog (TdlgSynthDrift): Yes = north up, east left
@@ -81,7 +79,7 @@ struct DriftSegment {
 DriftSegment DriftLineSegment(const DriftLine& line, int32_t lastX);
 
 struct DriftTrailResult {
-  Status status;    ///< kDriftImpossible when the ends share a column or
+  Status status;    ///< DriftImpossible when the ends share a column or
                     ///< the points do not determine a line
   Extended a0 = 0;  ///< first line through the captured ends
   Extended b0 = 0;
@@ -101,24 +99,27 @@ DriftTrailResult DriftTrail(const OTrame& frame, const rStarPos& capturedA,
                             const rStarPos& capturedB, const MeasureSettings& settings);
 
 struct SyntheticDriftResult {
-  Status status;                   ///< not ok: nothing ticked, first frame unreadable,
-                                   ///< image not written, or kDriftImpossible
+  Status status;                   ///< not ok: nothing ticked, first frame unreadable, image
+                                   ///< refused or not written, or DriftImpossible
   std::vector<DriftPoint> points;  ///< star of each ticked frame, in list order
   DriftLine line;
-  std::string imagePath;              ///< the synthetic image written ("" when none)
-  int32_t lastX = 0;                  ///< last column of the synthetic image
-  LoadedFrame shown;                  ///< the synthetic image loaded and measured, as shown
-  std::vector<std::string> warnings;  ///< ticked frames that could not be read (not counted)
+  std::string imagePath;        ///< the synthetic image written ("" when none)
+  int32_t lastX = 0;            ///< last column of the synthetic image
+  LoadedFrame shown;            ///< the synthetic image loaded and measured, as shown
+  std::vector<Error> warnings;  ///< ticked frames that could not be read (not counted)
 };
 
 /// "Synthetic Drift": a blank frame of the first ticked frame's size; every ticked frame is
 /// loaded and measured with `context`, its star (CurrentPoint) counts as one point and draws
 /// a cross of value 255 and half-length 5 into the blank frame (through SetPixel, so never
-/// on column 0 or row 0). The image is written whole to `imagePath` (the window passes
-/// WorkFolder("tempc") + "drift.orvc"), read back and measured, and the points are fitted.
-/// No STOP here.
+/// on column 0 or row 0). The image is written whole as `imageName` into `output` (the window
+/// passes the working folder "tempc" and "drift.orvc"), read back and measured, and the
+/// points are fitted. The working folder's earlier image is deleted first; in a folder of the
+/// user's an existing file of that name stops the command before any frame is read (unless
+/// overwrite). No STOP here.
 SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
-                                    const LoadContext& context, const std::string& imagePath,
+                                    const LoadContext& context, const OutputFolder& output,
+                                    const std::string& imageName,
                                     SeriesObserver& observer = SilentObserver());
 
 struct FeedResult {

@@ -22,16 +22,9 @@ namespace orvek {
 
 namespace {
 
-std::string ReadFailure(const std::string& path, const LoadResult& read) {
-  const std::string why = read.status == LoadStatus::UnknownExtension
-                              ? std::string("unknown image extension")
-                              : DebugText(read.AsStatus());
-  return FileNameOf(path) + ": " + why;
-}
-
-void Warn(std::vector<std::string>& warnings, SeriesObserver& observer, const std::string& text) {
-  warnings.push_back(text);
-  observer.Warning(text);
+void Warn(std::vector<Error>& warnings, SeriesObserver& observer, Error error) {
+  observer.Problem(error);
+  warnings.push_back(std::move(error));
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
@@ -39,11 +32,6 @@ bool SameFolder(const std::string& a, const std::string& b) {
   const bool same =
       fs::equivalent(fs::path(a.empty() ? "." : a), fs::path(b.empty() ? "." : b), ec);
   return !ec && same;
-}
-
-bool RemoveFile(const std::string& path) {
-  std::error_code ec;
-  return fs::remove(path, ec) && !ec;
 }
 
 // Reads a list of frames ahead on worker threads, with LoadFile and the load context's bias
@@ -169,24 +157,6 @@ class FramePrefetcher {
   bool m_stop = false;
 };
 
-// ClearFolder that spares the files about to be read: a list opened from the output
-// folder itself would otherwise lose its inputs before they are read.
-void ClearFolderExcept(const std::string& folder, const std::string& mask,
-                       const std::vector<std::string>& inputs) {
-  for (const std::string& name : ListFiles(folder, mask)) {
-    const std::string path = folder + name;
-    bool input = false;
-    for (const std::string& in : inputs) {
-      std::error_code ec;
-      if (FileExists(in) && fs::equivalent(path, in, ec) && !ec) {
-        input = true;
-        break;
-      }
-    }
-    if (!input) RemoveFile(path);
-  }
-}
-
 // One input of the alignment loop.
 struct AlignInput {
   int position = 0;
@@ -199,41 +169,70 @@ struct AlignInput {
 
 AlignResult AlignInputs(const std::vector<AlignInput>& inputs, bool tableMode,
                         const AlignSettings& settings, const LoadContext& context,
-                        const AlignOutput& output, SeriesObserver& observer) {
+                        const OutputFolder& output, SeriesObserver& observer) {
   AlignResult result;
   if (inputs.empty()) {
-    result.status = Status::Error("nothing to align");
+    result.status = Status::Fail(Error(ErrorCode::NoInput));
     return result;
   }
   if (settings.size < 1) {
-    result.status = Status::Error("crop size " + std::to_string(settings.size) +
-                                  " is not a positive number of pixels");
+    result.status = Status::Fail(Error(ErrorCode::CropSize).Values({double(settings.size)}));
     return result;
   }
-  const std::string& folder = output.folder;
-  std::error_code ec;
-  fs::create_directories(folder, ec);
+  const std::string& folder = output.dir;
+  const std::string outputExt = tableMode ? ".orvr" : ".orva";
+  const auto processed = [&](const AlignInput& in) { return tableMode || in.ticked; };
+  const auto targetOf = [&](const AlignInput& in) {
+    return folder + BaseNameOf(in.source) + outputExt;
+  };
+  // In a folder of the user's, a crop that would replace a file stops the command before
+  // anything is written.
+  for (const AlignInput& in : inputs) {
+    if (!processed(in)) continue;
+    if (Status s = MayWrite(output, targetOf(in)); !s) {
+      result.status = s;
+      return result;
+    }
+    if (tableMode) {
+      if (Status s = MayWrite(output, ChangeExtension(targetOf(in), ".orva")); !s) {
+        result.status = s;
+        return result;
+      }
+    }
+  }
+  if (Status s = PrepareOutput(output); !s) {
+    result.status = s;
+    return result;
+  }
   if (UpperExtension(inputs.front().source) != ".ORVA") {
+    // The inputs are spared: a list opened from the folder itself would lose them unread.
     std::vector<std::string> toRead;
     for (const AlignInput& in : inputs)
-      if (in.ticked || tableMode) toRead.push_back(in.source);
-    ClearFolderExcept(folder, output.clearMask, toRead);
+      if (processed(in)) toRead.push_back(in.source);
+    if (Status s = ClearOutput(output, "*.*", toRead); !s) {
+      result.status = s;
+      return result;
+    }
   }
-  const std::string outputExt = tableMode ? ".orvr" : ".orva";
   const int count = static_cast<int>(inputs.size());
   LoadedFrame loaded;
 
   for (int p = 0; p < count; ++p) {
     const AlignInput& in = inputs[static_cast<size_t>(p)];
-    if (!tableMode && !in.ticked) {
-      // Re-aligning aligned frames drops the crops the user unticked.
-      if (IsOrvExtension(UpperExtension(in.source)) && SameFolder(FolderOf(in.source), folder) &&
-          FileExists(in.source) && RemoveFile(in.source)) {
+    if (!processed(in)) {
+      // Re-aligning aligned frames drops the crops the user unticked (only in the program's
+      // own folder).
+      if (output.programOwned && IsOrvExtension(UpperExtension(in.source)) &&
+          SameFolder(FolderOf(in.source), folder) && FileExists(in.source)) {
+        if (Status s = RemoveFile(in.source); !s) {
+          result.status = s;
+          return result;
+        }
         result.deleted.push_back(in.source);
       }
       continue;
     }
-    const std::string target = folder + BaseNameOf(in.source) + outputExt;
+    const std::string target = targetOf(in);
     const LoadResult read = LoadAndMeasure(in.source, context, loaded);
     observer.FrameLoaded(p, count, loaded.frame);
     if (!read.ok()) {
@@ -266,13 +265,13 @@ AlignResult AlignInputs(const std::vector<AlignInput>& inputs, bool tableMode,
     }
     if (Status s = CropWindowFor(done.x, done.y, settings.size, offsetX, offsetY, done.window);
         !s) {
-      Warn(result.warnings, observer, FileNameOf(in.source) + ": " + DebugText(s));
+      Warn(result.warnings, observer, Error(s.error).Path(in.source));
       continue;
     }
     if (Status s = loaded.frame.SaveOrv(done.window.left, done.window.top, done.window.right,
                                         done.window.bottom, target);
         !s) {
-      Warn(result.warnings, observer, DebugText(s));
+      Warn(result.warnings, observer, s.error);
       continue;
     }
     done.output = target;
@@ -280,12 +279,27 @@ AlignResult AlignInputs(const std::vector<AlignInput>& inputs, bool tableMode,
   }
 
   if (tableMode) {
-    ClearFolder(folder, "*.orva");
-    RenameExtensions(folder, ".orvr", ".orva");
+    if (output.programOwned) {
+      Status s = ClearOutput(output, "*.orva");
+      if (s) s = RenameExtensionsIn(output, ".orvr", ".orva");
+      if (!s) {
+        result.status = s;
+        return result;
+      }
+    } else {
+      for (const AlignedFrame& f : result.frames) {
+        if (Status s = RenameFile(f.output, ChangeExtension(f.output, ".orva")); !s) {
+          result.status = s;
+          return result;
+        }
+      }
+    }
     for (AlignedFrame& f : result.frames) f.output = ChangeExtension(f.output, ".orva");
   }
-  for (const std::string& name : ListFiles(folder, output.listMask)) {
-    result.list.push_back(folder + name);
+  if (output.programOwned) {
+    for (const std::string& name : ListFiles(folder, "*.*")) result.list.push_back(folder + name);
+  } else {
+    for (const AlignedFrame& f : result.frames) result.list.push_back(f.output);
   }
   if (!result.list.empty()) result.showPath = result.list.front();
   return result;
@@ -306,9 +320,13 @@ Extended FractionalPart(Extended x) {
 }
 
 Status CropWindowFor(Extended x, Extended y, int size, int offsetX, int offsetY, CropWindow& out) {
-  if (size < 1) return Status::Error("crop size " + std::to_string(size) + " is below 1");
+  if (size < 1) return Status::Fail(Error(ErrorCode::CropSize).Values({double(size)}));
+  const auto outside = [&] {
+    return Status::Fail(
+        Error(ErrorCode::CropOutside).Values({static_cast<double>(x), static_cast<double>(y)}));
+  };
   if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 1e9L || std::fabs(y) > 1e9L)
-    return Status::Error("crop centre out of range");
+    return outside();
   const int64_t c = Trunc(x);
   const int64_t r = Trunc(y);
   const int64_t left = c - size / 2 + offsetX;
@@ -317,8 +335,7 @@ Status CropWindowFor(Extended x, Extended y, int size, int offsetX, int offsetY,
   const int64_t bottom = top + size - 1;
   constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-  if (left < kMin || top < kMin || right > kMax || bottom > kMax)
-    return Status::Error("crop window out of range");
+  if (left < kMin || top < kMin || right > kMax || bottom > kMax) return outside();
   out.left = static_cast<int32_t>(left);
   out.top = static_cast<int32_t>(top);
   out.right = static_cast<int32_t>(right);
@@ -347,7 +364,7 @@ void ResampleSubPixel(OTrame& frame, Extended fx, Extended fy) {
 }
 
 AlignResult AlignList(const std::vector<SeriesItem>& items, const AlignSettings& settings,
-                      const LoadContext& context, const AlignOutput& output,
+                      const LoadContext& context, const OutputFolder& output,
                       SeriesObserver& observer) {
   std::vector<AlignInput> inputs;
   inputs.reserve(items.size());
@@ -362,7 +379,7 @@ AlignResult AlignList(const std::vector<SeriesItem>& items, const AlignSettings&
 }
 
 AlignResult AlignTable(const std::vector<TableRowInput>& rows, const AlignSettings& settings,
-                       const LoadContext& context, const AlignOutput& output,
+                       const LoadContext& context, const OutputFolder& output,
                        SeriesObserver& observer) {
   std::vector<AlignInput> inputs;
   inputs.reserve(rows.size());
@@ -395,43 +412,60 @@ std::string CompositeName(int lastPosition, const std::string& firstPath) {
   return std::string("ad") + number + "_" + BaseNameOf(firstPath) + ".orvc";
 }
 
-std::string AddResult::SkippedText() const {
-  std::string text;
-  if (!skipped.empty()) {
-    text += std::to_string(skipped.size()) +
-            " image(s) d'une autre taille que la première n'ont pas été additionnées :";
-    for (const std::string& s : skipped) text += "\r\n" + FileNameOf(s);
-  }
-  if (!warnings.empty()) {
-    if (!text.empty()) text += "\r\n";
-    text += std::to_string(warnings.size()) + " image(s) illisible(s) :";
-    for (const std::string& s : warnings) text += "\r\n" + s;
-  }
-  return text;
+namespace {
+
+// The composite's name, or the first free "-2", "-3", ... variant of it when the name is that
+// of a composite to keep.
+std::string CompositeTarget(const AddOutput& output, const std::string& name) {
+  const auto kept = [&](const std::string& path) {
+    for (const std::string& k : output.keep) {
+      std::error_code ec;
+      if (path == k || (fs::equivalent(path, k, ec) && !ec)) return true;
+    }
+    return false;
+  };
+  std::string path = OutputPath(output.folder, name);
+  for (int n = 2; kept(path) || (n > 2 && FileExists(path)); ++n)
+    path = OutputPath(output.folder, ChangeExtension(name, "-" + std::to_string(n) + ".orvc"));
+  return path;
 }
+
+}  // namespace
 
 AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& context,
                   const AddOutput& output, SeriesObserver& observer) {
   AddResult result;
   const int firstIndex = FirstTickedIndex(items);
   if (firstIndex < 0) {
-    result.status = Status::Error("no ticked image to add");
+    result.status = Status::Fail(Error(ErrorCode::NoInput));
     return result;
   }
   result.firstPath = items[static_cast<size_t>(firstIndex)].path;
-  std::error_code ec;
-  fs::create_directories(output.folder, ec);
   std::vector<std::string> toRead;
-  for (const SeriesItem& item : items)
-    if (item.ticked) toRead.push_back(item.path);
-  ClearFolderExcept(output.folder, output.clearMask, toRead);
+  int lastTicked = firstIndex;
+  for (size_t p = 0; p < items.size(); ++p) {
+    if (!items[p].ticked) continue;
+    toRead.push_back(items[p].path);
+    lastTicked = static_cast<int>(p);
+  }
+  std::vector<std::string> spared = toRead;
+  spared.insert(spared.end(), output.keep.begin(), output.keep.end());
+  Status ready = PrepareOutput(output.folder);
+  if (ready) ready = ClearOutput(output.folder, "ad*.*", spared);
+  const std::string designed = CompositeName(lastTicked + 1, result.firstPath);
+  const std::string target = CompositeTarget(output, designed);
+  if (ready) ready = MayWrite(output.folder, target);
+  if (!ready) {
+    result.status = ready;
+    return result;
+  }
 
   const int count = static_cast<int>(items.size());
   LoadedFrame first;
   const LoadResult firstRead = LoadAndMeasure(result.firstPath, context, first);
   if (!firstRead.ok()) {
     observer.FrameLoaded(firstIndex, count, first.frame);
-    result.status = Status::Error(ReadFailure(result.firstPath, firstRead));
+    result.status = Status::Fail(ReadFailure(result.firstPath, firstRead));
     return result;
   }
   OTrame& accumulator = first.frame;
@@ -499,10 +533,10 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
       Warn(result.warnings, observer, ReadFailure(path, slot.read));
     } else if (!addable(t, slot)) {
       result.skipped.push_back(path);
-      observer.Warning(FileNameOf(path) + ": " + std::to_string(frame.Width()) + " x " +
-                       std::to_string(frame.Height()) + " pixels instead of " +
-                       std::to_string(accumulator.Width()) + " x " +
-                       std::to_string(accumulator.Height()) + ": not added");
+      observer.Problem(Error(ErrorCode::FrameSizesDiffer)
+                           .Path(path)
+                           .Values({double(frame.Width()), double(frame.Height()),
+                                    double(accumulator.Width()), double(accumulator.Height())}));
     } else {
       ++k;
     }
@@ -511,23 +545,23 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
   if (summingWhole) handOver();  // every entry was added before Wait gave it back
   result.frames = k;
   if (k == 0) {
-    result.status = Status::Error("no image could be added");
+    result.status = Status::Fail(Error(ErrorCode::NoFrameUsable));
     return result;
   }
   for (Extended& v : sum) {
     if (v != 0) v /= k;
   }
-  const std::string path = output.folder + CompositeName(result.lastPosition, result.firstPath);
-  if (Status s = accumulator.SaveOrv(0, 0, accumulator.LastX, accumulator.LastY, path); !s) {
+  if (Status s = accumulator.SaveOrv(0, 0, accumulator.LastX, accumulator.LastY, target); !s) {
     result.status = s;
     return result;
   }
-  result.compositePath = path;
+  result.compositePath = target;
+  result.renamed = target != OutputPath(output.folder, designed);
   return result;
 }
 
 CompositeResult Composite(const std::vector<SeriesItem>& items, const AlignSettings& settings,
-                          const LoadContext& context, const AlignOutput& alignOutput,
+                          const LoadContext& context, const OutputFolder& alignOutput,
                           const AddOutput& addOutput, SeriesObserver& observer) {
   CompositeResult result;
   result.align = AlignList(items, settings, context, alignOutput, observer);
@@ -544,7 +578,7 @@ CompositeResult Composite(const std::vector<SeriesItem>& items, const AlignSetti
 
 CompositeResult CompositeReductions(const std::vector<TableRowInput>& rows,
                                     const AlignSettings& settings, const LoadContext& context,
-                                    const AlignOutput& alignOutput, const AddOutput& addOutput,
+                                    const OutputFolder& alignOutput, const AddOutput& addOutput,
                                     SeriesObserver& observer) {
   CompositeResult result;
   result.align = AlignTable(rows, settings, context, alignOutput, observer);
@@ -578,15 +612,23 @@ Extended ShellSortMedian(std::vector<Extended>& values) {
 }
 
 BiasResult MakeBias(const std::vector<std::string>& files, const FitsOptions& fits,
-                    const std::string& outputPath, SeriesObserver& observer) {
+                    const OutputFolder& output, const std::string& name, SeriesObserver& observer) {
   BiasResult result;
   if (files.empty()) {
-    result.status = Status::Error("no dark frame chosen");
+    result.status = Status::Fail(Error(ErrorCode::NoInput));
+    return result;
+  }
+  const std::string outputPath = OutputPath(output, name);
+  if (Status s = MayWrite(output, outputPath); !s) {
+    result.status = s;
     return result;
   }
   const auto fail = [&](Status s) {
-    // No bias from a failed command, and no stale bias file either.
-    RemoveFile(outputPath);
+    // No bias from a failed command, and no stale bias file in the working folder either;
+    // a file of the user's is never touched by a command that failed.
+    if (output.programOwned) {
+      if (Status removed = RemoveFile(outputPath); !removed && s) s = removed;
+    }
     result.status = std::move(s);
     result.bias = OTrame();
     return result;
@@ -598,11 +640,17 @@ BiasResult MakeBias(const std::vector<std::string>& files, const FitsOptions& fi
     const std::string& path = files[static_cast<size_t>(f)];
     const LoadResult read = frames[static_cast<size_t>(f)].LoadFile(path, nullptr, fits, nullptr);
     observer.FrameLoaded(f, m, frames[static_cast<size_t>(f)]);
-    if (!read.ok()) return fail(Status::Error(ReadFailure(path, read)));
+    if (!read.ok()) return fail(Status::Fail(ReadFailure(path, read)));
   }
-  for (const OTrame& frame : frames) {
-    if (frame.LastX != frames[0].LastX || frame.LastY != frames[0].LastY)
-      return fail(Status::Error(kBiasSizeMessage));
+  for (size_t f = 0; f < frames.size(); ++f) {
+    const OTrame& frame = frames[f];
+    if (frame.LastX != frames[0].LastX || frame.LastY != frames[0].LastY) {
+      return fail(
+          Status::Fail(Error(ErrorCode::FrameSizesDiffer)
+                           .Path(files[f])
+                           .Values({double(frame.Width()), double(frame.Height()),
+                                    double(frames[0].Width()), double(frames[0].Height())})));
+    }
   }
 
   OTrame combined = frames[0];
@@ -622,11 +670,14 @@ BiasResult MakeBias(const std::vector<std::string>& files, const FitsOptions& fi
   }
   frames.clear();
 
-  RemoveFile(outputPath);
+  if (Status s = PrepareOutput(output); !s) return fail(s);
+  if (output.programOwned) {
+    if (Status s = RemoveFile(outputPath); !s) return fail(s);
+  }
   if (Status s = combined.SaveOrv(0, 0, combined.LastX, combined.LastY, outputPath); !s)
     return fail(s);
   const LoadResult back = result.bias.LoadFile(outputPath, nullptr, fits, nullptr);
-  if (!back.ok()) return fail(Status::Error(ReadFailure(outputPath, back)));
+  if (!back.ok()) return fail(Status::Fail(ReadFailure(outputPath, back)));
   result.path = outputPath;
   result.frames = m;
   return result;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/OTrame.h"
+#include "core/Output.h"
 #include "core/Progress.h"
 #include "core/Status.h"
 #include "core/Types.h"
@@ -40,19 +41,14 @@ struct AlignSettings {
   int cropY = 0;         ///< Ycrop
 };
 
-/// Where AlignList writes. The window passes WorkFolder("temp") with the masks below; the
-/// command line passes its own folder and narrower masks, so that a folder of the user's
-/// loses only files of the kind the command writes.
-struct AlignOutput {
-  std::string folder;             ///< ends with "/"
-  std::string clearMask = "*.*";  ///< emptied first (unless the first input is ".orva")
-  std::string listMask = "*.*";   ///< listed afterwards as the new image list
-};
-
-/// Where AddList writes: the window passes WorkFolder("tempc").
+/// Where AddList writes: the window passes the working folder "tempc", the command line the
+/// folder the user named.
 struct AddOutput {
-  std::string folder;               ///< ends with "/"
-  std::string clearMask = "ad*.*";  ///< earlier composites, emptied first
+  OutputFolder folder;
+  /// Composites a row of the measurement table still refers to: never deleted with the
+  /// earlier composites; when the new composite would take the name of one of them, it is
+  /// written under the first free name "ad0005_m57_001-2.orvc", "-3", ... instead.
+  std::vector<std::string> keep;
 };
 
 /// A crop window, both ends included.
@@ -116,30 +112,37 @@ struct AlignedFrame {
 };
 
 struct AlignResult {
-  Status status;                      ///< not ok: bad settings, or nothing to align
-  std::vector<AlignedFrame> frames;   ///< crops written, in input order
-  std::vector<std::string> deleted;   ///< unticked crops of the folder deleted
-  std::vector<std::string> warnings;  ///< inputs that could not be read or written
-  std::vector<std::string> list;      ///< the new image list (full paths, all ticked)
-  std::string showPath;               ///< the list's first file, shown at the end
+  Status status;                     ///< not ok: bad settings, nothing to align, a crop that
+                                     ///< would replace a file of the user's, or a working
+                                     ///< folder that could not be emptied or renamed in
+  std::vector<AlignedFrame> frames;  ///< crops written, in input order
+  std::vector<std::string> deleted;  ///< unticked crops of the working folder deleted
+  std::vector<Error> warnings;       ///< inputs that could not be read or written
+  /// The new image list (full paths, all ticked): every file of a working folder, or in a
+  /// folder of the user's the crops written, in input order.
+  std::vector<std::string> list;
+  std::string showPath;  ///< the list's first file, shown at the end
 };
 
-/// AlignList in list mode: the ticked items are cropped into output.folder with the
-/// extension ".orva". Unless the first item's extension is ".orva", the folder is emptied of
-/// output.clearMask first; an unticked item with an ORV-family extension that lies in that
-/// folder is deleted (re-alignment drops the rejected crops). Each ticked frame is loaded
+/// AlignList in list mode: the ticked items are cropped into `output` with the extension
+/// ".orva". In a working folder of the program: unless the first item's extension is ".orva",
+/// the folder is emptied first (but of the inputs); an unticked item with an ORV-family
+/// extension that lies in that folder is deleted (re-alignment drops the rejected crops). In
+/// a folder of the user's nothing is deleted, and a crop that would replace an existing file
+/// stops the command before anything is written (unless output.overwrite). Each ticked frame
+/// is loaded
 /// and measured with `context`; its crop centre is its star (CurrentPoint) with
 /// settings.subPixel, else the fixed (cropX, cropY). A frame that cannot be read gets no
 /// crop and is reported. The observer sees each frame; there is no STOP here.
 AlignResult AlignList(const std::vector<SeriesItem>& items, const AlignSettings& settings,
-                      const LoadContext& context, const AlignOutput& output,
+                      const LoadContext& context, const OutputFolder& output,
                       SeriesObserver& observer = SilentObserver());
 
 /// AlignList in table mode: every row is cropped round its (xA, yA) with the offsets,
 /// written as ".orvr" and renamed ".orva" at the end, after the folder's ".orva" files are
-/// deleted.
+/// deleted (in a folder of the user's, only the crops written are renamed).
 AlignResult AlignTable(const std::vector<TableRowInput>& rows, const AlignSettings& settings,
-                       const LoadContext& context, const AlignOutput& output,
+                       const LoadContext& context, const OutputFolder& output,
                        SeriesObserver& observer = SilentObserver());
 
 /// The composite's file name: "ad" + lastPosition formatted "%.4d" + "_" + the first frame's
@@ -147,15 +150,14 @@ AlignResult AlignTable(const std::vector<TableRowInput>& rows, const AlignSettin
 std::string CompositeName(int lastPosition, const std::string& firstPath);
 
 struct AddResult {
-  Status status;                      ///< not ok: nothing ticked, first frame unreadable, ...
-  std::string compositePath;          ///< the composite written (empty when none)
-  int frames = 0;                     ///< k: frames averaged
-  int lastPosition = 0;               ///< list position (from 1) of the last ticked item
-  std::string firstPath;              ///< the first ticked item
-  std::vector<std::string> skipped;   ///< ticked frames of another size, not added
-  std::vector<std::string> warnings;  ///< ticked frames that could not be read, not added
-  /// Text for the window when frames were left out ("" when none was).
-  std::string SkippedText() const;
+  Status status;                     ///< not ok: nothing ticked, first frame unreadable, ...
+  std::string compositePath;         ///< the composite written (empty when none)
+  bool renamed = false;              ///< written under another name (AddOutput::keep)
+  int frames = 0;                    ///< k: frames averaged
+  int lastPosition = 0;              ///< list position (from 1) of the last ticked item
+  std::string firstPath;             ///< the first ticked item
+  std::vector<std::string> skipped;  ///< ticked frames of another size, not added
+  std::vector<Error> warnings;       ///< ticked frames that could not be read, not added
 };
 
 /// AddList: the mean of the ticked items. The first ticked frame is loaded and measured with
@@ -164,6 +166,9 @@ struct AddResult {
 /// size) and added; a frame of another size than the accumulator is skipped and reported.
 /// Every accumulator pixel that is not 0 is divided by k, the number of frames added, and the
 /// accumulator is written whole to output.folder + CompositeName(last ticked position, first).
+/// A working folder is first emptied of its earlier composites ("ad*.*"), but of the inputs
+/// and output.keep; in a folder of the user's an existing composite of that name stops the
+/// command before any frame is read (unless overwrite).
 AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& context,
                   const AddOutput& output, SeriesObserver& observer = SilentObserver());
 
@@ -178,17 +183,14 @@ struct CompositeResult {
 /// ticked, then AddList of them. A STOP during the sort leaves the crops in their listed
 /// order and the addition still runs, as the menu command does.
 CompositeResult Composite(const std::vector<SeriesItem>& items, const AlignSettings& settings,
-                          const LoadContext& context, const AlignOutput& alignOutput,
+                          const LoadContext& context, const OutputFolder& alignOutput,
                           const AddOutput& addOutput, SeriesObserver& observer = SilentObserver());
 
 /// "Compositer &Reductions": AlignTable of the rows, then AddList of the crops.
 CompositeResult CompositeReductions(const std::vector<TableRowInput>& rows,
                                     const AlignSettings& settings, const LoadContext& context,
-                                    const AlignOutput& alignOutput, const AddOutput& addOutput,
+                                    const OutputFolder& alignOutput, const AddOutput& addOutput,
                                     SeriesObserver& observer = SilentObserver());
-
-/// Message of the bias command when the dark frames differ in size.
-inline constexpr const char* kBiasSizeMessage = "Les images doivent toutes avoir la même taille";
 
 /// Sorts values ascending with the bias command's Shell sort (gap halved from the count by
 /// integer division down to 1, passes repeated while they exchange) and returns the median:
@@ -197,7 +199,7 @@ inline constexpr const char* kBiasSizeMessage = "Les images doivent toutes avoir
 Extended ShellSortMedian(std::vector<Extended>& values);
 
 struct BiasResult {
-  Status status;     ///< not ok: no files, unreadable file, sizes differ (kBiasSizeMessage)
+  Status status;     ///< not ok: no files, unreadable file, sizes differ (FrameSizesDiffer)
   std::string path;  ///< the bias file written (empty on failure: nothing is left there)
   OTrame bias;       ///< the new BiasFrame, read back from `path` (empty on failure)
   int frames = 0;    ///< dark frames combined
@@ -205,10 +207,13 @@ struct BiasResult {
 
 /// The "Bias" command without its dialog: the dark frames are read without bias subtraction,
 /// checked for one common size, combined pixel by pixel into their median (a single file is
-/// taken as it is) and written whole as an ORV file to `outputPath` (the window passes
-/// WorkFolder("temps") + "dark.orvc"), which is then read back as the bias frame. On any
-/// failure no bias results and no file is left at `outputPath`.
+/// taken as it is) and written whole as an ORV file `name` into `output` (the window passes
+/// the working folder "temps" and "dark.orvc"), which is then read back as the bias frame. On
+/// any failure no bias results; in a working folder no file of that name is left there, while
+/// in a folder of the user's a file of that name is never touched before the bias is written
+/// (and an existing one is refused at once, unless overwrite).
 BiasResult MakeBias(const std::vector<std::string>& files, const FitsOptions& fits,
-                    const std::string& outputPath, SeriesObserver& observer = SilentObserver());
+                    const OutputFolder& output, const std::string& name,
+                    SeriesObserver& observer = SilentObserver());
 
 }  // namespace orvek

@@ -37,14 +37,21 @@ Status WriteThumbnail(const Raster& rendered, Extended x, Extended y, const std:
 }
 
 ThumbnailsResult MakeThumbnails(const std::vector<SeriesItem>& items, const LoadContext& context,
-                                const FrameRenderer& render, const std::string& folder,
+                                const FrameRenderer& render, const OutputFolder& folder,
                                 SeriesObserver& observer) {
   ThumbnailsResult result;
   if (items.empty()) {
-    result.status = Status::Error("the image list is empty");
+    result.status = Status::Fail(Error(ErrorCode::NoInput));
     return result;
   }
-  ClearFolder(folder, "*.bmp");
+  Status ready = PrepareOutput(folder);
+  for (size_t i = 0; ready && i < items.size(); ++i)
+    ready = MayWrite(folder, ThumbnailPath(folder.dir, items[i].path));
+  if (ready) ready = ClearOutput(folder, "*.bmp");
+  if (!ready) {
+    result.status = ready;
+    return result;
+  }
   const int count = static_cast<int>(items.size());
   LoadedFrame loaded;
   for (int i = 0; i < count; ++i) {
@@ -52,22 +59,18 @@ ThumbnailsResult MakeThumbnails(const std::vector<SeriesItem>& items, const Load
     const LoadResult read = LoadAndMeasure(path, context, loaded);
     observer.FrameLoaded(i, count, loaded.frame);
     if (!read.ok()) {
-      const std::string text =
-          FileNameOf(path) + ": " +
-          (read.status == LoadStatus::UnknownExtension ? std::string("unknown image extension")
-                                                       : DebugText(read.AsStatus()));
-      result.warnings.push_back(text);
-      observer.Warning(text);
+      result.warnings.push_back(ReadFailure(path, read));
+      observer.Problem(result.warnings.back());
       continue;
     }
     const Raster picture = render ? render(loaded) : Raster();
-    const std::string out = ThumbnailPath(folder, path);
+    const std::string out = ThumbnailPath(folder.dir, path);
     const Status written = WriteThumbnail(picture, loaded.star.point.X, loaded.star.point.Y, out);
     if (written) {
       result.written.push_back(out);
     } else {
-      result.warnings.push_back(DebugText(written));
-      observer.Warning(DebugText(written));
+      result.warnings.push_back(written.error);
+      observer.Problem(written.error);
     }
   }
   result.showPath = items.front().path;

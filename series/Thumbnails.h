@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Output.h"
 #include "core/Progress.h"
 #include "core/Raster.h"
 #include "core/Status.h"
@@ -41,18 +42,19 @@ Status WriteThumbnail(const Raster& rendered, Extended x, Extended y, const std:
 using FrameRenderer = std::function<Raster(const LoadedFrame&)>;
 
 struct ThumbnailsResult {
-  Status status;                      ///< not ok: no items
-  std::vector<std::string> written;   ///< thumbnail files, in list order
-  std::vector<std::string> warnings;  ///< frames that could not be read or written
-  std::string showPath;               ///< the first item, shown before the window opens
+  Status status;                     ///< not ok: no items, or the folder could not be emptied
+  std::vector<std::string> written;  ///< thumbnail files, in list order
+  std::vector<Error> warnings;       ///< frames that could not be read or written
+  std::string showPath;              ///< the first item, shown before the window opens
 };
 
-/// MakeThumbnails without its window: empties `folder` of "*.bmp", then for every item,
+/// MakeThumbnails without its window: empties the working folder of "*.bmp" (in a folder of the
+/// user's an existing thumbnail stops the command first, unless overwrite), then for every item,
 /// ticked or not, loads and measures it with `context`, renders it with `render` and writes
 /// its thumbnail round the measured star (CurrentPoint). The observer sees each frame; the
 /// loop does not stop (no STOP here). A frame that cannot be read gets no thumbnail.
 ThumbnailsResult MakeThumbnails(const std::vector<SeriesItem>& items, const LoadContext& context,
-                                const FrameRenderer& render, const std::string& folder,
+                                const FrameRenderer& render, const OutputFolder& folder,
                                 SeriesObserver& observer = SilentObserver());
 
 /// Maximum of the page selector UpDown1: 50 * ((count - 1) div 50), the start of the last

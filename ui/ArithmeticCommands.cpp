@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Output.h"
 #include "core/Progress.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -63,9 +64,9 @@ void ArithmeticCommands::Quad1Click() {
     return;
   }
   const ArithmeticResult r =
-      fourier::QuadPx(main.CurrentFrame(), k, WorkFolder(fourier::kQuadFolder));
+      fourier::QuadPx(main.CurrentFrame(), k, WorkingOutput(fourier::kQuadFolder));
   if (!r.ok()) {
-    m_workbench.prompter.Error(Q(r.message));
+    m_workbench.prompter.Error(Worded(r.error));
     return;
   }
   main.LoadAndShow(Q(r.shown));
@@ -96,7 +97,8 @@ bool ArithmeticCommands::ChooseSecondImage(OTrame& second) {
 
 void ArithmeticCommands::ShowAndRemove(const std::string& path) {
   Main().LoadAndShow(Q(path));
-  ClearFolder(FolderOf(path), FileNameOf(path));
+  if (const Status removed = RemoveFile(path); !removed)
+    m_workbench.prompter.Error(Worded(removed));
 }
 
 void ArithmeticCommands::TwoImages(bool divide) {
@@ -104,12 +106,12 @@ void ArithmeticCommands::TwoImages(bool divide) {
   if (!main.HasImage()) return;
   OTrame second;
   if (!ChooseSecondImage(second)) return;
-  const std::string folder = WorkFolder(fourier::kArithmeticFolder);
+  const OutputFolder folder = WorkingOutput(fourier::kArithmeticFolder);
   const ArithmeticResult r = divide ? fourier::DivCommand(main.CurrentFrame(), second, folder)
                                     : fourier::MultCommand(main.CurrentFrame(), second, folder);
   if (!r.ok()) {
     // A second image smaller than the current one is refused with both sizes.
-    m_workbench.prompter.Error(Q(r.message));
+    m_workbench.prompter.Error(Worded(r.error));
     return;
   }
   ShowAndRemove(r.shown);
@@ -127,9 +129,9 @@ void ArithmeticCommands::LowPass1Click() {
   TFormMain& main = Main();
   if (!main.HasImage()) return;
   const ArithmeticResult r =
-      fourier::LowPassCommand(main.CurrentFrame(), WorkFolder(fourier::kArithmeticFolder));
+      fourier::LowPassCommand(main.CurrentFrame(), WorkingOutput(fourier::kArithmeticFolder));
   if (!r.ok()) {
-    m_workbench.prompter.Error(Q(r.message));
+    m_workbench.prompter.Error(Worded(r.error));
     return;
   }
   ShowAndRemove(r.shown);
@@ -139,16 +141,20 @@ void ArithmeticCommands::Conv1Click() {
   TFormMain& main = Main();
   OTrame second;
   if (!ChooseSecondImage(second)) return;
-  const std::string folder = WorkFolder(fourier::kArithmeticFolder);
+  const OutputFolder folder = WorkingOutput(fourier::kArithmeticFolder);
   const ArithmeticResult r = fourier::ConvCommand(main.CurrentFrame(), second, folder);
   if (!r.ok()) {
     // A second image whose width is not the current image's height ends the command without
     // a message, as it always has.
-    if (!r.silent) m_workbench.prompter.Error(Q(r.message));
+    if (!r.silent) {
+      m_workbench.prompter.Error(r.status == fourier::ArithmeticStatus::WrongSize
+                                     ? QString(kSizeMessage)
+                                     : Worded(r.error));
+    }
     return;
   }
   main.LoadAndShow(Q(r.shown));
-  main.FillList(Q(folder) + "*.orv");
+  main.FillList(Q(folder.dir) + "*.orv");
 }
 
 // ---- Peak suppression -----------------------------------------------------------------------
@@ -187,26 +193,26 @@ void ArithmeticCommands::SpeckleMask1Click() {
   fourier::SpeckleShift shift;
   const Status read = fourier::SpeckleShiftFromTable(m_workbench.formCentroid->Table(), shift);
   if (!read) {
-    m_workbench.prompter.Error(ErrorText(read));
+    m_workbench.prompter.Error(Worded(read));
     return;
   }
   std::vector<int> positions;
   fourier::SeriesInput input = TickedSeriesInput(main, positions);
   TickedItemsObserver observer(main, input.files, positions, {.showCount = true});
   input.observer = &observer;
-  const std::string folder = WorkFolder(fourier::kSpeckleMaskFolder);
+  const OutputFolder folder = WorkingOutput(fourier::kSpeckleMaskFolder);
   const fourier::FourierResult r = fourier::SpeckleMaskCommand(input, shift, folder);
   main.RefreshSelection();
   if (!r.warnings.empty()) {
     QString text = "Images left out of the speckle mask:";
-    for (const std::string& w : r.warnings) text += "\n" + Q(w);
+    for (const Error& w : r.warnings) text += "\n" + Worded(w);
     m_workbench.prompter.Info(text);
   }
   if (r.status == fourier::FourierStatus::WriteFailed) {
-    m_workbench.prompter.Error(Q(r.message));
+    m_workbench.prompter.Error(Worded(r.error));
     return;
   }
-  main.FillList(Q(folder) + "*.orv*");
+  main.FillList(Q(folder.dir) + "*.orv*");
   if (main.ItemCount() < 1) return;
   main.SelectItem(0);
   main.LoadAndShow(main.CurrentItemPath());

@@ -3,9 +3,29 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "core/IniFile.h"
+#include "core/Utils.h"
 #include "ui/UfrmMain.h"
+#include "wording/Wording.h"
 
 namespace orvek {
+
+QString Worded(const Error& error) {
+  const IniFile settings(SettingsPath());
+  return QString::fromStdString(Describe(error, settings, InterfaceLanguage(settings)));
+}
+
+QString Worded(const Status& status) {
+  const IniFile settings(SettingsPath());
+  return QString::fromStdString(Describe(status, settings, InterfaceLanguage(settings)));
+}
+
+QString WordedList(const QString& heading, const std::vector<Error>& errors) {
+  if (errors.empty()) return {};
+  QString text = heading;
+  for (const Error& e : errors) text += "\r\n" + Worded(e);
+  return text;
+}
 
 BusyCursor::BusyCursor() {
   QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));

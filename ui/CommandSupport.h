@@ -7,12 +7,27 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 #include "core/Progress.h"
+#include "core/Status.h"
 #include "fourier/Interferometry.h"
 
 namespace orvek {
 
 class TFormMain;
+
+/// Messages whose words are the program's own, shown as they have always been written.
+inline constexpr const char* kSizeMessage = "Image size = 64x64, 128x128, 256x256, 512x512";
+inline constexpr const char* kBiasSizeMessage = "Les images doivent toutes avoir la même taille";
+inline constexpr const char* kDriftImpossible = "Calcul impossible";
+
+/// The sentence of a failure in the interface language (from the settings file).
+QString Worded(const Error& error);
+/// The sentence of a failed Status: its own message when it has one, else Worded(error).
+QString Worded(const Status& status);
+/// A heading followed by one worded failure per line ("" when there is none).
+QString WordedList(const QString& heading, const std::vector<Error>& errors);
 
 /// Sets `flag` for the life of the object; `Entered()` is false when it was set already (the
 /// command is running and must not start again), and then the flag is left alone.

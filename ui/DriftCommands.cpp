@@ -41,8 +41,9 @@ class ShowingObserver : public SeriesObserver {
     m_main.ProcessPendingEvents();
     return true;
   }
-  void Warning(const std::string& text) override { warnings.push_back(text); }
-  std::vector<std::string> warnings;
+  void Warning(const std::string& text) override { warnings.push_back(Q(text)); }
+  void Problem(const Error& error) override { warnings.push_back(Worded(error)); }
+  QStringList warnings;
 
  private:
   TFormMain& m_main;
@@ -148,12 +149,10 @@ bool DriftCommands::SyntheticDrift() {
   for (int i = 0; i < main.ItemCount(); ++i) {
     items.push_back(SeriesItem{(folder + main.ItemText(i)).toStdString(), main.IsTicked(i)});
   }
-  const std::string imagePath = WorkFolder("tempc") + "drift.orvc";
-
   BusyCursor busy;
   ShowingObserver observer(main, items);
-  const SyntheticDriftResult r =
-      orvek::SyntheticDrift(items, CurrentLoadContext(), imagePath, observer);
+  const SyntheticDriftResult r = orvek::SyntheticDrift(
+      items, CurrentLoadContext(), WorkingOutput("tempc"), "drift.orvc", observer);
   m_lastPoints = r.points;
   if (!r.imagePath.empty()) {
     main.LoadAndShow(Q(r.imagePath));
@@ -163,15 +162,15 @@ bool DriftCommands::SyntheticDrift() {
 
   if (!observer.warnings.empty()) {
     QString text = "Frames left out (they could not be read):";
-    for (const std::string& w : observer.warnings) text += "\n" + Q(w);
+    for (const QString& w : observer.warnings) text += "\n" + w;
     m_workbench.prompter.Error(text);
   }
   if (!r.status) {
-    if (r.status.message == kDriftImpossible) {
+    if (r.status.error.code == ErrorCode::DriftImpossible) {
       // Frames all at one spot, or all in one column: no line, nothing fed to the table.
       m_workbench.prompter.Info(kDriftImpossible);
     } else {
-      m_workbench.prompter.Error(Q(Describe(r.status)));
+      m_workbench.prompter.Error(Worded(r.status));
     }
     return false;
   }
@@ -196,7 +195,7 @@ void DriftCommands::OrientAndFeed(const DriftLine& line, int32_t lastX, const rS
   TformCentroid& table = *m_workbench.formCentroid;
   const FeedResult fed =
       FeedCalibration(table.Table(), line, o.eastLeft, o.northUp, lastX, current, framePath);
-  if (!fed.status) m_workbench.prompter.Error(ErrorText(fed.status));
+  if (!fed.status) m_workbench.prompter.Error(Worded(fed.status));
   table.UpdateView();  // the new txtDelta and the orientation buttons
   table.ShowTable();
 }

@@ -70,6 +70,10 @@ std::string InterferometryCommands::Folder() {
   return WorkFolder(fourier::kInterferometryFolder);
 }
 
+OutputFolder InterferometryCommands::Output() {
+  return WorkingOutput(fourier::kInterferometryFolder);
+}
+
 bool InterferometryCommands::Enhanced() const {
   const QAction* a = Main().Action("EnhancedPowerSpectrum1");
   return a != nullptr && a->isChecked();
@@ -90,8 +94,23 @@ FourierResult InterferometryCommands::RunSeries(const Run& run) {
   return r;
 }
 
+QString InterferometryCommands::ResultMessage(const FourierResult& r) {
+  switch (r.status) {
+    case FourierStatus::Written:
+    case FourierStatus::NothingTicked:
+    case FourierStatus::Stopped: return {};
+    case FourierStatus::WrongSize:
+      // The window's own words; a frame of the series of another size is named as well.
+      if (r.error.code == ErrorCode::FrameSizesDiffer)
+        return QString(kSizeMessage) + "\n" + Worded(r.error);
+      return kSizeMessage;
+    default: return Worded(r.error);
+  }
+}
+
 void InterferometryCommands::ShowResult(const FourierResult& r) {
-  if (!r.message.empty()) m_workbench.prompter.Error(Q(r.message));
+  const QString message = ResultMessage(r);
+  if (!message.isEmpty()) m_workbench.prompter.Error(message);
   if (!r.shown.empty()) Main().LoadAndShow(Q(r.shown));
 }
 
@@ -105,7 +124,7 @@ void InterferometryCommands::CorrelationSeries(const Run& run) {
   const int kept = main.HalfSize();
   main.SetHalfSize(1);
   if (!main.IsCentredSpectrum()) {
-    m_workbench.prompter.Error(fourier::kSizeMessage);
+    m_workbench.prompter.Error(kSizeMessage);
     m_workbench.DlgAlign->SetCropSizeText("128");
     if (!m_workbench.DlgAlign->Execute()) return;
     if (!m_workbench.seriesCommands || !m_workbench.seriesCommands->AlignList()) return;
@@ -119,20 +138,20 @@ void InterferometryCommands::CorrelationSeries(const Run& run) {
 
 void InterferometryCommands::AutocorrlationetSoustractionFond1Click() {
   CorrelationSeries([this](const fourier::SeriesInput& input) {
-    return fourier::AutoCorrelationCommand(input, Folder(), Enhanced());
+    return fourier::AutoCorrelationCommand(input, Output(), Enhanced());
   });
 }
 
 void InterferometryCommands::InterCorrlationetSoustractionFond1Click() {
   CorrelationSeries([](const fourier::SeriesInput& input) {
-    return fourier::CrossCorrelationCommand(input, Folder());
+    return fourier::CrossCorrelationCommand(input, Output());
   });
 }
 
 void InterferometryCommands::PuissanceRfrence1Click() {
   const ReentryGuard running(m_running);
   if (!running.Entered()) return;
-  const std::string folder = Folder();
+  const OutputFolder folder = Output();
   const bool enhanced = Enhanced();
   ShowResult(RunSeries([&](const fourier::SeriesInput& input) {
     return fourier::ReferencePowerSpectrum(input, folder, enhanced);
@@ -142,7 +161,7 @@ void InterferometryCommands::PuissanceRfrence1Click() {
 void InterferometryCommands::PuissanceDouble1Click() {
   const ReentryGuard running(m_running);
   if (!running.Entered()) return;
-  const std::string folder = Folder();
+  const OutputFolder folder = Output();
   const bool enhanced = Enhanced();
   ShowResult(RunSeries([&](const fourier::SeriesInput& input) {
     return fourier::TargetPowerSpectrum(input, folder, enhanced);
@@ -152,7 +171,7 @@ void InterferometryCommands::PuissanceDouble1Click() {
 void InterferometryCommands::DivisionetRetourSpatial1Click() {
   const ReentryGuard running(m_running);
   if (!running.Entered()) return;
-  const FourierResult r = fourier::ResultCommand(Folder());
+  const FourierResult r = fourier::ResultCommand(Output());
   m_lastStatus = r.status;
   // A missing spectrum, or two of different sizes, is said plainly and nothing is written.
   ShowResult(r);
@@ -184,12 +203,12 @@ void InterferometryCommands::SingleTransform(fourier::SingleTransform kind) {
   if (!running.Entered()) return;
   TFormMain& main = Main();
   if (!main.HasImage()) {
-    m_workbench.prompter.Error(fourier::kSizeMessage);
+    m_workbench.prompter.Error(kSizeMessage);
     return;
   }
   // The transform works on a copy: the window's frame changes only by showing the result.
   OTrame work = main.CurrentFrame();
-  const FourierResult r = fourier::SingleTransformCommand(work, kind, Folder());
+  const FourierResult r = fourier::SingleTransformCommand(work, kind, Output());
   m_lastStatus = r.status;
   ShowResult(r);
 }
@@ -215,7 +234,7 @@ void InterferometryCommands::SoustractionFond1Click() {
   if (!running.Entered()) return;
   TFormMain& main = Main();
   if (!main.HasImage()) return;
-  const FourierResult r = fourier::BackgroundCommand(main.CurrentFrame(), Folder());
+  const FourierResult r = fourier::BackgroundCommand(main.CurrentFrame(), Output());
   m_lastStatus = r.status;
   ShowResult(r);
   if (r.ok()) ShowInterferometryFolder();
@@ -224,17 +243,18 @@ void InterferometryCommands::SoustractionFond1Click() {
 void InterferometryCommands::DV01Click() {
   const ReentryGuard running(m_running);
   if (!running.Entered()) return;
-  const std::string folder = Folder();
+  const OutputFolder folder = Output();
   const FourierResult r = RunSeries(
       [&](const fourier::SeriesInput& input) { return fourier::DvaCommand(input, folder); });
   if (!r.warnings.empty()) {
     // Images of another size than the first are left out: say which.
     QString text = QString::fromUtf8("Images left out of the DVA:");
-    for (const std::string& w : r.warnings) text += "\n" + Q(w);
+    for (const Error& w : r.warnings) text += "\n" + Worded(w);
     m_workbench.prompter.Info(text);
   }
   if (!r.ok()) {
-    if (!r.message.empty()) m_workbench.prompter.Error(Q(r.message));
+    const QString message = ResultMessage(r);
+    if (!message.isEmpty()) m_workbench.prompter.Error(message);
     return;
   }
   if (!r.shown.empty()) Main().LoadAndShow(Q(r.shown));

@@ -46,6 +46,8 @@ class InterferometryCommands {
 
   /// The working folder of these commands, ending in "/" (created when missing).
   static std::string Folder();
+  /// The same as the commands' output (the program's own, emptied as they go).
+  static OutputFolder Output();
   /// The status of the last command (for tests).
   fourier::FourierStatus LastStatus() const { return m_lastStatus; }
 
@@ -60,6 +62,8 @@ class InterferometryCommands {
   /// the series runs and comes back only after a successful run.
   template <class Run>
   void CorrelationSeries(const Run& run);
+  /// The message of a command that did not write its result ("" when none is shown).
+  static QString ResultMessage(const fourier::FourierResult& r);
   /// Shows the result of a command: its message (error box), then its file.
   void ShowResult(const fourier::FourierResult& r);
   /// One of the four single-image transforms of the DEBUG menu.

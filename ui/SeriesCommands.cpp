@@ -9,6 +9,7 @@
 #include "series/Thumbnails.h"
 #include "ui/CommandSupport.h"
 #include "ui/ErrorText.h"
+#include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UdlgAlign.h"
 #include "ui/UfrmCentroid.h"
@@ -74,6 +75,8 @@ class WindowObserver : public SeriesObserver {
     m_problems.push_back(text);
   }
 
+  void Problem(const Error& error) override { Warning(Worded(error).toStdString()); }
+
   const std::vector<std::string>& Problems() const { return m_problems; }
 
  private:
@@ -86,6 +89,23 @@ class WindowObserver : public SeriesObserver {
   std::vector<std::string> m_problems;
   QElapsedTimer m_clock;
 };
+
+// The window's text when frames were left out of the addition ("" when none was).
+QString SkippedText(const AddResult& result) {
+  QString text;
+  if (!result.skipped.empty()) {
+    text += QString::number(result.skipped.size()) +
+            QString::fromUtf8(
+                " image(s) d'une autre taille que la première n'ont pas été additionnées :");
+    for (const std::string& s : result.skipped) text += "\r\n" + Q(FileNameOf(s));
+  }
+  if (!result.warnings.empty()) {
+    if (!text.isEmpty()) text += "\r\n";
+    text += WordedList(QString::number(result.warnings.size()) + " image(s) illisible(s) :",
+                       result.warnings);
+  }
+  return text;
+}
 
 std::vector<std::string> PathsOf(const std::vector<SeriesItem>& items) {
   std::vector<std::string> paths;
@@ -149,6 +169,14 @@ void SeriesCommands::ReportProblems(const QString& heading, const std::vector<st
   m_workbench.prompter.Error(message);
 }
 
+std::vector<std::string> SeriesCommands::TablePaths() const {
+  std::vector<std::string> paths;
+  const ReductionTable& table = m_workbench.formCentroid->Table();
+  for (int r = 1; r <= table.DataRows(); ++r)
+    paths.push_back(table.Cell(r, kColPath) + table.Cell(r, kColImage));
+  return paths;
+}
+
 // ---- Best-of ---------------------------------------------------------------------------------
 
 bool SeriesCommands::SortBestOf(BestOfMode mode) {
@@ -198,10 +226,14 @@ void SeriesCommands::MakeThumbnails() {
   // the measurement outline.
   const FrameRenderer render = [&main](const LoadedFrame&) { return main.DisplayRendering(); };
   const ThumbnailsResult result =
-      orvek::MakeThumbnails(items, CurrentLoadContext(), render, WorkFolder("tempv"), observer);
+      orvek::MakeThumbnails(items, CurrentLoadContext(), render, WorkingOutput("tempv"), observer);
   main.SelectItem(0);
   main.RefreshSelection();
   main.LoadAndShow(main.CurrentItemPath());
+  if (!result.status) {
+    m_workbench.prompter.Error(Worded(result.status));
+    return;
+  }
   ReportProblems(QString::fromUtf8("Vignettes non écrites :"), observer.Problems());
   m_workbench.frmVisu->ShowModal();
 }
@@ -212,7 +244,7 @@ bool SeriesCommands::AlignList() {
   TFormMain& main = *m_workbench.FormMain;
   AlignSettings settings;
   if (const Status read = m_workbench.DlgAlign->ReadSettings(settings); !read) {
-    m_workbench.prompter.Error(Q(Describe(read)));
+    m_workbench.prompter.Error(Worded(read));
     return false;
   }
   auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
@@ -220,17 +252,16 @@ bool SeriesCommands::AlignList() {
   const std::vector<SeriesItem> items = ListItems();
   if (items.empty()) return false;
 
-  AlignOutput output;
-  output.folder = WorkFolder("temp");
+  const OutputFolder output = WorkingOutput("temp");
   WindowObserver observer(main, PathsOf(items), CountTicked(items), {true, true, false});
   const AlignResult result =
       orvek::AlignList(items, settings, CurrentLoadContext(), output, observer);
   if (!result.status) {
     main.RefreshSelection();
-    m_workbench.prompter.Error(Q(Describe(result.status)));
+    m_workbench.prompter.Error(Worded(result.status));
     return false;
   }
-  main.FillList(Q(output.folder + "*.*"));
+  main.FillList(Q(output.dir + "*.*"));
   if (main.ItemCount() > 0) {
     main.SelectItem(0);
     main.LoadAndShow(main.CurrentItemPath());
@@ -243,24 +274,23 @@ bool SeriesCommands::AlignTable(const std::vector<TableRowInput>& rows) {
   TFormMain& main = *m_workbench.FormMain;
   AlignSettings settings;
   if (const Status read = m_workbench.DlgAlign->ReadSettings(settings); !read) {
-    m_workbench.prompter.Error(Q(Describe(read)));
+    m_workbench.prompter.Error(Worded(read));
     return false;
   }
   auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
   settings.subPixel = subPixel == nullptr || subPixel->isChecked();
   std::vector<std::string> paths;
   for (const TableRowInput& row : rows) paths.push_back(row.path);
-  AlignOutput output;
-  output.folder = WorkFolder("temp");
+  const OutputFolder output = WorkingOutput("temp");
   WindowObserver observer(main, paths, static_cast<int>(rows.size()), {false, true, false});
   const AlignResult result =
       orvek::AlignTable(rows, settings, CurrentLoadContext(), output, observer);
   if (!result.status) {
     main.RefreshSelection();
-    m_workbench.prompter.Error(Q(Describe(result.status)));
+    m_workbench.prompter.Error(Worded(result.status));
     return false;
   }
-  main.FillList(Q(output.folder + "*.*"));
+  main.FillList(Q(output.dir + "*.*"));
   if (main.ItemCount() > 0) {
     main.SelectItem(0);
     main.LoadAndShow(main.CurrentItemPath());
@@ -277,20 +307,28 @@ bool SeriesCommands::AddList() {
   const BusyCursor busy;
   const std::vector<SeriesItem> items = ListItems();
   AddOutput output;
-  output.folder = WorkFolder("tempc");
+  output.folder = WorkingOutput("tempc");
+  // A composite that a row of the measurement table was measured on stays where the row
+  // says it is: the new composite then takes another name.
+  output.keep = TablePaths();
   WindowObserver observer(main, PathsOf(items), n, {false, false, false});
   const AddResult result = orvek::AddList(items, CurrentLoadContext(), output, observer);
   main.RefreshSelection();
   if (!result.status) {
-    QString message = Q(Describe(result.status));
-    if (!result.SkippedText().empty()) message += "\r\n" + Q(result.SkippedText());
+    QString message = Worded(result.status);
+    if (!SkippedText(result).isEmpty()) message += "\r\n" + SkippedText(result);
     m_workbench.prompter.Error(message);
     return false;
   }
   main.LoadAndShow(Q(result.compositePath));
   main.ProcessPendingEvents();
+  if (result.renamed) {
+    const QString designed = Q(CompositeName(result.lastPosition, result.firstPath));
+    m_workbench.prompter.Info(
+        LangText("Series", "compositeKept").arg(designed, Q(FileNameOf(result.compositePath))));
+  }
   // Frames that could not take part are named once the composite is on screen.
-  if (!result.SkippedText().empty()) m_workbench.prompter.Info(Q(result.SkippedText()));
+  if (!SkippedText(result).isEmpty()) m_workbench.prompter.Info(SkippedText(result));
   return true;
 }
 
@@ -358,7 +396,7 @@ void SeriesCommands::AdditionnerReductions1Click() {
   if (table.DataRows() < 1) return;
   std::vector<TableRowInput> rows;
   if (const Status s = TableRowsFrom(table, rows); !s) {
-    m_workbench.prompter.Error(ErrorText(s));
+    m_workbench.prompter.Error(Worded(s));
     return;
   }
   main.LoadAndShow(Q(rows.front().path));
@@ -384,14 +422,14 @@ void SeriesCommands::Button2Click() {
     for (const QString& f : files) paths.push_back(f.toStdString());
     WindowObserver observer(main, paths, static_cast<int>(paths.size()), {false, false, false});
     BiasResult result =
-        MakeBias(paths, main.CurrentFitsOptions(), WorkFolder("temps") + "dark.orvc", observer);
+        MakeBias(paths, main.CurrentFitsOptions(), WorkingOutput("temps"), "dark.orvc", observer);
     main.RefreshSelection();
     if (result.status) {
       main.SetBiasFrame(std::make_unique<OTrame>(std::move(result.bias)));
-    } else if (result.status.message == kBiasSizeMessage) {
+    } else if (result.status.error.code == ErrorCode::FrameSizesDiffer) {
       m_workbench.prompter.Info(QString::fromUtf8(kBiasSizeMessage));
     } else {
-      m_workbench.prompter.Error(Q(Describe(result.status)));
+      m_workbench.prompter.Error(Worded(result.status));
     }
   }
   if (main.HasImage()) {

@@ -55,7 +55,9 @@ class SeriesCommands {
   /// AlignList(table) over the given rows of the measurement table.
   bool AlignTable(const std::vector<TableRowInput>& rows);
   /// AddList: the mean of the ticked items into "tempc", shown; frames of another size are
-  /// left out and reported. False when no composite was written.
+  /// left out and reported. A composite that a row of the measurement table refers to is
+  /// kept: the new composite then takes the next free name ("...-2.orvc"), which is said.
+  /// False when no composite was written.
   bool AddList();
 
   /// The load settings of the main window: its bias frame, FITS options and measurement
@@ -71,6 +73,8 @@ class SeriesCommands {
   void ShowCurrentFrame();
   /// Shows the texts of a loop's failures that the window has not reported itself.
   void ReportProblems(const QString& heading, const std::vector<std::string>& texts);
+  /// The files the rows of the measurement table were measured on ("Path" + "Image").
+  std::vector<std::string> TablePaths() const;
 
   Workbench& m_workbench;
   // One series command at a time: the loops let the window run, so a second command could

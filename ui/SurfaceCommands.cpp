@@ -1,10 +1,10 @@
 #include "ui/SurfaceCommands.h"
 
-#include <QApplication>
-#include <QCursor>
 #include <QFileInfo>
 
+#include "core/Output.h"
 #include "core/Utils.h"
+#include "ui/CommandSupport.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmMain.h"
@@ -13,18 +13,6 @@
 #include "wording/Wording.h"
 
 namespace orvek {
-
-namespace {
-
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-}  // namespace
 
 SurfaceCommands::SurfaceCommands(Workbench& workbench) : m_workbench(workbench) {
   m_workbench.FormMain->InstallCommand("Surface1", [this] { Surface1Click(); });
@@ -72,9 +60,9 @@ void SurfaceCommands::Surface1Click() {
   table.SaveCentroid();
 
   const std::string path = ModelPath().toStdString();
-  ClearFolder(WorkFolder("temps"), "surface.orvc");
-  const Status written = WriteSurfaceModel(m_last, path);
-  if (!written) m_workbench.prompter.Error(QString::fromStdString(Describe(written)));
+  Status written = RemoveFile(path);
+  if (written) written = WriteSurfaceModel(m_last, path);
+  if (!written) m_workbench.prompter.Error(Worded(written));
 }
 
 void SurfaceCommands::SurfaceImage1Click() {

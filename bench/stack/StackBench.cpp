@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/OTrame.h"
+#include "core/Output.h"
 #include "core/Utils.h"
 #include "series/Stacking.h"
 
@@ -64,7 +65,7 @@ const Series& TheSeries() {
 void BM_OrvekAddList(benchmark::State& state) {
   const Series& series = TheSeries();
   const std::vector<orvek::SeriesItem> items = orvek::TickedItems(series.files);
-  orvek::AddOutput output{series.folder + "out/"};
+  orvek::AddOutput output{orvek::ProgramOutput(series.folder + "out/"), {}};
   for (auto _ : state) {
     const orvek::AddResult r = orvek::AddList(items, orvek::LoadContext{}, output);
     if (!r.status || r.frames != kFrames) state.SkipWithError("AddList failed");

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <filesystem>
 #include <random>
 
@@ -10,14 +12,11 @@
 #include "fourier/FourierTestSupport.h"
 #include "fourier/ImageArithmetic.h"
 #include "fourier/SpeckleMask.h"
+#include "support/CliSupport.h"
 #include "support/TestSupport.h"
 
 namespace orvek::fourier {
 namespace {
-
-std::string Cli() {
-  return test::BuildDir() + "cli/orvek-cli";
-}
 
 class ArithmeticCli : public ::testing::Test {
  protected:
@@ -30,18 +29,20 @@ class ArithmeticCli : public ::testing::Test {
     return test::WriteOrv(f, home.File(name));
   }
   std::string Run(const std::string& args, int& status) {
-    return test::Capture(Cli() + " " + args + " 2>&1", &status);
+    const test::CliRun r = test::RunCli(args);
+    status = r.status;
+    return r.out + r.err;
   }
 };
 
 TEST_F(ArithmeticCli, QuadPxWritesTheLibraryResult) {
   const std::string in = Frame("img.orv", 12, 9, 1);
   const std::string out = home.File("q.orvc");
-  int status = -1;
-  const std::string text = Run("quadpx " + in + " --k 0.4 --json --out " + out, status);
-  ASSERT_EQ(status, 0) << text;
-  EXPECT_NE(text.find("\"width\":23"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"height\":17"), std::string::npos) << text;
+  const test::CliRun r = test::RunCli("quadpx " + in + " --k 0.4 --json --out " + out);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.json["file"], out);
+  EXPECT_EQ(r.json["width"], 23);
+  EXPECT_EQ(r.json["height"], 17);
   OTrame q;
   ASSERT_TRUE(QuadPxFrame(test::LoadOrv(in), 0.4L, q).ok);
   EXPECT_EQ(test::LoadOrv(out).Data(), q.Data());
@@ -75,6 +76,7 @@ TEST_F(ArithmeticCli, SmallerSecondImageFailsWithBothSizes) {
                                    " --out " + home.File("x.orv"),
                                status);
   EXPECT_EQ(status, 1);
+  // Both sizes named (the settings file is installed in French on the first start).
   EXPECT_NE(text.find("6 x 8"), std::string::npos) << text;
   EXPECT_NE(text.find("10 x 8"), std::string::npos) << text;
   EXPECT_FALSE(FileExists(home.File("x.orv")));
@@ -97,17 +99,17 @@ TEST_F(ArithmeticCli, SpeckleMaskWritesThreeFilesPerImageAndKeepsOtherFiles) {
   std::filesystem::create_directories(dir);
   test::WriteBytes(dir + "/keep.orvm", {1, 2});
   const std::string a = Frame("a.orv", 30, 20, 4), b = Frame("b.orv", 30, 20, 5);
-  int status = -1;
-  const std::string text = test::Capture(
-      Cli() + " speckle-mask --dx -3 --dy 2 --json --out-dir " + dir + " " + a + " " + b, &status);
-  ASSERT_EQ(status, 0) << text;
-  EXPECT_NE(text.find(dir + "/b.orvr"), std::string::npos) << text;
+  const test::CliRun r =
+      test::RunCli("speckle-mask --dx -3 --dy 2 --json --out-dir " + dir + " " + a + " " + b);
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.json["files"].size(), 6u);
+  EXPECT_EQ(r.json["files"][5], dir + "/b.orvr");
   EXPECT_TRUE(FileExists(dir + "/keep.orvm"));
   // The same bytes as the library's command in the program's own folder.
   SeriesInput in;
   in.files = {a, b};
   const std::string folder = WorkFolder(kSpeckleMaskFolder);
-  ASSERT_TRUE(SpeckleMaskCommand(in, {-3, 2}, folder).ok());
+  ASSERT_TRUE(SpeckleMaskCommand(in, {-3, 2}, ProgramOutput(folder)).ok());
   for (const char* name : {"a.orvo", "a.orvm", "a.orvr", "b.orvo", "b.orvm", "b.orvr"}) {
     EXPECT_EQ(test::ReadBytes(dir + "/" + name), test::ReadBytes(folder + name)) << name;
   }
@@ -126,11 +128,10 @@ TEST_F(ArithmeticCli, SuppressZeroesTheCentreBlock) {
   const OTrame f = test::MakeFrame(64, 64, 3);
   const std::string in = test::WriteOrv(f, home.File("s.orv"));
   const std::string out = home.File("o.orv");
-  int status = -1;
-  const std::string text = Run("suppress " + in + " --ring 2 --json --out " + out, status);
-  ASSERT_EQ(status, 0) << text;
-  EXPECT_NE(text.find("\"centre\":32"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"zeroed\":25"), std::string::npos) << text;
+  const test::CliRun r = test::RunCli("suppress " + in + " --ring 2 --json --out " + out);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.json["centre"], 32);
+  EXPECT_EQ(r.json["zeroed"], 25);
   const OTrame o = test::LoadOrv(out);
   int zeros = 0;
   for (long double v : o.Data()) zeros += v == 0;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <random>
 
 #include "core/Utils.h"
@@ -60,8 +62,8 @@ TEST_F(Conv, StagesMatchTheReferenceTransformBitForBit) {
   for (int x = 0; x < kN; ++x)
     for (int y = 0; y < kN; ++y) current.Px((x + 5) % kN, (y - 3 + kN) % kN) = g.Px(x, y);
 
-  const ArithmeticResult r = ConvCommand(current, g, folder, 2);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const ArithmeticResult r = ConvCommand(current, g, ProgramOutput(folder), 2);
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   ASSERT_EQ(r.written.size(), kConvStageFiles.size());
   for (size_t i = 0; i < kConvStageFiles.size(); ++i) {
     EXPECT_EQ(r.written[i], folder + kConvStageFiles[i]);
@@ -92,7 +94,7 @@ TEST_F(Conv, FinalImageIsTheCentredCrossCorrelation) {
   OTrame current = test::MakeFrame(kN, kN, 0);
   for (int x = 0; x < kN; ++x)
     for (int y = 0; y < kN; ++y) current.Px((x + 5) % kN, (y - 3 + kN) % kN) = g.Px(x, y);
-  ASSERT_TRUE(ConvCommand(current, g, folder).ok());
+  ASSERT_TRUE(ConvCommand(current, g, ProgramOutput(folder)).ok());
 
   std::vector<E> c(size_t(kN) * kN, 0);
   E top = 0;
@@ -115,9 +117,9 @@ TEST_F(Conv, FinalImageIsTheCentredCrossCorrelation) {
 
 TEST_F(Conv, CurrentImageNotACentredSpectrumGivesTheSizeMessage) {
   const OTrame current = Noise(100, 100, 1);
-  const ArithmeticResult r = ConvCommand(current, current, folder);
+  const ArithmeticResult r = ConvCommand(current, current, ProgramOutput(folder));
   EXPECT_EQ(r.status, ArithmeticStatus::WrongSize);
-  EXPECT_EQ(r.message, "Image size = 64x64, 128x128, 256x256, 512x512");
+  EXPECT_EQ(r.error.code, ErrorCode::NotCentredSize);
   EXPECT_FALSE(r.silent);
   EXPECT_TRUE(ListFiles(folder, "*").empty());
 }
@@ -126,17 +128,17 @@ TEST_F(Conv, SecondImageOfAnotherWidthEndsSilently) {
   // The current image's LastY (63) differs from the second image's LastX.
   const OTrame current = Noise(kN, kN, 2);
   for (auto [w, h] : {std::pair{32, 64}, std::pair{128, 128}, std::pair{65, 64}}) {
-    const ArithmeticResult r = ConvCommand(current, Noise(w, h, 3), folder);
+    const ArithmeticResult r = ConvCommand(current, Noise(w, h, 3), ProgramOutput(folder));
     EXPECT_EQ(r.status, ArithmeticStatus::SizeMismatch) << w << "x" << h;
     EXPECT_TRUE(r.silent);
-    EXPECT_NE(r.message.find(std::to_string(w) + " x " + std::to_string(h)), std::string::npos);
+    EXPECT_EQ(r.error.values, (std::vector<double>{double(w), double(h), kN, kN}));
   }
   EXPECT_TRUE(ListFiles(folder, "*").empty());
 }
 
 TEST_F(Conv, SecondImageOfTheRightWidthButTooFewRowsIsNotReadOutside) {
   const OTrame current = Noise(kN, kN, 2);
-  const ArithmeticResult r = ConvCommand(current, Noise(kN, 40, 3), folder);
+  const ArithmeticResult r = ConvCommand(current, Noise(kN, 40, 3), ProgramOutput(folder));
   EXPECT_EQ(r.status, ArithmeticStatus::SizeMismatch);
   EXPECT_TRUE(r.silent);
   EXPECT_TRUE(ListFiles(folder, "*").empty());
@@ -145,7 +147,7 @@ TEST_F(Conv, SecondImageOfTheRightWidthButTooFewRowsIsNotReadOutside) {
 TEST_F(Conv, TallerSecondImageUsesItsFirstRows) {
   const OTrame current = Noise(kN, kN, 8);
   OTrame tall = Noise(kN, 90, 9);
-  ASSERT_TRUE(ConvCommand(current, tall, folder).ok());
+  ASSERT_TRUE(ConvCommand(current, tall, ProgramOutput(folder)).ok());
   test::ReferenceFft f2 = RefOf(tall);
   ExpectSameBits(folder + "f0_img2.orv", f2.Scaled(65535));
 }

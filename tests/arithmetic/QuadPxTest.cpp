@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <random>
 
 #include "core/Utils.h"
@@ -127,8 +129,8 @@ TEST(QuadPx, WritesQuadNameInTheFolderAndTheFileReadsBack) {
   p.Px(1, 1) = 42;
   p.FileName = "/some/where/star.fits";
   const std::string folder = WorkFolder(kQuadFolder);
-  const ArithmeticResult r = QuadPx(p, 0, folder);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const ArithmeticResult r = QuadPx(p, 0, ProgramOutput(folder));
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(r.shown, folder + "quad_star.orvc");
   ASSERT_EQ(r.written, std::vector<std::string>{r.shown});
   const OTrame q = test::LoadOrv(r.shown);
@@ -160,9 +162,10 @@ TEST(QuadPx, RefusesAResultBeyondTheLargestImage) {
   OTrame p = test::MakeFrame(1, 600001, 1);
   p.FileName = "tall.orv";
   const std::string folder = WorkFolder(kQuadFolder);
-  const ArithmeticResult r = QuadPx(p, 0, folder);
+  const ArithmeticResult r = QuadPx(p, 0, ProgramOutput(folder));
   EXPECT_EQ(r.status, ArithmeticStatus::TooLarge);
-  EXPECT_NE(r.message.find("1 x 1200001"), std::string::npos) << r.message;
+  EXPECT_EQ(r.error.code, ErrorCode::ImageTooLarge);
+  EXPECT_EQ(r.error.values[1], 1200001) << DebugText(r.error);
   EXPECT_FALSE(FileExists(folder + "quad_tall.orvc"));
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include "core/Utils.h"
 #include "fourier/FourierTestSupport.h"
 #include "fourier/SpeckleMask.h"
@@ -46,8 +48,9 @@ TEST(SpeckleShift, CellThatIsNotANumberNamesTheCell) {
   s.dx = 99;
   const Status st = SpeckleShiftFromCells("10", "4", "abc", "2", s);
   ASSERT_FALSE(st.ok);
-  EXPECT_NE(st.message.find("\"xB\""), std::string::npos) << st.message;
-  EXPECT_NE(st.message.find("\"abc\""), std::string::npos) << st.message;
+  EXPECT_EQ(st.error.code, ErrorCode::NotANumber);
+  EXPECT_EQ(st.error.field, "xB");
+  EXPECT_EQ(st.error.text, "abc");
   EXPECT_EQ(s.dx, 99);
   EXPECT_FALSE(SpeckleShiftFromCells("", "4", "1", "2", s).ok);
 }
@@ -225,8 +228,8 @@ TEST_F(SpeckleCommand, WritesThreeFilesPerImageAfterEmptyingTheFolder) {
   in.files = {test::WriteOrv(f, home.File("b.orv")), test::WriteOrv(f, home.File("a.orv"))};
   test::RecordingObserver observer;
   in.observer = &observer;
-  const FourierResult r = SpeckleMaskCommand(in, {0, 0}, folder);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = SpeckleMaskCommand(in, {0, 0}, ProgramOutput(folder));
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(observer.frames, 2);
   const std::vector<std::string> expected = {folder + "b.orvo", folder + "b.orvm",
                                              folder + "b.orvr", folder + "a.orvo",
@@ -253,7 +256,7 @@ TEST_F(SpeckleCommand, BiasIsSubtractedFromImagesAsTheWindowLoadsThem) {
   SeriesInput in;
   in.files = {home.File("s.fits")};
   in.bias = &bias;
-  ASSERT_TRUE(SpeckleMaskCommand(in, {0, 0}, folder).ok());
+  ASSERT_TRUE(SpeckleMaskCommand(in, {0, 0}, ProgramOutput(folder)).ok());
   EXPECT_EQ(test::LoadOrv(folder + "s.orvo").Px(2, 2), 25);
   EXPECT_EQ(test::LoadOrv(folder + "s.orvr").Px(2, 2), 12.5L);
 }
@@ -264,17 +267,19 @@ TEST_F(SpeckleCommand, UnreadableImageIsLeftOutAndNamed) {
               test::WriteOrv(test::MakeFrame(4, 4, 3), home.File("ok.orv"))};
   test::RecordingObserver observer;
   in.observer = &observer;
-  const FourierResult r = SpeckleMaskCommand(in, {1, 1}, folder);
+  const FourierResult r = SpeckleMaskCommand(in, {1, 1}, ProgramOutput(folder));
   ASSERT_TRUE(r.ok());
   ASSERT_EQ(r.warnings.size(), 1u);
-  EXPECT_NE(r.warnings[0].find("missing.orv"), std::string::npos);
-  EXPECT_EQ(observer.warnings, r.warnings);
+  EXPECT_EQ(r.warnings[0].code, ErrorCode::FileNotFound);
+  EXPECT_EQ(r.warnings[0].path, home.File("missing.orv"));
+  ASSERT_EQ(observer.problems.size(), 1u);
+  EXPECT_EQ(observer.problems[0].path, r.warnings[0].path);
   EXPECT_EQ(r.written.size(), 3u);
 }
 
 TEST_F(SpeckleCommand, NoImageEmptiesTheFolderAndWritesNothing) {
   test::WriteBytes(folder + "old.orvm", {1});
-  const FourierResult r = SpeckleMaskCommand(SeriesInput{}, {0, 0}, folder);
+  const FourierResult r = SpeckleMaskCommand(SeriesInput{}, {0, 0}, ProgramOutput(folder));
   EXPECT_EQ(r.status, FourierStatus::NothingTicked);
   EXPECT_TRUE(ListFiles(folder, "*").empty());
   EXPECT_TRUE(r.shown.empty());

@@ -1,21 +1,20 @@
-// orvek-cli info, convert and measure, run as a user would run them.
+// orvek-cli info, convert and measure, run as a user would run them; its usage rules, its help
+// and the language of its messages.
 
 #include <gtest/gtest.h>
 
+#include "core/IniFile.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
+#include "support/CliSupport.h"
 #include "support/TestSupport.h"
+#include "wording/Wording.h"
 
 namespace orvek {
 namespace {
 
-std::string Cli() {
-  return test::BuildDir() + "cli/orvek-cli";
-}
-
-std::string RunCli(const std::string& args, int* status) {
-  return test::Capture("'" + Cli() + "' " + args + " 2>/dev/null", status);
-}
+using test::Quote;
+using test::RunCli;
 
 class CliCore : public ::testing::Test {
  protected:
@@ -33,96 +32,151 @@ TEST_F(CliCore, InfoPrintsTheFrameAsJson) {
   const std::string path = StarFile();
   OTrame f;
   ASSERT_TRUE(f.LoadFile(path).ok());
-  int status = -1;
-  const std::string out = RunCli("info '" + path + "' --json", &status);
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(out.find("\"format\":\"Format FIT\""), std::string::npos) << out;
-  EXPECT_NE(out.find("\"width\":40,\"height\":30"), std::string::npos) << out;
-  EXPECT_NE(out.find("\"bias_applied\":false"), std::string::npos);
-  EXPECT_NE(out.find("\"star\":{\"x\":22,\"y\":12,"), std::string::npos) << out;
-  const std::string median = "\"median\":" + FormatRoundTrip(static_cast<double>(f.Median)) + ",";
-  EXPECT_NE(out.find(median), std::string::npos) << out;
+  const test::CliRun r = RunCli("info " + Quote(path) + " --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.json["format"], "Format FIT");
+  EXPECT_EQ(r.json["width"], 40);
+  EXPECT_EQ(r.json["height"], 30);
+  EXPECT_EQ(r.json["bias_applied"], false);
+  EXPECT_EQ(r.json["star"]["x"], 22);
+  EXPECT_EQ(r.json["star"]["y"], 12);
+  // Numbers read back to the very doubles the program holds.
+  EXPECT_EQ(r.json["median"].get<double>(), static_cast<double>(f.Median));
+  EXPECT_EQ(r.json["sigma"].get<double>(), static_cast<double>(f.Sigma));
 }
 
 TEST_F(CliCore, InfoWithBiasAndSwap) {
   const std::string path = StarFile();
   const std::string bias = home.File("bias.fit");
   ASSERT_TRUE(test::MakeFrame(40, 30, 60).SaveFits(bias, 2, 0, 0).ok);
-  int status = -1;
-  std::string out = RunCli("info '" + path + "' --bias '" + bias + "' --swap-v --json", &status);
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(out.find("\"bias_applied\":true"), std::string::npos) << out;
+  const test::CliRun r =
+      RunCli("info " + Quote(path) + " --bias " + Quote(bias) + " --swap-v --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.json["bias_applied"], true);
   OTrame biasFrame, f;
   ASSERT_TRUE(biasFrame.LoadFile(bias).ok());
   ASSERT_TRUE(f.LoadFile(path, &biasFrame, {true, false}).ok());
-  const std::string median = "\"median\":" + FormatRoundTrip(static_cast<double>(f.Median)) + ",";
-  EXPECT_NE(out.find(median), std::string::npos) << out;
-  EXPECT_NE(out.find("\"star\":{\"x\":22,\"y\":17,"), std::string::npos) << out;  // 29 - 12
+  EXPECT_EQ(r.json["median"].get<double>(), static_cast<double>(f.Median));
+  EXPECT_EQ(r.json["star"]["y"], 17);  // 29 - 12
 }
 
-TEST_F(CliCore, ErrorsGoToStderrWithStatusOneAndUsageWithTwo) {
-  int status = -1;
-  RunCli("info '" + home.File("missing.fit") + "'", &status);
-  EXPECT_EQ(status, 1);
-  const std::string broken = home.File("broken.fit");
-  test::WriteBytes(broken, {'S', 'I', 'M', 'P', 'L', 'E'});
-  const std::string err =
-      test::Capture("'" + Cli() + "' info '" + broken + "' 2>&1 >/dev/null", &status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(err.find("broken.fit"), std::string::npos) << err;
-  RunCli("info", &status);
-  EXPECT_EQ(status, 2);
-  RunCli("measure x.fit --at 1", &status);
-  EXPECT_EQ(status, 2);
-  RunCli("nosuchverb", &status);
-  EXPECT_EQ(status, 2);
-  RunCli("info a.fit --bogus", &status);
-  EXPECT_EQ(status, 2);
+// Exit statuses: 0 for help, 1 for a failure of the work, 2 for bad usage (with the usage).
+struct UsageCase {
+  std::string args;
+  int status;
+  std::string printed;  ///< expected in stdout (status 0) or stderr
+};
+
+class CliUsage : public ::testing::TestWithParam<UsageCase> {
+ protected:
+  test::TempHome home;
+};
+
+TEST_P(CliUsage, StatusAndWhatIsPrinted) {
+  test::WriteBytes(home.File("broken.fit"), {'S', 'I', 'M', 'P', 'L', 'E'});
+  std::string args = GetParam().args;
+  const size_t at = args.find("HOME/");
+  if (at != std::string::npos) args.replace(at, 5, home.Path());
+  const test::CliRun r = RunCli(args);
+  EXPECT_EQ(r.status, GetParam().status) << r.out << r.err;
+  EXPECT_NE((r.status == 0 ? r.out : r.err).find(GetParam().printed), std::string::npos)
+      << r.out << r.err;
+  if (r.status == 2 && !GetParam().args.empty() && GetParam().args != "nosuchverb") {
+    // The verb's usage line follows the reason.
+    const std::string verb = GetParam().args.substr(0, GetParam().args.find(' '));
+    EXPECT_NE(r.err.find("orvek-cli " + verb + " "), std::string::npos) << r.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, CliUsage,
+                         ::testing::Values(UsageCase{"", 2, "orvek-cli align --size S"},
+                                           UsageCase{"--help", 0, "drift-trail"},
+                                           UsageCase{"info --help", 0, "--swap-v"},
+                                           UsageCase{"align --help", 0, "--overwrite"},
+                                           UsageCase{"info", 2, "FILE"},
+                                           UsageCase{"measure x.fit --at 1", 2, "--at"},
+                                           UsageCase{"nosuchverb", 2, "nosuchverb"},
+                                           UsageCase{"info a.fit --bogus", 2, "--bogus"},
+                                           UsageCase{"info a.fit --json=yes", 2, "--json"},
+                                           UsageCase{"align --size", 2, "--size"},
+                                           UsageCase{"measure a.fit --at 1,1 --half 31", 2, "31"},
+                                           UsageCase{"info HOME/missing.fit", 1, "missing.fit"},
+                                           UsageCase{"info HOME/broken.fit", 1, "broken.fit"}));
+
+TEST(CliLanguage, MessagesFollowTheInterfaceLanguageAndJsonDoesNot) {
+  test::TempHome home;
+  const IniFile shipped(test::SourceDir() + "resources/orvek.ini");
+  const IniFile settings(home.File("orvek.ini"));
+  const std::string missing = home.File("missing.fit");
+  OTrame f = test::MakeFrame(20, 10, 3);
+  ASSERT_TRUE(f.SaveFits(home.File("f.fit"), 2, 0, 0).ok);
+  std::string json;
+  for (const char* lang : {"E", "F", "S", "I"}) {
+    ASSERT_TRUE(settings.WriteString("Langage", "Langue", lang));
+    // orvek-cli's own words: an unknown option.
+    const test::CliRun usage = RunCli("info a.fit --bogus");
+    EXPECT_EQ(usage.status, 2);
+    const std::string unknown =
+        FillPlaceholders(Words(shipped, lang[0], "Cli", "UnknownOption"), Error().Field("--bogus"));
+    EXPECT_NE(usage.err.find(unknown), std::string::npos) << lang << ": " << usage.err;
+    // A failure of the library, worded from its code.
+    const test::CliRun failed = RunCli("info " + Quote(missing));
+    EXPECT_EQ(failed.status, 1);
+    const std::string notFound =
+        Describe(Error(ErrorCode::FileNotFound).Path(missing), shipped, lang[0]);
+    EXPECT_NE(failed.err.find(notFound), std::string::npos) << lang << ": " << failed.err;
+    // JSON keys and values are the same in every language.
+    const test::CliRun info = RunCli("info " + Quote(home.File("f.fit")) + " --json");
+    ASSERT_EQ(info.status, 0);
+    if (json.empty()) json = info.out;
+    EXPECT_EQ(info.out, json) << lang;
+  }
 }
 
 TEST_F(CliCore, ConvertWritesEveryFormat) {
   const std::string path = StarFile();
-  int status = -1;
-  RunCli("convert '" + path + "' '" + home.File("out.orvc") + "'", &status);
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(RunCli("convert " + Quote(path) + " " + Quote(home.File("out.orvc"))).status, 0);
   OTrame a, b;
   ASSERT_TRUE(a.LoadFile(path).ok());
   ASSERT_TRUE(b.LoadFile(home.File("out.orvc")).ok());
   EXPECT_EQ(b.Px(22, 12), a.Px(22, 12));
 
-  RunCli("convert '" + path + "' '" + home.File("out.bmp") + "' --low 100 --high 355", &status);
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(
+      RunCli("convert " + Quote(path) + " " + Quote(home.File("out.bmp")) + " --low 100 --high 355")
+          .status,
+      0);
   OTrame bmp;
   ASSERT_TRUE(bmp.LoadFile(home.File("out.bmp")).ok());
   EXPECT_EQ(bmp.FormatText, "24 bits");
   EXPECT_EQ(bmp.Px(0, 0), 0);  // the background at the low end is black
 
-  RunCli("convert '" + path + "' '" + home.File("out.fits") + "' --mode 2", &status);
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(
+      RunCli("convert " + Quote(path) + " " + Quote(home.File("out.fits")) + " --mode 2").status,
+      0);
   OTrame fits;
   ASSERT_TRUE(fits.LoadFile(home.File("out.fits")).ok());
   EXPECT_EQ(fits.Px(22, 12), a.Px(22, 12));
   if (test::Run("command -v fitsverify > /dev/null") == 0) {
+    int status = -1;
     const std::string report =
         test::Capture("fitsverify -q '" + home.File("out.fits") + "' 2>&1", &status);
     EXPECT_EQ(status, 0) << report;
     EXPECT_NE(report.find("verification OK"), std::string::npos) << report;
   }
-  RunCli("convert '" + path + "' '" + home.File("out.png") + "'", &status);
-  EXPECT_EQ(status, 2);
+  EXPECT_EQ(RunCli("convert " + Quote(path) + " " + Quote(home.File("out.png"))).status, 2);
 }
 
 TEST_F(CliCore, MeasureReportsTheCentroidAndItsWindow) {
   const std::string path = StarFile();
-  int status = -1;
-  const std::string out =
-      RunCli("measure '" + path + "' --at 20,10 --half 4 --framing manual --json", &status);
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(out.find("\"window\":{"), std::string::npos) << out;
-  EXPECT_NE(out.find("\"count\":81}"), std::string::npos) << out;  // 9 x 9 window
-  EXPECT_NE(out.find("\"peak\":{\"x\":22,\"y\":12,"), std::string::npos) << out;
-  const std::string autoOut = RunCli("measure '" + path + "' --at 20,10 --json", &status);
-  EXPECT_NE(autoOut.find("\"x\":22.4"), std::string::npos) << autoOut;
+  const test::CliRun manual =
+      RunCli("measure " + Quote(path) + " --at 20,10 --half 4 --framing manual --json");
+  ASSERT_EQ(manual.status, 0) << manual.err;
+  EXPECT_EQ(manual.json["window"]["count"], 81);  // 9 x 9 window
+  EXPECT_EQ(manual.json["peak"]["x"], 22);
+  EXPECT_EQ(manual.json["peak"]["y"], 12);
+  const test::CliRun automatic = RunCli("measure " + Quote(path) + " --at 20,10 --json");
+  ASSERT_EQ(automatic.status, 0) << automatic.err;
+  EXPECT_NEAR(automatic.json["x"].get<double>(), 22.4, 0.1);  // the thresholded centroid
 }
 
 TEST(SampleSeries, CommittedFilesMatchTheirGenerator) {
@@ -141,18 +195,13 @@ TEST(SampleSeries, CommittedFilesMatchTheirGenerator) {
             test::ReadBytes(test::SourceDir() + "samples/ORV1/truth.txt"));
 }
 
-}  // namespace
-}  // namespace orvek
-
-namespace orvek {
-namespace {
-
 TEST(CliSettings, FirstStartInstallsTheShippedSettingsFileAndNeverReplacesIt) {
   test::TempHome home;
+  const std::string sample = test::SourceDir() + "samples/ORV1/orv1_001.fit";
   int status = -1;
   // The first start speaks the locale's language (here Italian); the rest is the shipped file.
-  test::Capture("LC_ALL=it_IT.UTF-8 '" + Cli() + "' info '" + test::SourceDir() +
-                    "samples/ORV1/orv1_001.fit' 2>&1",
+  test::Capture("LC_ALL=it_IT.UTF-8 " + Quote(test::BuildDir() + "cli/orvek-cli") + " info " +
+                    Quote(sample) + " 2>&1",
                 &status);
   EXPECT_EQ(status, 0);
   const std::vector<unsigned char> shipped =
@@ -164,8 +213,7 @@ TEST(CliSettings, FirstStartInstallsTheShippedSettingsFileAndNeverReplacesIt) {
   const std::vector<unsigned char> written = test::ReadBytes(home.File("orvek.ini"));
   EXPECT_EQ(std::string(written.begin(), written.end()), expected);
   test::WriteBytes(home.File("orvek.ini"), {'[', 'P', ']', '\n'});
-  test::Capture("'" + Cli() + "' info '" + test::SourceDir() + "samples/ORV1/orv1_001.fit' 2>&1",
-                &status);
+  RunCli("info " + Quote(sample));
   EXPECT_EQ(test::ReadBytes(home.File("orvek.ini")),
             (std::vector<unsigned char>{'[', 'P', ']', '\n'}));
 }

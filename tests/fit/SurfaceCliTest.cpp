@@ -9,6 +9,7 @@
 #include "core/Rounding.h"
 #include "fit/PairFrames.h"
 #include "fit/SurfaceFit.h"
+#include "support/CliSupport.h"
 #include "support/TestSupport.h"
 
 namespace orvek {
@@ -52,23 +53,22 @@ TEST_F(SurfaceCli, JsonGivesTheFitOfTheLibrary) {
   const SurfaceFitResult r = SurfaceFit(frame, Point(100, 101), Point(119, 115));
   ASSERT_TRUE(r.ok());
   const std::string model = home.File("model.orvc");
-  int status = -1;
-  const std::string out = RunCli(
-      "surface '" + path + "' --a 100,101 --b 119,115 --json --model '" + model + "'", &status);
-  EXPECT_EQ(status, 0) << out;
-  auto number = [](Extended v) { return FormatRoundTrip(static_cast<double>(v)); };
-  EXPECT_TRUE(Contains(out, "\"passes\":1,")) << out;
-  EXPECT_TRUE(Contains(out, "\"a_fit\":[" + number(r.fit.xA) + "," + number(r.fit.yA) + "]"))
-      << out;
-  EXPECT_TRUE(Contains(out, "\"b_fit\":[" + number(r.fit.xB) + "," + number(r.fit.yB) + "]"))
-      << out;
-  EXPECT_TRUE(
-      Contains(out, "\"a_pixel\":[" + number(r.fit.xA - 1) + "," + number(r.fit.yA - 1) + "]"))
-      << out;
-  EXPECT_TRUE(Contains(out, "\"hA\":" + number(r.fit.hA) + ",")) << out;
-  EXPECT_TRUE(Contains(out, "\"theta\":" + number(r.theta) + ",")) << out;
-  EXPECT_TRUE(Contains(out, "\"rho\":" + number(r.rho) + ",")) << out;
-  EXPECT_TRUE(Contains(out, "\"log\":[\"Nb passes : 1\",\"INIT\",")) << out;
+  const test::CliRun run =
+      test::RunCli("surface '" + path + "' --a 100,101 --b 119,115 --json --model '" + model + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json& j = run.json;
+  // Every number is the library's double, read back exactly.
+  auto d = [](Extended v) { return static_cast<double>(v); };
+  EXPECT_EQ(j["passes"], 1);
+  EXPECT_EQ(j["a_fit"], (std::vector<double>{d(r.fit.xA), d(r.fit.yA)}));
+  EXPECT_EQ(j["b_fit"], (std::vector<double>{d(r.fit.xB), d(r.fit.yB)}));
+  EXPECT_EQ(j["a_pixel"], (std::vector<double>{d(r.fit.xA - 1), d(r.fit.yA - 1)}));
+  EXPECT_EQ(j["hA"].get<double>(), d(r.fit.hA));
+  EXPECT_EQ(j["theta"].get<double>(), d(r.theta));
+  EXPECT_EQ(j["rho"].get<double>(), d(r.rho));
+  EXPECT_EQ(j["log"], r.log);
+  EXPECT_EQ(j["iterations"].size(), r.iterations.size());
+  EXPECT_EQ(j["model"], model);
   // The model image is the library's, byte for byte.
   const std::string mine = home.File("mine.orvc");
   ASSERT_TRUE(WriteSurfaceModel(r, mine).ok);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <random>
 
 #include "core/Utils.h"
@@ -52,8 +54,8 @@ TEST_F(DvaFolder, TwoPixelsWorkedByHand) {
   image.Px(23, 30) = 4;
   SeriesInput in;
   in.files = {WriteOrv(image, home.File("two.orv"))};
-  const FourierResult r = DvaCommand(in, folder);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = DvaCommand(in, ProgramOutput(folder));
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   const OTrame dv = LoadOrv(folder + "DV_tampon.orvv");
   ASSERT_EQ(dv.Width(), 128);
   ASSERT_EQ(dv.Height(), 128);
@@ -124,11 +126,13 @@ TEST_F(DvaFolder, ImageOfAnotherSizeIsSkippedAndReported) {
   SeriesInput in;
   in.files = {WriteOrv(a, home.File("a.orv")), WriteOrv(big, home.File("big.orv"))};
   in.observer = &observer;
-  const FourierResult r = DvaCommand(in, folder);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = DvaCommand(in, ProgramOutput(folder));
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   ASSERT_EQ(r.warnings.size(), 1u);
-  EXPECT_NE(r.warnings[0].find("big.orv"), std::string::npos);
-  EXPECT_EQ(observer.warnings, r.warnings);
+  EXPECT_EQ(r.warnings[0].code, ErrorCode::FrameSizesDiffer);
+  EXPECT_EQ(r.warnings[0].path, home.File("big.orv"));
+  ASSERT_EQ(observer.problems.size(), 1u);
+  EXPECT_EQ(observer.problems[0].path, r.warnings[0].path);
   const OTrame dv = LoadOrv(folder + "DV_tampon.orvv");
   EXPECT_EQ(dv.Px(66, 63), 14.0L);
   EXPECT_EQ(dv.Px(63, 63), 28.0L);
@@ -142,7 +146,7 @@ TEST_F(DvaFolder, StopLeavesOnlyTheBufferFile) {
   SeriesInput in;
   in.files = {WriteOrv(a, home.File("a.orv"))};
   in.observer = &stop;
-  const FourierResult r = DvaCommand(in, folder);
+  const FourierResult r = DvaCommand(in, ProgramOutput(folder));
   EXPECT_EQ(r.status, FourierStatus::Stopped);
   EXPECT_EQ(ListFiles(folder, "*.*"), std::vector<std::string>{"DV_tampon.orvv"});
 }
@@ -150,7 +154,7 @@ TEST_F(DvaFolder, StopLeavesOnlyTheBufferFile) {
 TEST_F(DvaFolder, NothingTickedEmptiesTheFolder) {
   WriteOrv(test::MakeFrame(64, 64, 1), folder + "old.orvc");
   SeriesInput in;
-  EXPECT_EQ(DvaCommand(in, folder).status, FourierStatus::NothingTicked);
+  EXPECT_EQ(DvaCommand(in, ProgramOutput(folder)).status, FourierStatus::NothingTicked);
   EXPECT_TRUE(ListFiles(folder, "*.*").empty());
 }
 

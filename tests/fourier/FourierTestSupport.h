@@ -15,7 +15,7 @@ namespace orvek::test {
 /// Writes a frame as an ORV file and returns the path.
 inline std::string WriteOrv(const OTrame& frame, const std::string& path) {
   const Status s = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, path);
-  if (!s) throw std::runtime_error(s.message);
+  if (!s) throw std::runtime_error(DebugText(s.error));
   return path;
 }
 
@@ -37,6 +37,8 @@ class RecordingObserver : public SeriesObserver {
     return index != stopAt;
   }
   void Warning(const std::string& text) override { warnings.push_back(text); }
+  std::vector<Error> problems;
+  void Problem(const Error& error) override { problems.push_back(error); }
 };
 
 /// The centred autocorrelation of a series by the mean-power-spectrum method, computed with the

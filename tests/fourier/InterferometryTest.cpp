@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <filesystem>
 #include <random>
 
@@ -47,8 +49,8 @@ TEST_F(InterferometryFolder, OneFrameGivesItsCentredAutocorrelation) {
   const OTrame frame = Speckles(128, 1);
   SeriesInput in;
   in.files = {Image("a.orv", frame)};
-  const FourierResult r = SumPowerSpectra(in, folder, "PuisDouble", false);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false);
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   ASSERT_EQ(r.written, std::vector<std::string>{folder + "PuisDouble.orvc"});
   EXPECT_EQ(r.shown, folder + "PuisDouble.orvc");
   const OTrame out = LoadOrv(folder + "PuisDouble.orvc");
@@ -69,14 +71,14 @@ TEST_F(InterferometryFolder, SeveralFramesAndEnhancedMode) {
   SeriesInput in;
   for (size_t i = 0; i < frames.size(); ++i)
     in.files.push_back(Image("f" + std::to_string(i) + ".orv", frames[i]));
-  ASSERT_TRUE(SumPowerSpectra(in, folder, "PuisDouble", false).ok());
+  ASSERT_TRUE(SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false).ok());
   OTrame out = LoadOrv(folder + "PuisDouble.orvc");
   std::vector<E> expected = test::ReferenceAutocorrelation(frames);
   for (size_t i = 0; i < expected.size(); ++i) ASSERT_TRUE(SameBits(out.Data()[i], expected[i]));
 
   // Enhanced: each image is squared in memory before its transform; its file is unchanged.
   const auto before = test::ReadBytes(in.files[0]);
-  ASSERT_TRUE(SumPowerSpectra(in, folder, "PuisDouble", true).ok());
+  ASSERT_TRUE(SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", true).ok());
   EXPECT_EQ(test::ReadBytes(in.files[0]), before);
   for (OTrame& f : frames) f.SquarePixels();
   out = LoadOrv(folder + "PuisDouble.orvc");
@@ -87,9 +89,10 @@ TEST_F(InterferometryFolder, SeveralFramesAndEnhancedMode) {
 TEST_F(InterferometryFolder, WrongSizeWritesNothing) {
   SeriesInput in;
   in.files = {Image("odd.orv", test::MakeFrame(100, 100, 5))};
-  const FourierResult r = AutoCorrelationCommand(in, folder, false);
+  const FourierResult r = AutoCorrelationCommand(in, ProgramOutput(folder), false);
   EXPECT_EQ(r.status, FourierStatus::WrongSize);
-  EXPECT_EQ(r.message, "Image size = 64x64, 128x128, 256x256, 512x512");
+  EXPECT_EQ(r.error.code, ErrorCode::NotCentredSize);
+  EXPECT_EQ(r.error.values, (std::vector<double>{100, 100}));
   EXPECT_TRUE(r.written.empty());
   EXPECT_TRUE(ListFiles(folder, "*.*").empty());
 }
@@ -97,7 +100,7 @@ TEST_F(InterferometryFolder, WrongSizeWritesNothing) {
 TEST_F(InterferometryFolder, FramesOfAnotherSizeLaterInTheSeriesAreRefused) {
   SeriesInput in;
   in.files = {Image("a.orv", Speckles(128, 5)), Image("b.orv", Speckles(64, 6))};
-  const FourierResult r = SumPowerSpectra(in, folder, "PuisDouble", false);
+  const FourierResult r = SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false);
   EXPECT_EQ(r.status, FourierStatus::WrongSize);
   EXPECT_FALSE(FileExists(folder + "PuisDouble.orvc"));
 }
@@ -105,13 +108,13 @@ TEST_F(InterferometryFolder, FramesOfAnotherSizeLaterInTheSeriesAreRefused) {
 TEST_F(InterferometryFolder, StopKeepsTheOlderFile) {
   SeriesInput in;
   in.files = {Image("a.orv", Speckles(64, 7)), Image("b.orv", Speckles(64, 8))};
-  ASSERT_TRUE(TargetPowerSpectrum(in, folder, false).ok());
+  ASSERT_TRUE(TargetPowerSpectrum(in, ProgramOutput(folder), false).ok());
   const auto older = test::ReadBytes(folder + "PuisDouble.orvc");
   in.files = {Image("c.orv", Speckles(64, 9)), Image("d.orv", Speckles(64, 10))};
   RecordingObserver stop;
   stop.stopAt = 1;
   in.observer = &stop;
-  const FourierResult r = TargetPowerSpectrum(in, folder, false);
+  const FourierResult r = TargetPowerSpectrum(in, ProgramOutput(folder), false);
   EXPECT_EQ(r.status, FourierStatus::Stopped);
   EXPECT_TRUE(r.written.empty());
   EXPECT_EQ(test::ReadBytes(folder + "PuisDouble.orvc"), older);
@@ -119,16 +122,18 @@ TEST_F(InterferometryFolder, StopKeepsTheOlderFile) {
 
 TEST_F(InterferometryFolder, NothingTickedDoesNothing) {
   SeriesInput in;
-  EXPECT_EQ(SumPowerSpectra(in, folder, "PuisDouble", false).status, FourierStatus::NothingTicked);
-  EXPECT_EQ(SumCrossSpectra(in, folder, "PuisDouble").status, FourierStatus::NothingTicked);
+  EXPECT_EQ(SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false).status,
+            FourierStatus::NothingTicked);
+  EXPECT_EQ(SumCrossSpectra(in, ProgramOutput(folder), "PuisDouble").status,
+            FourierStatus::NothingTicked);
 }
 
 TEST_F(InterferometryFolder, ConstantImageGivesZeroBackgroundSeries) {
   // The box mean of a constant 1000 is (2r+1)^2 x 1000 / (2r+1)^2 = 1000 exactly and the
   // border keeps the image itself, so every S1..S9 is 0 everywhere; S0 is the image.
   const OTrame constant = test::MakeFrame(64, 64, 1000);
-  const FourierResult r = BuildBackgroundSeries(constant, folder, "AutoSous");
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = BuildBackgroundSeries(constant, ProgramOutput(folder), "AutoSous");
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   const std::vector<std::string> list = Orvc();
   ASSERT_EQ(list.size(), 10u);
   EXPECT_EQ(list.front(), "S0_AutoSous.orvc");
@@ -148,7 +153,7 @@ TEST_F(InterferometryFolder, BackgroundOfOneBrightPixel) {
   // shifted by +100: 900 at the pixel, 0 on the neighbours, 100 everywhere else.
   OTrame f = test::MakeFrame(64, 64, 0);
   f.Px(20, 20) = 900;
-  ASSERT_TRUE(BuildBackgroundSeries(f, folder, "X").ok());
+  ASSERT_TRUE(BuildBackgroundSeries(f, ProgramOutput(folder), "X").ok());
   const OTrame s1 = LoadOrv(folder + "S1_X.orvc");
   EXPECT_EQ(s1.Px(20, 20), 900.0L);
   EXPECT_EQ(s1.Px(21, 21), 0.0L);
@@ -160,8 +165,8 @@ TEST_F(InterferometryFolder, BackgroundOfOneBrightPixel) {
 TEST_F(InterferometryFolder, AutoCorrelationCommandLeavesTheTenFiles) {
   SeriesInput in;
   in.files = {Image("a.orv", Speckles(64, 11)), Image("b.orv", Speckles(64, 12))};
-  const FourierResult r = AutoCorrelationCommand(in, folder, false);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = AutoCorrelationCommand(in, ProgramOutput(folder), false);
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   const std::vector<std::string> list = Orvc();
   ASSERT_EQ(list.size(), 10u);
   EXPECT_EQ(list.front(), "S0_AutoSous.orvc");
@@ -178,8 +183,8 @@ TEST_F(InterferometryFolder, CrossCorrelationSeriesIsTheReflectionOfTheSingleIma
   const OTrame frame = Speckles(n, 13);
   SeriesInput in;
   in.files = {Image("a.orv", frame)};
-  const FourierResult r = CrossCorrelationCommand(in, folder);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = CrossCorrelationCommand(in, ProgramOutput(folder));
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(Orvc().size(), 10u);
   EXPECT_EQ(Orvc().front(), "S0_InterSous.orvc");
   const OTrame series = LoadOrv(folder + "S0_InterSous.orvc");
@@ -195,12 +200,12 @@ TEST_F(InterferometryFolder, ResultSubtractsTheReference) {
   SeriesInput ref, target;
   ref.files = {Image("r.orv", Speckles(64, 14))};
   target.files = {Image("t.orv", Speckles(64, 15))};
-  ASSERT_TRUE(ReferencePowerSpectrum(ref, folder, false).ok());
-  ASSERT_TRUE(TargetPowerSpectrum(target, folder, false).ok());
+  ASSERT_TRUE(ReferencePowerSpectrum(ref, ProgramOutput(folder), false).ok());
+  ASSERT_TRUE(TargetPowerSpectrum(target, ProgramOutput(folder), false).ok());
   const OTrame r = LoadOrv(folder + "PuisRef.orvc");
   const OTrame t = LoadOrv(folder + "PuisDouble.orvc");
-  const FourierResult res = ResultCommand(folder);
-  ASSERT_TRUE(res.ok()) << res.message;
+  const FourierResult res = ResultCommand(ProgramOutput(folder));
+  ASSERT_TRUE(res.ok()) << DebugText(res.error);
   const OTrame div = LoadOrv(folder + "S0_Div.orvc");
   for (size_t i = 0; i < div.Data().size(); ++i)
     ASSERT_TRUE(SameBits(div.Data()[i], t.Data()[i] - r.Data()[i]));
@@ -211,10 +216,11 @@ TEST_F(InterferometryFolder, ResultSubtractsTheReference) {
 TEST_F(InterferometryFolder, ResultWithAMissingSpectrumWritesNothing) {
   SeriesInput target;
   target.files = {Image("t.orv", Speckles(64, 16))};
-  ASSERT_TRUE(TargetPowerSpectrum(target, folder, false).ok());
-  const FourierResult r = ResultCommand(folder);
+  ASSERT_TRUE(TargetPowerSpectrum(target, ProgramOutput(folder), false).ok());
+  const FourierResult r = ResultCommand(ProgramOutput(folder));
   EXPECT_EQ(r.status, FourierStatus::MissingInput);
-  EXPECT_NE(r.message.find("PuisRef.orvc"), std::string::npos);
+  EXPECT_EQ(r.error.code, ErrorCode::SpectrumMissing);
+  EXPECT_EQ(r.error.path, folder + "PuisRef.orvc");
   EXPECT_TRUE(r.written.empty());
   EXPECT_EQ(ListFiles(folder, "*.*"), std::vector<std::string>{"PuisDouble.orvc"});
 }
@@ -223,18 +229,19 @@ TEST_F(InterferometryFolder, ResultWithSpectraOfDifferentSizesWritesNothing) {
   SeriesInput ref, target;
   ref.files = {Image("r.orv", Speckles(64, 17))};
   target.files = {Image("t.orv", Speckles(128, 18))};
-  ASSERT_TRUE(ReferencePowerSpectrum(ref, folder, false).ok());
-  ASSERT_TRUE(TargetPowerSpectrum(target, folder, false).ok());
-  const FourierResult r = ResultCommand(folder);
+  ASSERT_TRUE(ReferencePowerSpectrum(ref, ProgramOutput(folder), false).ok());
+  ASSERT_TRUE(TargetPowerSpectrum(target, ProgramOutput(folder), false).ok());
+  const FourierResult r = ResultCommand(ProgramOutput(folder));
   EXPECT_EQ(r.status, FourierStatus::MissingInput);
-  EXPECT_NE(r.message.find("128 x 128"), std::string::npos);
-  EXPECT_NE(r.message.find("64 x 64"), std::string::npos);
+  EXPECT_EQ(r.error.code, ErrorCode::SpectraSizesDiffer);
+  EXPECT_EQ(r.error.values, (std::vector<double>{128, 128, 64, 64}));
   EXPECT_EQ(ListFiles(folder, "*.*").size(), 2u);
 }
 
 TEST_F(InterferometryFolder, SingleImageTransforms) {
   OTrame f = Speckles(64, 19);
-  const FourierResult mod = SingleTransformCommand(f, SingleTransform::Modulus, folder);
+  const FourierResult mod =
+      SingleTransformCommand(f, SingleTransform::Modulus, ProgramOutput(folder));
   ASSERT_TRUE(mod.ok());
   const OTrame written = LoadOrv(folder + "Fourier.orvc");
   ASSERT_EQ(written.Width(), 64);
@@ -243,13 +250,15 @@ TEST_F(InterferometryFolder, SingleImageTransforms) {
   EXPECT_NEAR(static_cast<double>(maxValue), 32766.0, 32766 * 1e-15);
 
   OTrame odd = test::MakeFrame(100, 100, 3);
-  const FourierResult wrong = SingleTransformCommand(odd, SingleTransform::AutoCorrelate, folder);
+  const FourierResult wrong =
+      SingleTransformCommand(odd, SingleTransform::AutoCorrelate, ProgramOutput(folder));
   EXPECT_EQ(wrong.status, FourierStatus::WrongSize);
   EXPECT_TRUE(wrong.written.empty());
-  // The cross-correlation writes the unchanged frame, with the message.
-  const FourierResult cross = SingleTransformCommand(odd, SingleTransform::CrossCorrelate, folder);
+  // The cross-correlation writes the unchanged frame, and still says the size is wrong.
+  const FourierResult cross =
+      SingleTransformCommand(odd, SingleTransform::CrossCorrelate, ProgramOutput(folder));
   EXPECT_EQ(cross.status, FourierStatus::WrongSize);
-  EXPECT_EQ(cross.message, kSizeMessage);
+  EXPECT_EQ(cross.error.code, ErrorCode::NotCentredSize);
   EXPECT_EQ(LoadOrv(folder + "InterCorr.orvc").Px(50, 50), 3.0L);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <cmath>
 #include <random>
 
@@ -119,8 +121,8 @@ TEST_P(SpeckleSeries, SecondaryPeakGivesSeparationAndAngle) {
     in.files.push_back(test::WriteOrv(SpeckleFrame(n, pc.dx, pc.dy, 0.6, rng),
                                       home.File("s" + std::to_string(k) + ".orv")));
   }
-  const FourierResult r = AutoCorrelationCommand(in, folder, false);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const FourierResult r = AutoCorrelationCommand(in, ProgramOutput(folder), false);
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   const OTrame s3 = test::LoadOrv(folder + "S3_AutoSous.orvc");
 
   // The fast measurement: A is the centre, B the peak measured with the 3 x 3 window round the

@@ -14,6 +14,7 @@
 #include "measure/AutoOrvek.h"
 #include "measure/FrameLoader.h"
 #include "reduction/ReductionTestSupport.h"
+#include "support/CliSupport.h"
 #include "support/TestSupport.h"
 
 namespace orvek {
@@ -23,47 +24,6 @@ double Num(const std::string& text) {
   Extended v = 0;
   EXPECT_TRUE(ParseNumber(text, v)) << "\"" << text << "\"";
   return static_cast<double>(v);
-}
-
-// ---- A minimal reader of the flat JSON objects printed by orvek-cli ------------------------
-
-/// The value text (number, string without quotes, or null) of `"key":` after `from`.
-std::string JsonValue(const std::string& json, const std::string& key, size_t from = 0,
-                      size_t* end = nullptr) {
-  const std::string tag = "\"" + key + "\":";
-  const size_t at = json.find(tag, from);
-  if (at == std::string::npos) return "<missing " + key + ">";
-  size_t b = at + tag.size();
-  size_t e = b;
-  if (json[b] == '"') {
-    e = json.find('"', b + 1);
-    if (end) *end = e + 1;
-    return json.substr(b + 1, e - b - 1);
-  }
-  while (e < json.size() && json[e] != ',' && json[e] != '}' && json[e] != ']') ++e;
-  if (end) *end = e;
-  return json.substr(b, e - b);
-}
-
-/// The row objects of the "rows" array, each as a map from key to value text.
-std::vector<std::map<std::string, std::string>> JsonRows(const std::string& json) {
-  std::vector<std::map<std::string, std::string>> rows;
-  const size_t start = json.find("\"rows\":[");
-  const size_t stop = json.find("]", start);
-  size_t pos = start;
-  while (true) {
-    const size_t obj = json.find("{\"xA\":", pos);
-    if (obj == std::string::npos || obj > stop) break;
-    std::map<std::string, std::string> row;
-    size_t p = obj;
-    for (const char* key : {"xA", "yA", "intA", "xB", "yB", "intB", "image", "nA", "nB", "bin",
-                            "theta", "rho", "dm", "rThe", "rRho"}) {
-      row[key] = JsonValue(json, key, p, &p);
-    }
-    rows.push_back(row);
-    pos = p;
-  }
-  return rows;
 }
 
 std::string Cli() {
@@ -251,6 +211,12 @@ class ReduceCliTest : public ::testing::Test {
   std::string Run(const std::string& args, int* status) const {
     return test::Capture(Cli() + " reduce" + args + " 2>/dev/null", status);
   }
+  // orvek-cli reduce ARGS --json, read.
+  nlohmann::json Json(const std::string& args) const {
+    const test::CliRun r = test::RunCli("reduce" + args + " --json");
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.json;
+  }
 };
 
 TEST_F(ReduceCliTest, BundledSampleSeriesGivesTheTruth) {
@@ -259,17 +225,14 @@ TEST_F(ReduceCliTest, BundledSampleSeriesGivesTheTruth) {
   ASSERT_TRUE(truth.count("theta") && truth.count("rho")) << "no truth file in " << folder;
   const auto files = SampleFiles();
   ASSERT_EQ(std::to_string(files.size()), truth["frames"]);
-  int status = -1;
-  const std::string out = Run(Join(files) + " --json", &status);
-  ASSERT_EQ(status, 0) << out;
+  const nlohmann::json out = Json(Join(files));
   const double theta = Num(truth["theta"]), rho = Num(truth["rho"]);
-  EXPECT_NEAR(Num(JsonValue(out, "theta", out.find("\"mean\""))), theta, 0.3);
-  EXPECT_NEAR(Num(JsonValue(out, "rho", out.find("\"mean\""))), rho, rho * 0.01);
-  EXPECT_EQ(JsonValue(out, "count", out.find("\"mean\"")), truth["frames"]);
-  const auto rows = JsonRows(out);
-  ASSERT_EQ(rows.size(), files.size());
-  EXPECT_EQ(rows[0].at("image"), "orv1_001.fit");
-  EXPECT_EQ(rows[0].at("bin"), "1");
+  EXPECT_NEAR(out["mean"]["theta"].get<double>(), theta, 0.3);
+  EXPECT_NEAR(out["mean"]["rho"].get<double>(), rho, rho * 0.01);
+  EXPECT_EQ(std::to_string(out["mean"]["count"].get<int>()), truth["frames"]);
+  ASSERT_EQ(out["rows"].size(), files.size());
+  EXPECT_EQ(out["rows"][0]["image"], "orv1_001.fit");
+  EXPECT_EQ(out["rows"][0]["bin"], 1);
 }
 
 TEST_F(ReduceCliTest, CalibrationOptionsActOnTheSampleSeries) {
@@ -277,38 +240,28 @@ TEST_F(ReduceCliTest, CalibrationOptionsActOnTheSampleSeries) {
   auto truth = ReadTruth(folder + "truth.txt");
   const double theta = Num(truth["theta"]), rho = Num(truth["rho"]);
   const std::string files = Join(SampleFiles());
-  int status = -1;
   // Delta 10: theta - 10. Epsilon 0.5 with 2x binning: 0.5 x 2 = 1 again.
-  std::string out = Run(files + " --json --delta 10 --epsilon 0.5 --binning", &status);
-  ASSERT_EQ(status, 0);
-  const size_t mean = out.find("\"mean\"");
-  EXPECT_NEAR(Num(JsonValue(out, "theta", mean)), theta - 10, 0.3);
-  EXPECT_NEAR(Num(JsonValue(out, "rho", mean)), rho, rho * 0.01);
-  EXPECT_EQ(JsonValue(out, "epsilon", out.find("\"calibration\"")), "1");
+  const nlohmann::json out = Json(files + " --delta 10 --epsilon 0.5 --binning");
+  EXPECT_NEAR(out["mean"]["theta"].get<double>(), theta - 10, 0.3);
+  EXPECT_NEAR(out["mean"]["rho"].get<double>(), rho, rho * 0.01);
+  EXPECT_EQ(out["calibration"]["epsilon"], 1);
   // North at the bottom: B above A reads 180 - theta.
-  out = Run(files + " --json --orient sn,ew", &status);
-  ASSERT_EQ(status, 0);
-  EXPECT_NEAR(Num(JsonValue(out, "theta", out.find("\"mean\""))), 180 - theta, 0.3);
+  EXPECT_NEAR(Json(files + " --orient sn,ew")["mean"]["theta"].get<double>(), 180 - theta, 0.3);
 }
 
 TEST_F(ReduceCliTest, GeneratedSeriesWithAndWithoutCapturedPositions) {
   // Truth: theta 140 degrees, rho 15 px.
   const auto s = test::WriteDoubleStarSeries(dir.Path(), 5, 140.0, 15.0);
-  int status = -1;
-  std::string out = Run(Join(s.files) + " --json", &status);
-  ASSERT_EQ(status, 0) << out;
-  size_t mean = out.find("\"mean\"");
-  EXPECT_NEAR(Num(JsonValue(out, "theta", mean)), 140.0, 0.3);
-  EXPECT_NEAR(Num(JsonValue(out, "rho", mean)), 15.0, 0.15);
+  nlohmann::json out = Json(Join(s.files));
+  EXPECT_NEAR(out["mean"]["theta"].get<double>(), 140.0, 0.3);
+  EXPECT_NEAR(out["mean"]["rho"].get<double>(), 15.0, 0.15);
 
   char a[64], b[64];
   std::snprintf(a, sizeof a, "%.3f,%.3f", s.ax0, s.ay0);
   std::snprintf(b, sizeof b, "%.3f,%.3f", s.ax0 + s.dx, s.ay0 + s.dy);
-  out = Run(Join(s.files) + " --json --a " + a + " --b " + b, &status);
-  ASSERT_EQ(status, 0) << out;
-  mean = out.find("\"mean\"");
-  EXPECT_NEAR(Num(JsonValue(out, "theta", mean)), 140.0, 0.3);
-  EXPECT_NEAR(Num(JsonValue(out, "rho", mean)), 15.0, 0.15);
+  out = Json(Join(s.files) + " --a " + a + " --b " + b);
+  EXPECT_NEAR(out["mean"]["theta"].get<double>(), 140.0, 0.3);
+  EXPECT_NEAR(out["mean"]["rho"].get<double>(), 15.0, 0.15);
 }
 
 TEST_F(ReduceCliTest, CommandLineTableEqualsTheLibraryRun) {
@@ -318,10 +271,7 @@ TEST_F(ReduceCliTest, CommandLineTableEqualsTheLibraryRun) {
   char a[64], b[64];
   std::snprintf(a, sizeof a, "%.3f,%.3f", s.ax0, s.ay0);
   std::snprintf(b, sizeof b, "%.3f,%.3f", s.ax0 + s.dx, s.ay0 + s.dy);
-  int status = -1;
-  const std::string out =
-      Run(Join(s.files) + " --json --half-a 5 --half-b 7 --a " + a + " --b " + b, &status);
-  ASSERT_EQ(status, 0) << out;
+  const nlohmann::json out = Json(Join(s.files) + " --half-a 5 --half-b 7 --a " + a + " --b " + b);
 
   ReductionTable table(SettingsPath());
   table.RAZ();
@@ -335,7 +285,7 @@ TEST_F(ReduceCliTest, CommandLineTableEqualsTheLibraryRun) {
   run.context.measure.half = 7;
   RunAutoOrvek(s.files, table, run);
 
-  const auto rows = JsonRows(out);
+  const nlohmann::json& rows = out["rows"];
   ASSERT_EQ(static_cast<int>(rows.size()), table.DataRows());
   const std::pair<const char*, int> raw[] = {{"xA", kColXA}, {"yA", kColYA}, {"intA", kColIntA},
                                              {"xB", kColXB}, {"yB", kColYB}, {"intB", kColIntB},
@@ -346,14 +296,14 @@ TEST_F(ReduceCliTest, CommandLineTableEqualsTheLibraryRun) {
                                              {"rThe", kResRThe},
                                              {"rRho", kResRRho}};
   for (int r = 1; r <= table.DataRows(); ++r) {
-    const auto& row = rows[static_cast<size_t>(r - 1)];
-    for (auto [key, col] : raw) EXPECT_EQ(Num(row.at(key)), Num(table.Cell(r, col))) << key;
-    for (auto [key, col] : res) EXPECT_EQ(Num(row.at(key)), Num(table.ResultCell(r, col))) << key;
-    EXPECT_EQ(row.at("image"), table.Cell(r, kColImage));
+    const nlohmann::json& row = rows[static_cast<size_t>(r - 1)];
+    for (auto [key, col] : raw) EXPECT_EQ(row[key].get<double>(), Num(table.Cell(r, col))) << key;
+    for (auto [key, col] : res)
+      EXPECT_EQ(row[key].get<double>(), Num(table.ResultCell(r, col))) << key;
+    EXPECT_EQ(row["image"], table.Cell(r, kColImage));
   }
-  const size_t mean = out.find("\"mean\"");
-  EXPECT_EQ(Num(JsonValue(out, "theta", mean)), Num(table.Field(ReductionField::txtTheta)));
-  EXPECT_EQ(Num(JsonValue(out, "sigma_rho", mean)), Num(table.Field(ReductionField::sigRh)));
+  EXPECT_EQ(out["mean"]["theta"].get<double>(), Num(table.Field(ReductionField::txtTheta)));
+  EXPECT_EQ(out["mean"]["sigma_rho"].get<double>(), Num(table.Field(ReductionField::sigRh)));
 }
 
 TEST_F(ReduceCliTest, ReportFilesAsTheLogWindowSavesThem) {
@@ -388,15 +338,13 @@ TEST_F(ReduceCliTest, ReportFilesAsTheLogWindowSavesThem) {
 }
 
 TEST_F(ReduceCliTest, RejectionRunsAfterTheTable) {
-  int status = -1;
-  const std::string out = Run(Join(SampleFiles()) + " --json --reject", &status);
-  ASSERT_EQ(status, 0);
-  EXPECT_NE(out.find("\"rejected\":["), std::string::npos);
-  const int count = std::stoi(JsonValue(out, "count", out.find("\"mean\"")));
-  const size_t rejected = std::count(out.begin(), out.end(), '{') - 4 - count;
-  // Every row is either kept (a row object) or listed as rejected (an object of its own);
-  // the four other objects are the whole, mean, calibration and captured.
-  EXPECT_EQ(count + static_cast<int>(rejected), 12);
+  const nlohmann::json out = Json(Join(SampleFiles()) + " --reject");
+  // Every row is either kept or listed as rejected, with its reasons.
+  const nlohmann::json& rejected = out["rejected"];
+  ASSERT_TRUE(rejected.is_array());
+  EXPECT_EQ(out["mean"]["count"].get<int>() + static_cast<int>(rejected.size()), 12);
+  EXPECT_EQ(out["rows"].size(), out["mean"]["count"].get<size_t>());
+  for (const nlohmann::json& r : rejected) EXPECT_FALSE(r["reasons"].empty());
 }
 
 TEST_F(ReduceCliTest, UsageAndFailures) {

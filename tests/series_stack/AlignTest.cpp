@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <cmath>
 
 #include "core/Utils.h"
@@ -122,7 +124,7 @@ TEST(Resample, MatchesAnOutOfPlaceComputation) {
 class AlignFiles : public ::testing::Test {
  protected:
   TempHome home;
-  AlignOutput Temp() { return AlignOutput{WorkFolder("temp")}; }
+  OutputFolder Temp() { return WorkingOutput("temp"); }
 };
 
 TEST_F(AlignFiles, StarAt200Point3LandsOnTheCropCentre) {
@@ -131,7 +133,7 @@ TEST_F(AlignFiles, StarAt200Point3LandsOnTheCropCentre) {
   AlignSettings s;
   s.size = 128;
   const AlignResult r = AlignList({{path, true}}, s, LoadContext{}, Temp());
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   ASSERT_EQ(r.frames.size(), 1u);
   const AlignedFrame& f = r.frames[0];
   EXPECT_EQ(f.output, WorkFolder("temp") + "m57_001.orva");
@@ -287,22 +289,33 @@ TEST_F(AlignFiles, UnreadableFrameGetsNoCropAndTheRunGoesOn) {
   EXPECT_EQ(r.frames[0].source, good);
   ASSERT_EQ(r.warnings.size(), 1u);
   EXPECT_FALSE(FileExists(WorkFolder("temp") + "gone.orva"));
-  EXPECT_EQ(observer.warnings.size(), 1u);
+  EXPECT_EQ(observer.problems.size(), 1u);
 }
 
-TEST_F(AlignFiles, NarrowMasksLeaveOtherFilesOfTheFolderAlone) {
+TEST_F(AlignFiles, FolderOfTheUserLosesNothingAndAnExistingCropIsRefused) {
   const std::string dir = home.File("out/");
-  AlignOutput out{dir, "*.orva", "*.orva"};
   test::Run("mkdir -p '" + dir + "'");
   test::WriteBytes(dir + "mine.txt", {1});
   test::WriteBytes(dir + "old.orva", {1});
   const std::string fit = WriteFitsFrame(StarFrame(100, 100, 50, 50, 5000), home.File("n.fit"));
   AlignSettings s;
   s.size = 32;
-  const AlignResult r = AlignList({{fit, true}}, s, LoadContext{}, out);
+  const AlignResult r = AlignList({{fit, true}}, s, LoadContext{}, UserOutput(dir, false));
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
+  EXPECT_EQ(test::ReadBytes(dir + "old.orva"), std::vector<unsigned char>{1});
   EXPECT_TRUE(FileExists(dir + "mine.txt"));
-  EXPECT_FALSE(FileExists(dir + "old.orva"));
+  // The new list holds the crops written, not the other files of the folder.
   EXPECT_EQ(r.list, (std::vector<std::string>{dir + "n.orva"}));
+  // A second run would replace n.orva: refused before anything is read, unless overwrite.
+  const std::vector<unsigned char> crop = test::ReadBytes(dir + "n.orva");
+  test::RecordingObserver observer;
+  const AlignResult again =
+      AlignList({{fit, true}}, s, LoadContext{}, UserOutput(dir, false), observer);
+  EXPECT_EQ(again.status.error.code, ErrorCode::FileExists);
+  EXPECT_EQ(again.status.error.path, dir + "n.orva");
+  EXPECT_TRUE(observer.frames.empty());
+  EXPECT_TRUE(AlignList({{fit, true}}, s, LoadContext{}, UserOutput(dir, true)).status.ok);
+  EXPECT_EQ(test::ReadBytes(dir + "n.orva"), crop);
 }
 
 TEST_F(AlignFiles, TableModeCropsRoundComponentAAndRenamesAtTheEnd) {

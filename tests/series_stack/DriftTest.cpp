@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <cmath>
 
 #include "core/Rounding.h"
@@ -52,7 +54,7 @@ TEST(DriftFit, PointsThatDoNotDetermineALine) {
   // Five frames at one spot: D = 0.
   const DriftLine same = FitDriftLine(std::vector<DriftPoint>(5, DriftPoint{100.3L, 50.7L}));
   EXPECT_FALSE(same.status.ok);
-  EXPECT_EQ(same.status.message, "Calcul impossible");
+  EXPECT_EQ(same.status.error.code, ErrorCode::DriftImpossible);
   EXPECT_EQ(same.points, 5);
   // A vertical path: two distinct y, one x.
   EXPECT_FALSE(FitDriftLine({{10.1L, 3}, {10.1L, 90}}).status.ok);
@@ -117,7 +119,7 @@ TEST_F(Calibration, HorizontalPathEastToWestGivesDeltaZero) {
   const std::string rho = table.Field(ReductionField::txtRho);
   const std::string theta = table.Field(ReductionField::txtTheta);
   const FeedResult r = FeedCalibration(table, line, true, true, 199);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   // East (left) to west (right) with north up: position angle 270, so Delta = 270 - 270.
   EXPECT_EQ(DeltaOf(r.delta), 0.0);
   EXPECT_EQ(table.Field(ReductionField::txtDelta), r.delta);
@@ -162,7 +164,7 @@ TEST_F(Calibration, EastRightFlipsTheHorizontalButton) {
 TEST_F(Calibration, KnownRhoThatIsNotANumberDoesNotStopTheCalibration) {
   table.EditField(ReductionField::txtRho, "");
   const FeedResult r = FeedCalibration(table, FitDriftLine({{10, 40}, {190, 40}}), true, true, 199);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   EXPECT_EQ(DeltaOf(r.delta), 0.0);
   EXPECT_EQ(table.Field(ReductionField::txtRho), "");
   EXPECT_EQ(table.Field(ReductionField::txtEps), "0.25");
@@ -179,7 +181,7 @@ TEST_F(Calibration, ImpossibleLineChangesNothing) {
   const FeedResult r = FeedCalibration(
       table, FitDriftLine(std::vector<DriftPoint>(5, DriftPoint{50, 60})), false, false, 199);
   EXPECT_FALSE(r.status.ok);
-  EXPECT_EQ(r.status.message, "Calcul impossible");
+  EXPECT_EQ(r.status.error.code, ErrorCode::DriftImpossible);
   EXPECT_EQ(table.RawRows(), rows);
   EXPECT_EQ(table.Field(ReductionField::txtDelta), delta);
   EXPECT_EQ(table.Field(ReductionField::txtEps), eps);
@@ -206,8 +208,9 @@ TEST_F(DriftFiles, SyntheticDriftOfAKnownDirection) {
   }
   const std::string image = WorkFolder("tempc") + "drift.orvc";
   RecordingObserver observer;
-  const SyntheticDriftResult r = SyntheticDrift(items, LoadContext{}, image, observer);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  const SyntheticDriftResult r =
+      SyntheticDrift(items, LoadContext{}, WorkingOutput("tempc"), "drift.orvc", observer);
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   EXPECT_EQ(r.points.size(), 9u);  // the unticked frame does not count
   EXPECT_EQ(observer.frames.size(), 9u);
   EXPECT_NEAR(static_cast<double>(r.line.a), t, 0.002);
@@ -240,7 +243,8 @@ TEST_F(DriftFiles, CrossesNearTheEdgeStayInsideTheFrame) {
       {WriteFitsFrame(StarFrame(60, 40, 2.2, 20.1, 8000), home.File("e0.fit")), true},
       {WriteFitsFrame(StarFrame(60, 40, 30.2, 21.1, 8000), home.File("e1.fit")), true}};
   const std::string image = WorkFolder("tempc") + "drift.orvc";
-  const SyntheticDriftResult r = SyntheticDrift(items, LoadContext{}, image);
+  const SyntheticDriftResult r =
+      SyntheticDrift(items, LoadContext{}, WorkingOutput("tempc"), "drift.orvc");
   ASSERT_TRUE(r.status.ok);
   OTrame drift;
   ASSERT_TRUE(drift.LoadFile(image).ok());
@@ -256,9 +260,9 @@ TEST_F(DriftFiles, FiveFramesAtOneSpotAreRefusedAndChangeNothing) {
                                     home.File("same" + std::to_string(k) + ".fit")),
                      true});
   const SyntheticDriftResult r =
-      SyntheticDrift(items, LoadContext{}, WorkFolder("tempc") + "drift.orvc");
+      SyntheticDrift(items, LoadContext{}, WorkingOutput("tempc"), "drift.orvc");
   EXPECT_FALSE(r.status.ok);
-  EXPECT_EQ(r.status.message, "Calcul impossible");
+  EXPECT_EQ(r.status.error.code, ErrorCode::DriftImpossible);
   EXPECT_EQ(r.points.size(), 5u);
   table.EditField(ReductionField::txtDelta, "1.25");
   const FeedResult fed = FeedCalibration(table, r.line, true, true, r.lastX);
@@ -269,8 +273,8 @@ TEST_F(DriftFiles, FiveFramesAtOneSpotAreRefusedAndChangeNothing) {
 
 TEST_F(DriftFiles, NothingTickedDoesNothing) {
   const std::string image = WorkFolder("tempc") + "drift.orvc";
-  const SyntheticDriftResult r =
-      SyntheticDrift({{home.File("a.fit"), false}}, LoadContext{}, image);
+  const SyntheticDriftResult r = SyntheticDrift({{home.File("a.fit"), false}}, LoadContext{},
+                                                WorkingOutput("tempc"), "drift.orvc");
   EXPECT_FALSE(r.status.ok);
   EXPECT_FALSE(FileExists(image));
 }
@@ -297,7 +301,7 @@ TEST_F(DriftFiles, TrailOfAKnownDirection) {
   ASSERT_TRUE(LoadAndMeasure(path, LoadContext{}, loaded).ok());
   const DriftTrailResult r = DriftTrail(loaded.frame, Point(50, 40 + 20 * t),
                                         Point(250, 40 + 220 * t), LoadContext{}.measure);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   EXPECT_EQ(r.columns, 201);
   // Automatic framing centres each window on the best peak within reach, so runs of
   // neighbouring columns share one centroid and count once.
@@ -325,7 +329,7 @@ TEST_F(DriftFiles, TrailEndsInOneColumnAreImpossible) {
   const OTrame frame = MakeFrame(400, 200, 100);
   const DriftTrailResult r =
       DriftTrail(frame, Point(120, 50), Point(120, 150), LoadContext{}.measure);
-  EXPECT_EQ(r.status.message, "Calcul impossible");
+  EXPECT_EQ(r.status.error.code, ErrorCode::DriftImpossible);
   EXPECT_EQ(r.columns, 0);
 }
 
@@ -337,7 +341,7 @@ TEST_F(DriftFiles, ColumnsOnTheSameCentroidCountOnce) {
       DriftTrail(frame, Point(147, 75), Point(153, 75), LoadContext{}.measure);
   EXPECT_EQ(r.columns, 7);
   EXPECT_EQ(r.points.size(), 1u);
-  EXPECT_EQ(r.status.message, "Calcul impossible");
+  EXPECT_EQ(r.status.error.code, ErrorCode::DriftImpossible);
 }
 
 }  // namespace

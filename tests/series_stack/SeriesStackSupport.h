@@ -33,6 +33,8 @@ class RecordingObserver : public SeriesObserver {
     return true;
   }
   void Warning(const std::string& text) override { warnings.push_back(text); }
+  std::vector<Error> problems;
+  void Problem(const Error& error) override { problems.push_back(error); }
 };
 
 }  // namespace orvek::test

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <algorithm>
 
 #include "core/Utils.h"
@@ -54,7 +56,7 @@ TEST(ShellSortMedian, AgreesWithStdSortOnRandomLists) {
 class StackFiles : public ::testing::Test {
  protected:
   TempHome home;
-  AddOutput Tempc() { return AddOutput{WorkFolder("tempc")}; }
+  AddOutput Tempc() { return AddOutput{WorkingOutput("tempc"), {}}; }
   // A 40 x 30 frame of constant value with a few marked pixels.
   std::string Constant(const std::string& name, int value, int w = 40, int h = 30) {
     OTrame f = MakeFrame(w, h, value);
@@ -71,7 +73,7 @@ TEST_F(StackFiles, ThreeTickedFramesAtPositionsOneTwoAndFive) {
   test::WriteBytes(WorkFolder("tempc") + "ad0099_old.orvc", {1});
   RecordingObserver observer;
   const AddResult r = AddList(items, LoadContext{}, Tempc(), observer);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   EXPECT_EQ(r.compositePath, WorkFolder("tempc") + "ad0005_m57_001.orvc");
   EXPECT_EQ(r.frames, 3);
   EXPECT_EQ(r.lastPosition, 5);
@@ -83,6 +85,25 @@ TEST_F(StackFiles, ThreeTickedFramesAtPositionsOneTwoAndFive) {
   EXPECT_EQ(composite.Px(10, 10), 7);  // (3 + 6 + 12) / 3
   EXPECT_EQ(composite.Px(3, 4), 0);    // 0 in every frame: not divided, still 0
   EXPECT_TRUE(r.skipped.empty());
+}
+
+TEST_F(StackFiles, CompositeTheTableRefersToIsKeptAndTheNewOneTakesTheNextFreeName) {
+  const std::vector<SeriesItem> items = {{Constant("m57_001.fit", 3), true},
+                                         {Constant("m57_002.fit", 5), true}};
+  const std::string tempc = WorkFolder("tempc");
+  test::WriteBytes(tempc + "ad0002_m57_001.orvc", {7});  // measured: a row refers to it
+  test::WriteBytes(tempc + "ad0009_old.orvc", {1});
+  AddOutput out = Tempc();
+  out.keep = {tempc + "ad0002_m57_001.orvc", home.File("elsewhere.fit")};
+  const AddResult r = AddList(items, LoadContext{}, out);
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
+  EXPECT_EQ(r.compositePath, tempc + "ad0002_m57_001-2.orvc");
+  EXPECT_TRUE(r.renamed);
+  EXPECT_EQ(test::ReadBytes(tempc + "ad0002_m57_001.orvc"), std::vector<unsigned char>{7});
+  EXPECT_FALSE(FileExists(tempc + "ad0009_old.orvc"));
+  OTrame composite;
+  ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
+  EXPECT_EQ(composite.Px(10, 10), 4);  // (3 + 5) / 2
 }
 
 TEST_F(StackFiles, MeanIsTakenInExtendedPrecision) {
@@ -105,8 +126,9 @@ TEST_F(StackFiles, FramesOfAnotherSizeAreSkippedAndReported) {
   EXPECT_EQ(r.frames, 2);
   EXPECT_EQ(r.skipped, (std::vector<std::string>{items[1].path, items[2].path}));
   EXPECT_EQ(r.lastPosition, 4);
-  EXPECT_NE(r.SkippedText().find("a2.fit"), std::string::npos);
-  EXPECT_EQ(observer.warnings.size(), 2u);
+  ASSERT_EQ(observer.problems.size(), 2u);
+  EXPECT_EQ(observer.problems[0].code, ErrorCode::FrameSizesDiffer);
+  EXPECT_EQ(observer.problems[0].values, (std::vector<double>{60, 30, 40, 30}));
   OTrame composite;
   ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
   EXPECT_EQ(composite.Width(), 40);
@@ -138,7 +160,7 @@ TEST_F(StackFiles, CompositesAddedAgainAreNotDeletedBeforeTheyAreRead) {
                                    {tempc + "ad0004_y.orvc", true},
                                    {tempc + "ad0009_z.orvc", false}};
   const AddResult r = AddList(items, LoadContext{}, Tempc());
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   EXPECT_EQ(r.frames, 2);
   EXPECT_EQ(r.compositePath, tempc + "ad0002_ad0003_x.orvc");
   EXPECT_TRUE(FileExists(tempc + "ad0003_x.orvc"));
@@ -192,7 +214,8 @@ TEST_F(StackFiles, ManyFramesAreAddedInListOrder) {
   EXPECT_EQ(r.frames, added);
   EXPECT_EQ(r.skipped, (std::vector<std::string>{items[17].path}));
   ASSERT_EQ(r.warnings.size(), 1u);
-  EXPECT_NE(r.warnings[0].find("absent.orva"), std::string::npos);
+  EXPECT_EQ(r.warnings[0].code, ErrorCode::FileNotFound);
+  EXPECT_NE(r.warnings[0].path.find("absent.orva"), std::string::npos);
   EXPECT_EQ(r.lastPosition, 40);
   // Every ticked item reported once, in list order.
   std::vector<int> ticked;
@@ -235,7 +258,7 @@ TEST_F(StackFiles, WholeFramesThenAFractionalOneSumAsExtendedValuesWould) {
     frames.push_back(f);
   }
   const AddResult r = AddList(items, LoadContext{}, Tempc());
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   ASSERT_EQ(r.frames, 9);
   OTrame composite;
   ASSERT_TRUE(composite.LoadFile(r.compositePath).ok());
@@ -261,8 +284,9 @@ TEST_F(StackFiles, MedianBiasOfThreeFrames) {
   }
   const std::string out = WorkFolder("temps") + "dark.orvc";
   RecordingObserver observer;
-  const BiasResult r = MakeBias(darks, FitsOptions{}, out, observer);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  const BiasResult r =
+      MakeBias(darks, FitsOptions{}, WorkingOutput("temps"), "dark.orvc", observer);
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   EXPECT_EQ(r.path, out);
   EXPECT_EQ(r.frames, 3);
   EXPECT_EQ(r.bias.Px(5, 6), 30);
@@ -282,7 +306,7 @@ TEST_F(StackFiles, MedianBiasOfFourFramesIsTheMeanOfTheMiddleTwo) {
     f.Px(11, 2) = at[k];
     darks.push_back(WriteFitsFrame(f, home.File("d" + std::to_string(k) + ".fit")));
   }
-  const BiasResult r = MakeBias(darks, FitsOptions{}, WorkFolder("temps") + "dark.orvc");
+  const BiasResult r = MakeBias(darks, FitsOptions{}, WorkingOutput("temps"), "dark.orvc");
   ASSERT_TRUE(r.status.ok);
   EXPECT_EQ(r.bias.Px(11, 2), 28);
   EXPECT_EQ(r.bias.Px(3, 3), 3);
@@ -292,33 +316,40 @@ TEST_F(StackFiles, BiasFromASingleFileIsThatFile) {
   OTrame f = MakeFrame(12, 10, 5);
   f.Px(4, 4) = 77;
   const std::string path = WriteFitsFrame(f, home.File("single.fit"));
-  const BiasResult r = MakeBias({path}, FitsOptions{}, WorkFolder("temps") + "dark.orvc");
+  const BiasResult r = MakeBias({path}, FitsOptions{}, WorkingOutput("temps"), "dark.orvc");
   ASSERT_TRUE(r.status.ok);
   EXPECT_EQ(r.frames, 1);
   EXPECT_EQ(r.bias.Px(4, 4), 77);
   EXPECT_EQ(r.bias.Px(0, 9), 5);
 }
 
-TEST_F(StackFiles, DarksOfDifferentSizesGiveNoBiasAndNoFile) {
+TEST_F(StackFiles, DarksOfDifferentSizesGiveNoBiasAndNoWorkingFileButLeaveTheUsersFile) {
   const std::string out = WorkFolder("temps") + "dark.orvc";
-  // A bias file from an earlier run must not survive a failed command.
+  // A bias file from an earlier run in the working folder must not survive a failed command.
   ASSERT_TRUE(MakeFrame(20, 16, 1).SaveOrv(0, 0, 19, 15, out).ok);
   const std::vector<std::string> darks = {
       WriteFitsFrame(MakeFrame(20, 16, 3), home.File("e1.fit")),
       WriteFitsFrame(MakeFrame(20, 17, 3), home.File("e2.fit"))};
-  const BiasResult r = MakeBias(darks, FitsOptions{}, out);
+  const BiasResult r = MakeBias(darks, FitsOptions{}, WorkingOutput("temps"), "dark.orvc");
   EXPECT_FALSE(r.status.ok);
-  EXPECT_EQ(r.status.message, "Les images doivent toutes avoir la même taille");
+  EXPECT_EQ(r.status.error.code, ErrorCode::FrameSizesDiffer);
+  EXPECT_EQ(r.status.error.path, darks[1]);
+  EXPECT_EQ(r.status.error.values, (std::vector<double>{20, 17, 20, 16}));
   EXPECT_TRUE(r.bias.Empty());
   EXPECT_TRUE(r.path.empty());
   EXPECT_FALSE(FileExists(out));
+  // A file of the user's, even one the command was allowed to replace, stays as it was.
+  test::WriteBytes(home.File("master.orvc"), {4, 2});
+  EXPECT_FALSE(
+      MakeBias(darks, FitsOptions{}, UserOutput(home.Path(), true), "master.orvc").status.ok);
+  EXPECT_EQ(test::ReadBytes(home.File("master.orvc")), (std::vector<unsigned char>{4, 2}));
 }
 
 TEST_F(StackFiles, UnreadableDarkGivesNoBias) {
   const std::string out = WorkFolder("temps") + "dark.orvc";
   const BiasResult r =
       MakeBias({WriteFitsFrame(MakeFrame(20, 16, 3), home.File("g1.fit")), home.File("g2.fit")},
-               FitsOptions{}, out);
+               FitsOptions{}, WorkingOutput("temps"), "dark.orvc");
   EXPECT_FALSE(r.status.ok);
   EXPECT_FALSE(FileExists(out));
 }
@@ -350,9 +381,8 @@ TEST_F(StackFiles, AutomaticCompositeAlignsSortsAndAdds) {
   items[5].ticked = false;  // unticked inputs are not aligned
   AlignSettings s;
   s.size = 64;
-  const CompositeResult r =
-      Composite(items, s, LoadContext{}, AlignOutput{WorkFolder("temp")}, Tempc());
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  const CompositeResult r = Composite(items, s, LoadContext{}, WorkingOutput("temp"), Tempc());
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   EXPECT_EQ(r.align.frames.size(), 5u);
   ASSERT_TRUE(r.bestOf.sorted);
   EXPECT_EQ(r.bestOf.items[0].path, WorkFolder("temp") + "c4.orva");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include "core/Utils.h"
 #include "series/Thumbnails.h"
 #include "series_stack/SeriesStackSupport.h"
@@ -126,8 +128,9 @@ TEST(Thumbnails, WritesOneBmpPerItemAndEmptiesTheFolderFirst) {
     return loaded.frame.Render(false, false, 10, loaded.frame.MinValue, loaded.frame.MaxValue);
   };
   test::RecordingObserver observer;
-  const ThumbnailsResult r = MakeThumbnails(items, LoadContext{}, render, folder, observer);
-  ASSERT_TRUE(r.status.ok) << r.status.message;
+  const ThumbnailsResult r =
+      MakeThumbnails(items, LoadContext{}, render, ProgramOutput(folder), observer);
+  ASSERT_TRUE(r.status.ok) << DebugText(r.status.error);
   ASSERT_EQ(r.written.size(), 3u);
   EXPECT_EQ(r.written[1], folder + "frame1.bmp");
   EXPECT_FALSE(FileExists(folder + "old.bmp"));
@@ -151,7 +154,8 @@ TEST(Thumbnails, UnreadableFrameGetsNoThumbnail) {
   const std::string folder = WorkFolder("tempv");
   std::vector<SeriesItem> items = {{home.File("nothere.fit"), true}};
   const ThumbnailsResult r = MakeThumbnails(
-      items, LoadContext{}, [](const LoadedFrame& l) { return Raster(10, 10); }, folder);
+      items, LoadContext{}, [](const LoadedFrame& l) { return Raster(10, 10); },
+      ProgramOutput(folder));
   EXPECT_TRUE(r.written.empty());
   ASSERT_EQ(r.warnings.size(), 1u);
   EXPECT_FALSE(FileExists(folder + "nothere.bmp"));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
@@ -312,7 +314,7 @@ TEST_F(SpeckleUi, WritesTheFilesOfTheTickedImagesAndListsThem) {
   fourier::SeriesInput in;
   in.files = {Data("a.orv"), Data("c.orv")};
   TempDir other;
-  ASSERT_TRUE(fourier::SpeckleMaskCommand(in, {0, 0}, other.Path()).ok());
+  ASSERT_TRUE(fourier::SpeckleMaskCommand(in, {0, 0}, ProgramOutput(other.Path())).ok());
   for (const char* name : {"a.orvo", "a.orvm", "a.orvr", "c.orvo", "c.orvm", "c.orvr"}) {
     EXPECT_EQ(ReadBytes(Folder() + name), ReadBytes(other.File(name))) << name;
   }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Output.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -359,7 +361,8 @@ TEST_F(DriftUi, SyntheticDriftMatchesLibraryAndCommandLine) {
   LoadContext context;
   context.measure = Main().CurrentMeasureSettings();
   const SyntheticDriftResult lib =
-      SyntheticDrift(TickedItems(paths), context, Data("lib_drift.orvc"));
+      SyntheticDrift(TickedItems(paths), context, UserOutputOfFile(Data("lib_drift.orvc"), false),
+                     "lib_drift.orvc");
   ASSERT_TRUE(lib.status.ok) << lib.status.message;
   EXPECT_EQ(lib.points.size(), 8u);
   ReductionTable table(SettingsPath());

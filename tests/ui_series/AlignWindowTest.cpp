@@ -180,8 +180,7 @@ TEST_F(AlignWindowTest, SubPixelCropsAreThoseOfTheLibraryWithTheWindowsSettings)
   // The library on its own, into a folder of the test, with what the window loads with.
   AlignSettings settings;
   settings.size = 48;
-  AlignOutput output;
-  output.folder = Data("lib/");
+  const OutputFolder output = UserOutput(Data("lib/"), false);
   const AlignResult library =
       AlignList(Series().ListItems(), settings, Series().CurrentLoadContext(), output);
   ASSERT_TRUE(library.status.ok);

@@ -123,6 +123,33 @@ TEST_F(StackWindowTest, AutomaticCompositingAlignsSortsAndAdds) {
   EXPECT_EQ(m_prompter.Calls().size(), 0u);
 }
 
+TEST_F(StackWindowTest, AutomaticCompositingKeepsTheCompositeTheTableRefersTo) {
+  WriteData("c1.fit", PlusStar(160, 120, 60, 50, 300, 100));
+  WriteData("c2.fit", PlusStar(160, 120, 75, 40, 900, 100));
+  ListData("c*.fit");
+  // A row of the table was measured on the composite of an earlier run, whose name the new
+  // composite would take.
+  WriteBytes(Work("tempc") + "ad0002_c2.orvc", {9});
+  WriteBytes(Work("tempc") + "ad0007_old.orvc", {1});
+  ReductionTable& table = Wb().formCentroid->Table();
+  while (table.DataRows() < 1) table.AddRow();
+  table.SetCell(1, kColPath, Work("tempc"));
+  table.SetCell(1, kColImage, "ad0002_c2.orvc");
+  auto driver = ConfirmWithSize("32");
+  Main().Action("Compositageautomatique1")->trigger();
+  ASSERT_TRUE(driver->Ran());
+
+  EXPECT_EQ(ReadBytes(Work("tempc") + "ad0002_c2.orvc"), std::vector<unsigned char>{9});
+  EXPECT_EQ(ListFiles(Work("tempc"), "ad*.*"),
+            (std::vector<std::string>{"ad0002_c2-2.orvc", "ad0002_c2.orvc"}));
+  EXPECT_EQ(Main().CurrentFrame().FileName, Work("tempc") + "ad0002_c2-2.orvc");
+  // Said once, naming both files.
+  const QStringList infos = m_prompter.Texts(Kind::Info);
+  ASSERT_EQ(infos.size(), 1);
+  EXPECT_TRUE(infos[0].contains("ad0002_c2.orvc")) << infos[0].toStdString();
+  EXPECT_TRUE(infos[0].contains("ad0002_c2-2.orvc")) << infos[0].toStdString();
+}
+
 TEST_F(StackWindowTest, AutomaticCompositingCancelledDoesNothing) {
   WriteData("c1.fit", PlusStar(160, 120, 60, 50, 300, 100));
   ListData("c*.fit");

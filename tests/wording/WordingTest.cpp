@@ -5,6 +5,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/IniFile.h"
 #include "support/TestSupport.h"
@@ -44,6 +45,32 @@ TEST(Wording, EveryCodeIsWordedAlikeInFourLanguages) {
       const std::string own = ini.ReadString(std::string(lang) + "Errors", name, "");
       EXPECT_FALSE(own.empty()) << lang << " " << name;
       EXPECT_EQ(Placeholders(own), Placeholders(english)) << lang << " " << name;
+    }
+  }
+}
+
+// The texts of the command line and of the series commands: the same keys in the four
+// languages, each filling the same placeholders ({...} and the windows' %1, %2).
+TEST(Wording, CommandLineAndSeriesTextsAreAlikeInFourLanguages) {
+  const IniFile ini = Shipped();
+  static const std::regex kArgument(R"(%[0-9])");
+  auto arguments = [](const std::string& text) {
+    std::set<std::string> out = Placeholders(text);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), kArgument);
+         it != std::sregex_iterator(); ++it)
+      out.insert(it->str());
+    return out;
+  };
+  for (const char* section : {"Cli", "Series"}) {
+    const std::vector<std::string> keys = ini.ReadKeys(std::string("E") + section);
+    ASSERT_FALSE(keys.empty()) << section;
+    for (const char* lang : {"F", "S", "I"}) {
+      EXPECT_EQ(ini.ReadKeys(std::string(lang) + section), keys) << lang << section;
+      for (const std::string& key : keys) {
+        EXPECT_EQ(arguments(ini.ReadString(std::string(lang) + section, key, "")),
+                  arguments(ini.ReadString(std::string("E") + section, key, "")))
+            << lang << section << " " << key;
+      }
     }
   }
 }
