@@ -112,10 +112,7 @@ int Surface(const std::vector<std::string>& raw) {
   LoadFrameOrFail(frame, file, &bias, fits);
 
   const SurfaceFitResult r = SurfaceFit(frame, Point(ax, ay), Point(bx, by));
-  if (!r.ok()) {
-    throw CommandError("surface fit impossible (" + SurfaceStatusText(r.status) +
-                       "): " + r.message);
-  }
+  if (!r.ok()) throw CommandError(Describe(Status::Fail(r.error)));
   if (!model.empty()) {
     const Status written = WriteSurfaceModel(r, model);
     if (!written) throw CommandError(Describe(written));

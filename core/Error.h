@@ -69,7 +69,14 @@ namespace orvek {
   /* {path}: impossible rectangle {v1},{v2} - {v3},{v4} */                             \
   X(RectangleInvalid)                                                                  \
   /* {path}: there is no image to write */                                             \
-  X(NothingToWrite)
+  X(NothingToWrite)                                                                    \
+  /* The surface fit: */                                                               \
+  X(SurfaceNoImage)        /* there is no image to fit */                              \
+  X(SurfaceWindowTooLarge) /* window {v1} x {v2} points, at most {v3} x {v3} */        \
+  X(SurfaceSingular)       /* singular normal equations at iteration {row} */          \
+  X(SurfaceNotFinite)      /* values not finite (iteration {row}, 0: data) */          \
+  X(SurfaceNoSignal)       /* every pixel round A and B is 0 */                        \
+  X(SurfaceNoPair)         /* {v1} passes left a height at the floor of {v2} */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,
