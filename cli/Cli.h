@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/WorkerPool.h"
+
 namespace orvek::cli {
 
 /// Bad usage: printed with the verb's usage, exit status 2.
@@ -18,7 +20,8 @@ struct CommandError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-using VerbFunction = int (*)(const std::vector<std::string>& args);
+/// A verb: its arguments after the verb's name, and the program's pool of worker threads.
+using VerbFunction = int (*)(const std::vector<std::string>& args, WorkerPool& pool);
 
 struct VerbInfo {
   std::string name;

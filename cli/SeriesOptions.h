@@ -35,9 +35,11 @@ inline std::vector<std::string> WithSeriesOptions(std::vector<std::string> value
   return valued;
 }
 
-/// Builds the load context from the settings file and the options.
-inline SeriesLoad MakeSeriesLoad(const Args& args) {
+/// Builds the load context from the settings file and the options; series loops read ahead
+/// on `pool`.
+inline SeriesLoad MakeSeriesLoad(const Args& args, WorkerPool& pool) {
   SeriesLoad load;
+  load.context.pool = &pool;
   const IniFile ini(SettingsPath());
   load.context.fits.swapVert = ini.ReadString("PARAMS", "FitsSwapV", "0") == "1";
   load.context.fits.swapHoriz = ini.ReadString("PARAMS", "FitsSwapH", "0") == "1";

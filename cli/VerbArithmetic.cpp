@@ -65,7 +65,7 @@ void PrintFrame(const std::string& out, const OTrame& frame, bool json) {
   }
 }
 
-int QuadPxVerb(const std::vector<std::string>& raw) {
+int QuadPxVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--out", "--k"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   const std::string out = OutFile(args);
@@ -97,14 +97,14 @@ int TwoImages(const std::vector<std::string>& raw, bool divide) {
   return 0;
 }
 
-int DivVerb(const std::vector<std::string>& raw) {
+int DivVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   return TwoImages(raw, true);
 }
-int MultVerb(const std::vector<std::string>& raw) {
+int MultVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   return TwoImages(raw, false);
 }
 
-int LowPassVerb(const std::vector<std::string>& raw) {
+int LowPassVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--out"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   const std::string out = OutFile(args);
@@ -115,20 +115,20 @@ int LowPassVerb(const std::vector<std::string>& raw) {
   return 0;
 }
 
-int ConvVerb(const std::vector<std::string>& raw) {
+int ConvVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--out-dir"});
   if (args.Positional().size() != 2) throw UsageError("FILE and a second image expected");
   const std::string dir = OutDir(args);
   const OTrame current = LoadFrame(args.Positional()[0]);
   const OTrame second = LoadFrame(args.Positional()[1]);
   // The stage files are written straight into the folder: the command empties nothing.
-  const ArithmeticResult r = fourier::ConvCommand(current, second, dir);
+  const ArithmeticResult r = fourier::ConvCommand(current, second, dir, &pool);
   if (!r.ok()) throw CommandError(r.message);
   PrintFiles(r.written, {}, args.Flag("--json"));
   return 0;
 }
 
-int SpeckleMaskVerb(const std::vector<std::string>& raw) {
+int SpeckleMaskVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--dx", "--dy", "--out-dir"});
   if (!args.Has("--dx") || !args.Has("--dy")) throw UsageError("--dx DX and --dy DY are required");
   fourier::SpeckleShift shift;
@@ -157,7 +157,7 @@ int SpeckleMaskVerb(const std::vector<std::string>& raw) {
   return 0;
 }
 
-int SuppressVerb(const std::vector<std::string>& raw) {
+int SuppressVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--ring", "--out"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   const std::string out = OutFile(args);

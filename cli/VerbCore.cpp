@@ -25,7 +25,7 @@ FitsOptions SwapOptions(const Args& args) {
   return fits;
 }
 
-int Info(const std::vector<std::string>& raw) {
+int Info(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json", "--swap-v", "--swap-h"}, {"--bias"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   const FitsOptions fits = SwapOptions(args);
@@ -73,7 +73,7 @@ int Info(const std::vector<std::string>& raw) {
   return 0;
 }
 
-int Convert(const std::vector<std::string>& raw) {
+int Convert(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--swap-v", "--swap-h"}, {"--mode", "--low", "--high", "--bias"});
   if (args.Positional().size() != 2) throw UsageError("IN and OUT expected");
   const FitsOptions fits = SwapOptions(args);
@@ -101,7 +101,7 @@ int Convert(const std::vector<std::string>& raw) {
   return 0;
 }
 
-int Measure(const std::vector<std::string>& raw) {
+int Measure(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json", "--swap-v", "--swap-h"},
             {"--at", "--half", "--framing", "--method", "--connected", "--bias"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");

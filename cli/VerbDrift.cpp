@@ -71,11 +71,11 @@ void PrintDrift(const Args& args, const DriftLine& line, int points, const FeedR
   }
 }
 
-int Drift(const std::vector<std::string>& raw) {
+int Drift(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, WithSeriesOptions({"--orient", "--image"}));
   if (args.Positional().empty()) throw UsageError("at least one FILE expected");
   const DriftOrientation orientation = ReadOrientation(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
+  const SeriesLoad load = MakeSeriesLoad(args, pool);
   const std::string image = args.Value("--image", WorkFolder("tempc") + "drift.orvc");
   if (!IsOrvExtension(UpperExtension(image)))
     throw UsageError("--image: the synthetic image is written as ORV: give a name ending in .orvc");
@@ -94,7 +94,7 @@ int Drift(const std::vector<std::string>& raw) {
   return 0;
 }
 
-int DriftTrailVerb(const std::vector<std::string>& raw) {
+int DriftTrailVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, WithSeriesOptions({"--orient", "--a", "--b"}));
   if (args.Positional().size() != 1) throw UsageError("exactly one FILE expected");
   if (!args.Has("--a") || !args.Has("--b")) throw UsageError("--a X,Y and --b X,Y are required");
@@ -102,7 +102,7 @@ int DriftTrailVerb(const std::vector<std::string>& raw) {
   args.Pair("--a", ax, ay);
   args.Pair("--b", bx, by);
   const DriftOrientation orientation = ReadOrientation(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
+  const SeriesLoad load = MakeSeriesLoad(args, pool);
 
   const std::string& file = args.Positional()[0];
   LoadedFrame loaded;

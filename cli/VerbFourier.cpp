@@ -90,7 +90,7 @@ SeriesInput InputOf(const Args& args) {
   return in;
 }
 
-int Fft(const std::vector<std::string>& raw) {
+int Fft(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--real", "--modulus", "--autocorr", "--crosscorr", "--json"}, {"--out"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   if (!args.Has("--out")) throw UsageError("--out FILE is required");
@@ -105,17 +105,18 @@ int Fft(const std::vector<std::string>& raw) {
   if (kinds > 1) throw UsageError("choose one of --real, --modulus, --autocorr, --crosscorr");
   const std::string in = args.Positional()[0];
   OTrame frame = LoadFrame(in);
-  if (!fourier::ApplySingleTransform(frame, kind)) throw CommandError(fourier::kSizeMessage);
+  if (!fourier::ApplySingleTransform(frame, kind, &pool)) throw CommandError(fourier::kSizeMessage);
   const Status s = frame.SaveOrv(0, 0, frame.LastX, frame.LastY, out);
   if (!s) throw CommandError(Describe(s));
   PrintFiles({out}, {}, args.Flag("--json"));
   return 0;
 }
 
-int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
+int SpectrumSeries(const std::vector<std::string>& raw, bool cross, WorkerPool& pool) {
   Args args(raw, {"--enhanced", "--json"}, {"--out-dir"});
   const std::string dir = OutDir(args);
   SeriesInput in = InputOf(args);
+  in.pool = &pool;
   if (cross && args.Flag("--enhanced")) throw UsageError("--enhanced applies to autocorr only");
   ScratchFolder work;
   OTrame frame;
@@ -125,7 +126,7 @@ int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
             : fourier::SumPowerSpectra(in, work.Path(), name, args.Flag("--enhanced"), &frame);
   Check(sum);
   const std::string series = cross ? fourier::kCrossSeries : fourier::kAutoSeries;
-  Check(fourier::BuildBackgroundSeries(frame, work.Path(), series));
+  Check(fourier::BuildBackgroundSeries(frame, work.Path(), series, &pool));
   std::vector<std::string> names = {name + ".orvc"};
   for (const std::string& s : SeriesNames(series)) names.push_back(s);
   PrintFiles(Deliver(work.Path(), names, dir), {}, args.Flag("--json"),
@@ -133,17 +134,18 @@ int SpectrumSeries(const std::vector<std::string>& raw, bool cross) {
   return 0;
 }
 
-int AutoCorr(const std::vector<std::string>& raw) {
-  return SpectrumSeries(raw, false);
+int AutoCorr(const std::vector<std::string>& raw, WorkerPool& pool) {
+  return SpectrumSeries(raw, false, pool);
 }
-int CrossCorr(const std::vector<std::string>& raw) {
-  return SpectrumSeries(raw, true);
+int CrossCorr(const std::vector<std::string>& raw, WorkerPool& pool) {
+  return SpectrumSeries(raw, true, pool);
 }
 
-int RefPower(const std::vector<std::string>& raw) {
+int RefPower(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--enhanced", "--json"}, {"--out-dir"});
   const std::string dir = OutDir(args);
   SeriesInput in = InputOf(args);
+  in.pool = &pool;
   ScratchFolder work;
   Check(fourier::ReferencePowerSpectrum(in, work.Path(), args.Flag("--enhanced")));
   PrintFiles(Deliver(work.Path(), {std::string(fourier::kReferenceSpectrumName) + ".orvc"}, dir),
@@ -151,7 +153,7 @@ int RefPower(const std::vector<std::string>& raw) {
   return 0;
 }
 
-int Result(const std::vector<std::string>& raw) {
+int Result(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--out-dir"});
   if (!args.Positional().empty())
     throw UsageError("no FILE expected: the spectra are read from --out-dir");
@@ -164,7 +166,7 @@ int Result(const std::vector<std::string>& raw) {
       fs::copy_file(dir + name, work.Path() + name, ec);
     }
   }
-  FourierResult r = fourier::ResultCommand(work.Path());
+  FourierResult r = fourier::ResultCommand(work.Path(), &pool);
   if (!r.ok()) {
     // The messages name the working copy's folder; name the user's instead.
     std::string message = r.message;
@@ -177,10 +179,11 @@ int Result(const std::vector<std::string>& raw) {
   return 0;
 }
 
-int Dva(const std::vector<std::string>& raw) {
+int Dva(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--out-dir"});
   const std::string dir = OutDir(args);
   SeriesInput in = InputOf(args);
+  in.pool = &pool;
   ScratchFolder work;
   const FourierResult r = fourier::DvaCommand(in, work.Path());
   Check(r);
@@ -198,7 +201,7 @@ double ParseCell(const std::string& text, const char* what) {
   return v;
 }
 
-int Peak(const std::vector<std::string>& raw) {
+int Peak(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--at", "--half", "--delta", "--epsilon", "--orient", "--pixel"});
   if (args.Positional().size() != 1) throw UsageError("one FILE expected");
   double x = 0, y = 0;

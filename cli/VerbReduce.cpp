@@ -51,7 +51,7 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return (std::filesystem::path(dir) / name).string();
 }
 
-int Reduce(const std::vector<std::string>& raw) {
+int Reduce(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--binning", "--reject", "--json"},
             {"--a", "--b", "--half-a", "--half-b", "--delta", "--epsilon", "--orient", "--pixel",
              "--report-dir", "--system", "--date", "--place", "--wds", "--notes"});

@@ -55,7 +55,7 @@ std::string Text(Extended v) {
 
 // ---- bestof ------------------------------------------------------------------------------
 
-int BestOf(const std::vector<std::string>& raw) {
+int BestOf(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, WithSeriesOptions({"--mode"}));
   const std::vector<std::string>& files = Files(args);
   const std::string modeText = args.Value("--mode", "sn");
@@ -65,7 +65,7 @@ int BestOf(const std::vector<std::string>& raw) {
   } else if (modeText != "sn") {
     throw UsageError("--mode must be sn or max, not " + modeText);
   }
-  const SeriesLoad load = MakeSeriesLoad(args);
+  const SeriesLoad load = MakeSeriesLoad(args, pool);
   CliSeriesObserver observer("bestof");
 
   std::vector<SeriesItem> ordered;
@@ -180,12 +180,12 @@ void CropsArray(Json& j, const AlignResult& r) {
   j.EndArray();
 }
 
-int Align(const std::vector<std::string>& raw) {
+int Align(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, WithSeriesOptions({"--size", "--offset", "--fixed", "--out"}));
   const std::vector<std::string>& files = Files(args);
   const AlignSettings settings = ReadAlignSettings(args);
   const std::string dir = FolderArgument(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
+  const SeriesLoad load = MakeSeriesLoad(args, pool);
   CliSeriesObserver observer("align");
   const AlignResult r =
       AlignList(TickedItems(files), settings, load.context, CliAlignOutput(dir), observer);
@@ -220,11 +220,11 @@ void PrintAdd(const Args& args, const AddResult& add, Json* open) {
   }
 }
 
-int Stack(const std::vector<std::string>& raw) {
+int Stack(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, WithSeriesOptions({"--out"}));
   const std::vector<std::string>& files = Files(args);
   const std::string dir = FolderArgument(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
+  const SeriesLoad load = MakeSeriesLoad(args, pool);
   CliSeriesObserver observer("stack");
   const AddResult add = AddList(TickedItems(files), load.context, CliAddOutput(dir), observer);
   if (!add.status) throw CommandError(Describe(add.status));
@@ -243,12 +243,12 @@ int Stack(const std::vector<std::string>& raw) {
 
 // ---- composite ---------------------------------------------------------------------------
 
-int CompositeVerb(const std::vector<std::string>& raw) {
+int CompositeVerb(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, WithSeriesOptions({"--size", "--offset", "--out"}));
   const std::vector<std::string>& files = Files(args);
   const AlignSettings settings = ReadAlignSettings(args);
   const std::string dir = FolderArgument(args);
-  const SeriesLoad load = MakeSeriesLoad(args);
+  const SeriesLoad load = MakeSeriesLoad(args, pool);
   CliSeriesObserver observer("composite");
   const CompositeResult r = Composite(TickedItems(files), settings, load.context,
                                       CliAlignOutput(dir), CliAddOutput(dir), observer);
@@ -285,7 +285,7 @@ int CompositeVerb(const std::vector<std::string>& raw) {
 
 // ---- bias --------------------------------------------------------------------------------
 
-int Bias(const std::vector<std::string>& raw) {
+int Bias(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--out"});
   const std::vector<std::string>& files = Files(args);
   if (!args.Has("--out")) throw UsageError("--out FILE is required");

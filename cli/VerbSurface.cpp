@@ -89,7 +89,7 @@ void PrintText(const SurfaceFitResult& r, const std::string& model) {
   for (const std::string& line : r.log) Print(line);
 }
 
-int Surface(const std::vector<std::string>& raw) {
+int Surface(const std::vector<std::string>& raw, WorkerPool& pool) {
   Args args(raw, {"--json"}, {"--a", "--b", "--model", "--bias"});
   if (args.Positional().size() != 1) throw UsageError("exactly one FILE expected");
   if (!args.Has("--a") || !args.Has("--b")) throw UsageError("--a X,Y and --b X,Y are required");

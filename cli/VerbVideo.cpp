@@ -19,7 +19,7 @@ class CliVideoProgress : public VideoProgress {
   }
 };
 
-int RunVideo(const std::vector<std::string>& argv) {
+int RunVideo(const std::vector<std::string>& argv, WorkerPool& pool) {
   Args args(argv, {"--json"}, {"--format", "--ser-byte-order"});
   if (args.Positional().size() != 2) throw UsageError("expected VIDEO and BASENAME");
   VideoOptions options;

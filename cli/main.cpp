@@ -9,6 +9,7 @@
 #include "core/Folders.h"
 #include "core/Memory.h"
 #include "wording/Wording.h"
+#include "core/WorkerPool.h"
 
 extern const unsigned char kShippedSettings[];
 extern const unsigned long kShippedSettings_size;
@@ -55,8 +56,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<std::string> args(argv + 2, argv + argc);
+  // The program's one pool: the verbs share their work among its threads.
+  orvek::WorkerPool pool(orvek::DefaultThreads());
   try {
-    return it->second.run(args);
+    return it->second.run(args, pool);
   } catch (const orvek::cli::UsageError& e) {
     std::fprintf(stderr, "orvek-cli %s: %s\nusage: orvek-cli %s\n", verbName.c_str(), e.what(),
                  it->second.usage.c_str());

@@ -196,7 +196,7 @@ ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder
 // ---- Conv -------------------------------------------------------------------------------------
 
 ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const std::string& folder,
-                             int threads) {
+                             WorkerPool* pool) {
   if (!IsCentredSpectrum(current)) return Fail(ArithmeticStatus::WrongSize, kSizeMessage);
   const int32_t n = current.Width();
   if (current.LastY != second.LastX || second.Empty() || second.Height() < n) {
@@ -215,8 +215,8 @@ ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const 
     for (int32_t x = 0; x < n; ++x) std::copy_n(second.Column(x), n, g.Column(x));
     second2 = &g;
   }
-  OFFT f1(current, threads);
-  OFFT f2(*second2, threads);
+  OFFT f1(current, pool);
+  OFFT f2(*second2, pool);
   OTrame work;
   ArithmeticResult r;
   size_t stage = 0;

@@ -15,6 +15,7 @@
 #include "core/OTrame.h"
 #include "core/Status.h"
 #include "core/Types.h"
+#include "core/WorkerPool.h"
 
 namespace orvek::fourier {
 
@@ -116,9 +117,9 @@ ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder
 ///   without a message), nothing written. A second image of the right width but fewer than N
 ///   rows is refused in the same way (it would be read outside); of more rows, its first N
 ///   rows are used.
-/// `threads`: tasks of the transforms (0: this machine's).
+/// The transforms share their work among the tasks of `pool` (none: one thread).
 ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const std::string& folder,
-                             int threads = 0);
+                             WorkerPool* pool = nullptr);
 
 /// "W x H" of a frame, for messages.
 std::string FrameSizeText(const OTrame& frame);

@@ -9,16 +9,11 @@
 
 #include "core/Utils.h"
 #include "fourier/OFFT.h"
-#include "fourier/WorkerPool.h"
 #include "measure/Measurement.h"
 
 namespace orvek::fourier {
 
 namespace {
-
-int Tasks(int threads) {
-  return threads <= 0 ? DefaultThreads() : threads;
-}
 
 std::string SizeText(const OTrame& f) {
   return std::to_string(f.Width()) + " x " + std::to_string(f.Height());
@@ -61,31 +56,60 @@ Status SaveWhole(const OTrame& frame, const std::string& path) {
   return frame.SaveOrv(0, 0, frame.LastX, frame.LastY, path);
 }
 
-// Runs body(first, last) over [0, count) shared among tasks.
+// Runs body(first, last) over [0, count) shared among the pool's tasks.
 template <class Body>
-void ShareRange(int tasks, int count, const Body& body) {
-  tasks = std::clamp(tasks, 1, std::max(1, count));
+void ShareRange(WorkerPool* pool, int count, const Body& body) {
+  const int tasks = std::clamp(TasksOf(pool), 1, std::max(1, count));
   if (tasks == 1) {
     body(0, count);
     return;
   }
-  WorkerPool::Shared().Run(tasks, [&](int t) {
+  pool->Run(tasks, [&](int t) {
     const int first = static_cast<int>(static_cast<int64_t>(count) * t / tasks);
     const int last = static_cast<int>(static_cast<int64_t>(count) * (t + 1) / tasks);
     body(first, last);
   });
 }
 
+// The box means of column x, rows radius .. H - 1 - radius, into out[y]: the sum of
+// frame[x + i][y + j] over i = -radius..radius (outer) and j = -radius..radius (inner), in that
+// order, divided by `cells`. Two rows are summed side by side: each keeps its own order of
+// additions, and the 80-bit loads are shared between them.
+void BoxMeans(const OTrame& frame, int x, int radius, Extended cells, Extended* out) {
+  const int last = frame.Height() - 1 - radius;
+  int y = radius;
+  for (; y + 1 <= last; y += 2) {
+    Extended s0 = 0;
+    Extended s1 = 0;
+    for (int i = -radius; i <= radius; ++i) {
+      const Extended* column = frame.Column(x + i) + (y - radius);
+      Extended next = column[0];
+      for (int j = 0; j <= 2 * radius; ++j) {
+        const Extended v = next;
+        next = column[j + 1];
+        s0 += v;
+        s1 += next;
+      }
+    }
+    out[y] = s0 / cells;
+    out[y + 1] = s1 / cells;
+  }
+  for (; y <= last; ++y) {
+    Extended sum = 0;
+    for (int i = -radius; i <= radius; ++i) {
+      const Extended* column = frame.Column(x + i);
+      for (int j = -radius; j <= radius; ++j) sum += column[y + j];
+    }
+    out[y] = sum / cells;
+  }
+}
+
 }  // namespace
 
 // ---- Power-spectrum sum ------------------------------------------------------------------------
 
-PowerSpectrumSum::PowerSpectrumSum(int n, int threads)
-    : m_n(n),
-      m_threads(Tasks(threads)),
-      m_acc(static_cast<size_t>(n) * n, 0.0L),
-      m_work(n),
-      m_workspace(n) {}
+PowerSpectrumSum::PowerSpectrumSum(int n, WorkerPool* pool)
+    : m_n(n), m_pool(pool), m_acc(static_cast<size_t>(n) * n, 0.0L), m_work(n), m_workspace(n) {}
 
 void PowerSpectrumSum::Add(const OTrame& frame) {
   if (frame.Width() != m_n || frame.Height() != m_n) {
@@ -95,13 +119,13 @@ void PowerSpectrumSum::Add(const OTrame& frame) {
 }
 
 void PowerSpectrumSum::Add(const Extended* pixels) {
-  AccumulatePowerSpectrum(pixels, m_acc.data(), m_work, m_workspace, m_threads);
+  AccumulatePowerSpectrum(pixels, m_acc.data(), m_work, m_workspace, m_pool);
   ++m_count;
 }
 
 void PowerSpectrumSum::WriteAutocorrelation(OTrame& frame) const {
   // The accumulator as the series commands hold it: real part = the sum, imaginary part 0.
-  OFFT a(m_n, m_threads);
+  OFFT a(m_n, m_pool);
   a.Assign(m_acc.data(), nullptr);
   a.Transform(false);
   a.SwapQuadrants();
@@ -120,7 +144,7 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const std::string& folde
   }
   if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
   const int n = frame.Width();
-  PowerSpectrumSum sum(n, input.threads);
+  PowerSpectrumSum sum(n, input.pool);
   const int count = static_cast<int>(input.files.size());
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
@@ -161,8 +185,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
   }
   if (!IsCentredSpectrum(frame)) return Fail(FourierStatus::WrongSize, kSizeMessage);
   const int n = frame.Width();
-  const int tasks = Tasks(input.threads);
-  OFFT acc(n, tasks);
+  OFFT acc(n, input.pool);
   const int count = static_cast<int>(input.files.size());
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
@@ -178,12 +201,12 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
                                                 SizeText(frame) + ", the series started with " +
                                                 std::to_string(n) + " x " + std::to_string(n));
     }
-    OFFT p(frame, 1);
+    OFFT p(frame);
     frame.SquarePixels();
-    OFFT q(frame, 1);
+    OFFT q(frame);
     // The two transforms are independent: one per core.
-    if (tasks >= 2) {
-      WorkerPool::Shared().Run(2, [&](int t) { (t == 0 ? p : q).Transform(false); });
+    if (TasksOf(input.pool) >= 2) {
+      input.pool->Run(2, [&](int t) { (t == 0 ? p : q).Transform(false); });
     } else {
       p.Transform(false);
       q.Transform(false);
@@ -208,7 +231,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const std::string& folde
 // ---- Background series --------------------------------------------------------------------------
 
 FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& folder,
-                                    const std::string& name, int threads) {
+                                    const std::string& name, WorkerPool* pool) {
   FourierResult r;
   const std::string s0 = folder + "S0_" + name + ".orvc";
   const std::string back = folder + kBackCopyFile;
@@ -230,17 +253,8 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& fo
     const int x0 = radius;
     const int x1 = w - 1 - radius;  // inclusive
     if (x1 >= x0) {
-      ShareRange(Tasks(threads), x1 - x0 + 1, [&](int first, int last) {
-        for (int x = x0 + first; x < x0 + last; ++x) {
-          for (int y = radius; y <= h - 1 - radius; ++y) {
-            Extended sum = 0;
-            for (int i = -radius; i <= radius; ++i) {
-              const Extended* column = cur.Column(x + i);
-              for (int j = -radius; j <= radius; ++j) sum += column[y + j];
-            }
-            b.Px(x, y) = sum / cells;
-          }
-        }
+      ShareRange(pool, x1 - x0 + 1, [&](int first, int last) {
+        for (int x = x0 + first; x < x0 + last; ++x) BoxMeans(cur, x, radius, cells, b.Column(x));
       });
     }
     Extended minimum = 0;
@@ -268,8 +282,8 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const std::string& fo
 namespace {
 // Appends the background series to a command's result.
 FourierResult WithBackground(FourierResult first, const OTrame& frame, const std::string& folder,
-                             const std::string& series, int threads) {
-  FourierResult bg = BuildBackgroundSeries(frame, folder, series, threads);
+                             const std::string& series, WorkerPool* pool) {
+  FourierResult bg = BuildBackgroundSeries(frame, folder, series, pool);
   bg.written.insert(bg.written.begin(), first.written.begin(), first.written.end());
   return bg;
 }
@@ -281,7 +295,7 @@ FourierResult AutoCorrelationCommand(const SeriesInput& input, const std::string
   OTrame frame;
   FourierResult sum = SumPowerSpectra(input, folder, kTargetSpectrumName, enhanced, &frame);
   if (!sum.ok()) return sum;
-  FourierResult r = WithBackground(std::move(sum), frame, folder, kAutoSeries, input.threads);
+  FourierResult r = WithBackground(std::move(sum), frame, folder, kAutoSeries, input.pool);
   if (r.ok()) ClearFolder(folder, std::string(kTargetSpectrumName) + ".orvc");
   return r;
 }
@@ -292,7 +306,7 @@ FourierResult CrossCorrelationCommand(const SeriesInput& input, const std::strin
   FourierResult sum = SumCrossSpectra(input, folder, kTargetSpectrumName, &frame);
   if (!sum.ok()) return sum;
   ClearFolder(folder, std::string(kTargetSpectrumName) + ".orvc");
-  return WithBackground(std::move(sum), frame, folder, kCrossSeries, input.threads);
+  return WithBackground(std::move(sum), frame, folder, kCrossSeries, input.pool);
 }
 
 FourierResult ReferencePowerSpectrum(const SeriesInput& input, const std::string& folder,
@@ -306,7 +320,7 @@ FourierResult TargetPowerSpectrum(const SeriesInput& input, const std::string& f
   return SumPowerSpectra(input, folder, kTargetSpectrumName, enhanced);
 }
 
-FourierResult ResultCommand(const std::string& folder, int threads) {
+FourierResult ResultCommand(const std::string& folder, WorkerPool* pool) {
   const std::string refName = std::string(kReferenceSpectrumName) + ".orvc";
   const std::string targetName = std::string(kTargetSpectrumName) + ".orvc";
   OTrame reference;
@@ -334,16 +348,16 @@ FourierResult ResultCommand(const std::string& folder, int threads) {
     for (int y = 0; y < target.Height(); ++y)
       target.Px(x, y) = target.Px(x, y) - reference.Px(x, y);
   }
-  return BuildBackgroundSeries(target, folder, kResultSeries, threads);
+  return BuildBackgroundSeries(target, folder, kResultSeries, pool);
 }
 
 // ---- Single-image transforms --------------------------------------------------------------------
 
-bool CrossCorrelateFrame(OTrame& frame, int threads) {
+bool CrossCorrelateFrame(OTrame& frame, WorkerPool* pool) {
   if (!IsCentredSpectrum(frame)) return false;
-  OFFT p(frame, threads);
+  OFFT p(frame, pool);
   frame.SquarePixels();
-  OFFT q(frame, threads);
+  OFFT q(frame, pool);
   q.Transform(false);
   p.Transform(false);
   q.MultiplyByConjugate(p);  // FFT(image^2) x conjugate(FFT(image))
@@ -353,10 +367,10 @@ bool CrossCorrelateFrame(OTrame& frame, int threads) {
   return true;
 }
 
-bool ApplySingleTransform(OTrame& frame, SingleTransform kind, int threads) {
-  if (kind == SingleTransform::CrossCorrelate) return CrossCorrelateFrame(frame, threads);
+bool ApplySingleTransform(OTrame& frame, SingleTransform kind, WorkerPool* pool) {
+  if (kind == SingleTransform::CrossCorrelate) return CrossCorrelateFrame(frame, pool);
   if (!IsCentredSpectrum(frame)) return false;
-  OFFT f(frame, threads);
+  OFFT f(frame, pool);
   f.Transform(false);
   Extended top = kCorrelationTop;
   if (kind == SingleTransform::Modulus) {
@@ -375,8 +389,8 @@ bool ApplySingleTransform(OTrame& frame, SingleTransform kind, int threads) {
 }
 
 FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind,
-                                     const std::string& folder, int threads) {
-  const bool done = ApplySingleTransform(current, kind, threads);
+                                     const std::string& folder, WorkerPool* pool) {
+  const bool done = ApplySingleTransform(current, kind, pool);
   if (!done && kind != SingleTransform::CrossCorrelate) {
     return Fail(FourierStatus::WrongSize, kSizeMessage);
   }
@@ -394,9 +408,10 @@ FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind,
   return r;
 }
 
-FourierResult BackgroundCommand(const OTrame& current, const std::string& folder, int threads) {
+FourierResult BackgroundCommand(const OTrame& current, const std::string& folder,
+                                WorkerPool* pool) {
   ClearFolder(folder, "*.*");
-  return BuildBackgroundSeries(current, folder, BaseNameOf(current.FileName), threads);
+  return BuildBackgroundSeries(current, folder, BaseNameOf(current.FileName), pool);
 }
 
 // ---- Directed vector autocorrelation ------------------------------------------------------------
@@ -410,7 +425,7 @@ struct Bright {
 }  // namespace
 
 void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extended& massSoFar,
-                   int threads) {
+                   WorkerPool* pool) {
   const Extended threshold = image.Percentile(97);
   std::vector<Bright> list;
   for (int x = 0; x < image.Width(); ++x) {
@@ -437,7 +452,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
   const Extended limit = 4611686018427387904.0L;  // 2^62
   if (integral && massSoFar + mass < limit) {
     massSoFar += mass;
-    const int tasks = std::clamp(Tasks(threads), 1, static_cast<int>(list.size()));
+    const int tasks = std::clamp(TasksOf(pool), 1, static_cast<int>(list.size()));
     const size_t cells = static_cast<size_t>(buffer.Width()) * bh;
     // Runs of the list covering 16 image columns each (the list is in scan order, x outer): a
     // pair of runs adds into two bands of about 32 buffer columns, which stay in cache.
@@ -477,7 +492,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
     if (tasks == 1) {
       body(0);
     } else {
-      WorkerPool::Shared().Run(tasks, body);
+      pool->Run(tasks, body);
     }
     Extended* v = buffer.Data().data();
     for (size_t c = 0; c < cells; ++c) {
@@ -496,7 +511,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
   // so the cells are shared without changing any sum.
   exactSoFar = false;
   const int width = buffer.Width();
-  const int tasks = std::clamp(Tasks(threads), 1, width);
+  const int tasks = std::clamp(TasksOf(pool), 1, width);
   auto band = [&](int t) {
     const int x0 = static_cast<int>(static_cast<int64_t>(width) * t / tasks);
     const int x1 = static_cast<int>(static_cast<int64_t>(width) * (t + 1) / tasks);
@@ -521,7 +536,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
       }
     }
   } else {
-    WorkerPool::Shared().Run(tasks, band);
+    pool->Run(tasks, band);
   }
 }
 
@@ -568,14 +583,14 @@ FourierResult DvaCommand(const SeriesInput& input, const std::string& folder) {
       if (input.observer != nullptr) input.observer->Warning(warning);
       continue;
     }
-    AccumulateDva(frame, buffer, exact, mass, input.threads);
+    AccumulateDva(frame, buffer, exact, mass, input.pool);
   }
   if (Status s = SaveWhole(buffer, bufferPath); !s)
     return Fail(FourierStatus::WriteFailed, DebugText(s));
   OTrame shown;
   if (Status s = LoadWritten(bufferPath, shown); !s)
     return Fail(FourierStatus::WriteFailed, DebugText(s));
-  FourierResult bg = BuildBackgroundSeries(shown, folder, kDvaSeries, input.threads);
+  FourierResult bg = BuildBackgroundSeries(shown, folder, kDvaSeries, input.pool);
   bg.written.insert(bg.written.begin(), r.written.begin(), r.written.end());
   bg.warnings = r.warnings;
   if (bg.ok() && !bg.warnings.empty()) {

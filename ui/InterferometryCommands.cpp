@@ -80,6 +80,7 @@ FourierResult InterferometryCommands::RunSeries(const Run& run) {
   TFormMain& main = Main();
   std::vector<int> positions;
   fourier::SeriesInput input = TickedSeriesInput(main, positions);
+  input.pool = m_workbench.pool;
   main.FirstTicked();
   TickedItemsObserver observer(main, input.files, positions, {.honourStop = true});
   input.observer = &observer;
@@ -152,7 +153,7 @@ void InterferometryCommands::PuissanceDouble1Click() {
 void InterferometryCommands::DivisionetRetourSpatial1Click() {
   const ReentryGuard running(m_running);
   if (!running.Entered()) return;
-  const FourierResult r = fourier::ResultCommand(Folder());
+  const FourierResult r = fourier::ResultCommand(Folder(), m_workbench.pool);
   m_lastStatus = r.status;
   // A missing spectrum, or two of different sizes, is said plainly and nothing is written.
   ShowResult(r);
@@ -189,7 +190,7 @@ void InterferometryCommands::SingleTransform(fourier::SingleTransform kind) {
   }
   // The transform works on a copy: the window's frame changes only by showing the result.
   OTrame work = main.CurrentFrame();
-  const FourierResult r = fourier::SingleTransformCommand(work, kind, Folder());
+  const FourierResult r = fourier::SingleTransformCommand(work, kind, Folder(), m_workbench.pool);
   m_lastStatus = r.status;
   ShowResult(r);
 }
@@ -215,7 +216,8 @@ void InterferometryCommands::SoustractionFond1Click() {
   if (!running.Entered()) return;
   TFormMain& main = Main();
   if (!main.HasImage()) return;
-  const FourierResult r = fourier::BackgroundCommand(main.CurrentFrame(), Folder());
+  const FourierResult r =
+      fourier::BackgroundCommand(main.CurrentFrame(), Folder(), m_workbench.pool);
   m_lastStatus = r.status;
   ShowResult(r);
   if (r.ok()) ShowInterferometryFolder();
