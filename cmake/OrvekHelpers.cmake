@@ -18,10 +18,15 @@ function(orvek_publish_headers target)
   target_include_directories(${target} PUBLIC ${_stage})
 endfunction()
 
-# orvek_library(NAME DEPS...): a static library from every .cpp of the current folder, which
-# publishes the folder's headers (orvek_publish_headers) and links DEPS publicly.
+# orvek_library(NAME DEPS... [EXCLUDE source...]): a static library from every .cpp of the
+# current folder but those excluded, which publishes the folder's headers
+# (orvek_publish_headers) and links DEPS publicly.
 function(orvek_library name)
+  cmake_parse_arguments(L "" "" "EXCLUDE" ${ARGN})
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(L_EXCLUDE)
+    list(REMOVE_ITEM _sources ${L_EXCLUDE})
+  endif()
   if(NOT _sources)
     # A module with nothing in it yet still links.
     set(_empty ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
@@ -30,7 +35,7 @@ function(orvek_library name)
   endif()
   add_library(${name} STATIC ${_sources})
   orvek_publish_headers(${name})
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC ${L_UNPARSED_ARGUMENTS})
 endfunction()
 
 # orvek_add_test(NAME SOURCES src... LIBS lib... LABELS label...)

@@ -45,6 +45,7 @@ namespace orvek {
   X(SerBadHeader)       /* {path}: SER header field {field} = {text} not usable */     \
   X(SerTruncated)       /* {path}: FrameCount {v1}, {v2} whole frames of {v3} B */     \
   X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */      \
+  X(VideoNoDecoder)     /* {path}: the video plugin could not be loaded ({detail}) */  \
   /* Readers and writers of image files: */                                            \
   /* {path}: {field} = "{text}" is not an integer (a header keyword) */                \
   X(KeywordNotAnInteger)                                                               \

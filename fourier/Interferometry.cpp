@@ -73,26 +73,27 @@ void ShareRange(WorkerPool* pool, int count, const Body& body) {
 
 // The box means of column x, rows radius .. H - 1 - radius, into out[y]: the sum of
 // frame[x + i][y + j] over i = -radius..radius (outer) and j = -radius..radius (inner), in that
-// order, divided by `cells`. Two rows are summed side by side: each keeps its own order of
-// additions, and the 80-bit loads are shared between them.
+// order, divided by `cells`. Four rows are summed side by side, each in its own order of
+// additions: four chains of 80-bit additions keep the unit busy where one would wait on the
+// last addition (more than four do not fit the x87 registers).
 void BoxMeans(const OTrame& frame, int x, int radius, Extended cells, Extended* out) {
   const int last = frame.Height() - 1 - radius;
   int y = radius;
-  for (; y + 1 <= last; y += 2) {
-    Extended s0 = 0;
-    Extended s1 = 0;
+  for (; y + 3 <= last; y += 4) {
+    Extended s0 = 0, s1 = 0, s2 = 0, s3 = 0;
     for (int i = -radius; i <= radius; ++i) {
-      const Extended* column = frame.Column(x + i) + (y - radius);
-      Extended next = column[0];
+      const Extended* c = frame.Column(x + i) + (y - radius);
       for (int j = 0; j <= 2 * radius; ++j) {
-        const Extended v = next;
-        next = column[j + 1];
-        s0 += v;
-        s1 += next;
+        s0 += c[j];
+        s1 += c[j + 1];
+        s2 += c[j + 2];
+        s3 += c[j + 3];
       }
     }
     out[y] = s0 / cells;
     out[y + 1] = s1 / cells;
+    out[y + 2] = s2 / cells;
+    out[y + 3] = s3 / cells;
   }
   for (; y <= last; ++y) {
     Extended sum = 0;
