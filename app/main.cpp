@@ -20,6 +20,7 @@
 #include "core/Folders.h"
 #include "core/Memory.h"
 #include "core/Utils.h"
+#include "core/WorkerPool.h"
 #include "ui/DocumentOpener.h"
 #include "ui/QtPrompter.h"
 #include "ui/Resources.h"
@@ -91,9 +92,11 @@ int main(int argc, char* argv[]) {
     orvek::InstallResources(QString::fromStdString(folders.resources), &errors);
   for (const QString& e : errors) std::fprintf(stderr, "orvek: %s\n", qPrintable(e));
 
+  // The program's one pool of worker threads, shared by every command; it outlives the windows.
+  orvek::WorkerPool pool(orvek::DefaultThreads());
   orvek::QtPrompter prompter;
   orvek::DesktopOpener opener;
-  std::unique_ptr<orvek::Workbench> workbench = orvek::CreateWorkbench(prompter, opener);
+  std::unique_ptr<orvek::Workbench> workbench = orvek::CreateWorkbench(prompter, opener, &pool);
   orvek::TFormMain& main = *workbench->FormMain;
   prompter.SetParent(&main);
   if (!prepared) {

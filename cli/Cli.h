@@ -15,6 +15,7 @@
 #include "core/IniFile.h"
 #include "core/Output.h"
 #include "core/Status.h"
+#include "core/WorkerPool.h"
 
 namespace CLI {
 class App;
@@ -119,6 +120,9 @@ class Verb {
   std::string Value(const std::string& option, const std::string& fallback = "") const;
   const std::vector<std::string>& Positional() const { return m_positional; }
   const CliWords& Words() const { return m_words; }
+  /// The program's one pool of worker threads, which the verb's work shares.
+  WorkerPool& Pool() const { return *m_pool; }
+  void SetPool(WorkerPool& pool) { m_pool = &pool; }
 
   /// The value as a real ("." decimal); `fallback` when absent. UsageError when malformed.
   double Real(const std::string& option, double fallback) const;
@@ -154,6 +158,7 @@ class Verb {
 
   CLI::App& m_app;
   const CliWords& m_words;
+  WorkerPool* m_pool = nullptr;
   std::string m_name;
   bool m_describe = false;
   std::map<std::string, bool> m_flags;

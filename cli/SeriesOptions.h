@@ -34,6 +34,7 @@ struct SeriesLoad {
 /// Builds the load context from the settings file and the options.
 inline SeriesLoad MakeSeriesLoad(const Verb& verb) {
   SeriesLoad load;
+  load.context.pool = &verb.Pool();
   load.context.fits = StoredFitsOptions();
   long long half = IniFile(SettingsPath()).ReadInteger("PARAMS", "HScroll1", 6);
   if (half < 1 || half > 30) half = 6;

@@ -101,7 +101,7 @@ int ConvVerb(Verb& v) {
   const OTrame current = LoadFrame(v.Positional()[0]);
   const OTrame second = LoadFrame(v.Positional()[1]);
   // The stage files are written straight into the folder; nothing there is emptied.
-  const ArithmeticResult r = fourier::ConvCommand(current, second, out);
+  const ArithmeticResult r = fourier::ConvCommand(current, second, out, &v.Pool());
   if (!r.ok()) throw CommandError(r.error);
   PrintFiles(v, "conv", r.written, {});
   return 0;
@@ -121,6 +121,7 @@ int SpeckleMaskVerb(Verb& v) {
   shift.dy = v.Integer("--dy", 0, -kFar, kFar);
   const OutputFolder out = v.OutFolder("--out-dir");
   fourier::SeriesInput in;
+  in.pool = &v.Pool();
   in.files = v.Positional();
   std::vector<std::string> names;
   for (const std::string& f : in.files) {

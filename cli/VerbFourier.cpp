@@ -46,6 +46,7 @@ void CheckResult(FourierResult r, const ScratchFolder& work, const OutputFolder&
 
 SeriesInput InputOf(const Verb& v) {
   SeriesInput in;
+  in.pool = &v.Pool();
   in.files = v.Positional();
   for (const std::string& f : in.files) {
     if (!FileExists(f)) throw CommandError(Error(ErrorCode::FileNotFound).Path(f));
@@ -80,7 +81,7 @@ int Fft(Verb& v) {
     kind = k;
   }
   OTrame frame = LoadFrame(v.Positional()[0]);
-  if (!fourier::ApplySingleTransform(frame, kind)) {
+  if (!fourier::ApplySingleTransform(frame, kind, &v.Pool())) {
     throw CommandError(Error(ErrorCode::NotCentredSize)
                            .Path(v.Positional()[0])
                            .Values({double(frame.Width()), double(frame.Height())}));
@@ -113,7 +114,7 @@ int SpectrumSeries(Verb& v, bool cross) {
       cross ? fourier::SumCrossSpectra(in, work.Output(), name, &frame)
             : fourier::SumPowerSpectra(in, work.Output(), name, v.IsSet("--enhanced"), &frame);
   CheckResult(sum, work, out);
-  CheckResult(fourier::BuildBackgroundSeries(frame, work.Output(), series), work, out);
+  CheckResult(fourier::BuildBackgroundSeries(frame, work.Output(), series, &v.Pool()), work, out);
   PrintFiles(v, cross ? "crosscorr" : "autocorr", Deliver(work, names, out), {},
              static_cast<int>(in.files.size()));
   return 0;
@@ -150,7 +151,7 @@ int Result(Verb& v) {
     const std::string name = std::string(base) + ".orvc";
     if (FileExists(out.dir + name)) Check(DeliverCopy(out.dir + name, work.Output(), name));
   }
-  CheckResult(fourier::ResultCommand(work.Output()), work, out);
+  CheckResult(fourier::ResultCommand(work.Output(), &v.Pool()), work, out);
   PrintFiles(v, "result", Deliver(work, names, out), {});
   return 0;
 }

@@ -112,10 +112,7 @@ int Surface(Verb& v) {
   LoadFrameOrFail(frame, file, &bias, fits);
 
   const SurfaceFitResult r = SurfaceFit(frame, Point(a.x, a.y), Point(b.x, b.y));
-  if (!r.ok()) {
-    throw CommandError::Said("SurfaceFailed",
-                             Error().Text(SurfaceStatusText(r.status)).Detail(r.message));
-  }
+  if (!r.ok()) throw CommandError(r.error);
   if (!model.empty()) {
     Check(PrepareOutput(v.FileFolder(model)));
     Check(WriteSurfaceModel(r, model));

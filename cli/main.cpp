@@ -10,6 +10,7 @@
 #include "core/Folders.h"
 #include "core/Memory.h"
 #include "core/Utils.h"
+#include "core/WorkerPool.h"
 #include "wording/Wording.h"
 
 extern const unsigned char kShippedSettings[];
@@ -105,6 +106,9 @@ int RunVerb(const CliWords& words, const VerbInfo& info, const std::vector<std::
         (prepared.message.empty() ? words.Describe(prepared.error) : prepared.message).c_str());
     return 1;
   }
+  // The program's one pool: the verbs share their work among its threads.
+  orvek::WorkerPool pool(orvek::DefaultThreads());
+  verb.SetPool(pool);
   try {
     return info.run(verb);
   } catch (const orvek::cli::UsageError& e) {

@@ -45,6 +45,7 @@ namespace orvek {
   X(SerBadHeader)       /* {path}: SER header field {field} = {text} not usable */     \
   X(SerTruncated)       /* {path}: FrameCount {v1}, {v2} whole frames of {v3} B */     \
   X(SerTrailerShort)    /* {path}: {v1} of the {v2} time stamps in the trailer */      \
+  X(VideoNoDecoder)     /* {path}: the video plugin could not be loaded ({detail}) */  \
   /* Readers and writers of image files: */                                            \
   /* {path}: {field} = "{text}" is not an integer (a header keyword) */                \
   X(KeywordNotAnInteger)                                                               \
@@ -91,7 +92,14 @@ namespace orvek {
   X(SecondImageSize)    /* second image {v1} x {v2}, the first {v3} x {v4} */          \
   X(ResultTooLarge)     /* a result of {v1} x {v2} pixels is too large */              \
   X(TableEmpty)         /* the measurement table has no row */                         \
-  X(Stopped)            /* STOP was pressed */
+  X(Stopped)            /* STOP was pressed */                                         \
+  /* The surface fit: */                                                               \
+  X(SurfaceNoImage)        /* there is no image to fit */                              \
+  X(SurfaceWindowTooLarge) /* window {v1} x {v2} points, at most {v3} x {v3} */        \
+  X(SurfaceSingular)       /* singular normal equations at iteration {row} */          \
+  X(SurfaceNotFinite)      /* values not finite (iteration {row}, 0: data) */          \
+  X(SurfaceNoSignal)       /* every pixel round A and B is 0 */                        \
+  X(SurfaceNoPair)         /* {v1} passes left a height at the floor of {v2} */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

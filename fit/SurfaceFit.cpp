@@ -1,7 +1,9 @@
 #include "fit/SurfaceFit.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -112,15 +114,19 @@ class SurfacePass {
     }
   }
 
-  // True when every pixel read by the pass is 0: doubling the frame would then change
-  // nothing and the next pass would repeat this one.
-  static bool AllZero(const OTrame& frame, const SurfaceWindow& w) {
+  // The largest pixel the pass reads, and whether every one of them is 0 (doubling the
+  // frame would then change nothing and the next pass would repeat this one).
+  static Extended LargestPixel(const OTrame& frame, const SurfaceWindow& w, bool& allZero) {
+    Extended largest = -std::numeric_limits<Extended>::infinity();
+    allZero = true;
     for (int32_t i = 0; i < w.Width(); ++i) {
       for (int32_t j = 0; j < w.Height(); ++j) {
-        if (frame.GetPixel(w.x0 + i - 1, w.y0 + j - 1) != 0) return false;
+        const Extended v = frame.GetPixel(w.x0 + i - 1, w.y0 + j - 1);
+        if (v != 0) allZero = false;
+        largest = std::max(largest, v);
       }
     }
-    return true;
+    return largest;
   }
 
   std::vector<Extended> TakeModel() { return std::move(m_model); }
@@ -176,11 +182,11 @@ double RoundPlaces(double x, int decimals) {
   return r == 0.0 ? 0.0 : r;
 }
 
-// One pass; fills the result's fields of the last pass. Returns the pass's status (Ok also
+// One pass; fills the result's fields of the last pass. Returns the pass's failure (None also
 // when the heights did not clear the floor: `succeeded` tells that).
-SurfaceFitStatus RunPass(const OTrame& frame, Extended median, const rStarPos& capturedA,
-                         const rStarPos& capturedB, int pass, SurfaceFitResult& r,
-                         bool& succeeded) {
+Error RunPass(const OTrame& frame, Extended median, const rStarPos& capturedA,
+              const rStarPos& capturedB, int pass, SurfaceFitResult& r, bool& succeeded,
+              Extended& largestPixel) {
   succeeded = false;
   r.iterations.clear();
   r.log.clear();
@@ -197,9 +203,9 @@ SurfaceFitStatus RunPass(const OTrame& frame, Extended median, const rStarPos& c
   const SurfaceWindow w = SurfaceWindowFor(ixA, iyA, ixB, iyB, frame.LastX, frame.LastY);
   r.window = w;
   if (w.x1 - w.x0 > kSurfaceMaxSpan || w.y1 - w.y0 > kSurfaceMaxSpan) {
-    r.message = "the window round A and B is " + std::to_string(w.Width()) + " x " +
-                std::to_string(w.Height()) + " points; at most 200 x 200 can be fitted";
-    return SurfaceFitStatus::WindowTooLarge;
+    return Error(ErrorCode::SurfaceWindowTooLarge)
+        .Values({static_cast<double>(w.Width()), static_cast<double>(w.Height()),
+                 static_cast<double>(kSurfaceMaxSpan + 1)});
   }
 
   SurfacePass s(frame, median, w);
@@ -212,8 +218,7 @@ SurfaceFitStatus RunPass(const OTrame& frame, Extended median, const rStarPos& c
   s.p.hA = frame.GetPixel(ixA, iyA) - median;
   s.p.hB = frame.GetPixel(ixB, iyB) - median;
   if (!s.DataFinite() || !Finite(s.p)) {
-    r.message = "the pixels round A and B are not all finite numbers";
-    return SurfaceFitStatus::NotFinite;
+    return Error(ErrorCode::SurfaceNotFinite).Row(0);
   }
   s.ComputeModel();
   r.initial = s.p;
@@ -230,13 +235,12 @@ SurfaceFitStatus RunPass(const OTrame& frame, Extended median, const rStarPos& c
   std::array<Extended, kParams> beta;
   int n = 0;
   bool moved = true;
-  SurfaceFitStatus status = SurfaceFitStatus::Ok;
+  Error failure(ErrorCode::None);
   while (n < kSurfaceMaxIterations && moved) {
     ++n;
     s.NormalEquations(m, beta);
     if (!GaussJordanInvert(m.data(), kParams)) {
-      r.message = "singular normal equations at iteration " + std::to_string(n);
-      status = SurfaceFitStatus::Singular;
+      failure = Error(ErrorCode::SurfaceSingular).Row(n);
       break;
     }
     SurfaceIteration it;
@@ -278,8 +282,7 @@ SurfaceFitStatus RunPass(const OTrame& frame, Extended median, const rStarPos& c
     r.log.push_back(IterLine(it));
     r.iterations.push_back(it);
     if (!Finite(s.p)) {
-      r.message = "the fit ran out of the range of numbers at iteration " + std::to_string(n);
-      status = SurfaceFitStatus::NotFinite;
+      failure = Error(ErrorCode::SurfaceNotFinite).Row(n);
       break;
     }
   }
@@ -290,15 +293,16 @@ SurfaceFitStatus RunPass(const OTrame& frame, Extended median, const rStarPos& c
     r.theta = r.iterations.back().theta;
     r.rho = r.iterations.back().rho;
   }
-  if (status != SurfaceFitStatus::Ok) return status;
+  if (failure.code != ErrorCode::None) return failure;
   if (s.p.hA > kSurfaceMinHeight && s.p.hB > kSurfaceMinHeight) {
     succeeded = true;
     r.model = s.TakeModel();
-  } else if (SurfacePass::AllZero(frame, w)) {
-    r.message = "the pixels round A and B are all 0: no pair to fit";
-    return SurfaceFitStatus::NoSignal;
+    return failure;
   }
-  return SurfaceFitStatus::Ok;
+  bool allZero = false;
+  largestPixel = SurfacePass::LargestPixel(frame, w, allZero);
+  if (allZero) return Error(ErrorCode::SurfaceNoSignal);
+  return failure;
 }
 
 }  // namespace
@@ -410,7 +414,7 @@ std::string SurfacePassesLine(int pass, const std::vector<int>& earlierIteration
 
 Status WriteSurfaceModel(const SurfaceFitResult& result, const std::string& path) {
   if (!result.ok() || result.model.empty()) {
-    return Status::Error(path + ": no fitted model to write");
+    return Status::Fail(Error(ErrorCode::NothingToWrite).Path(path));
   }
   const SurfaceWindow& w = result.window;
   OTrame s;
@@ -422,52 +426,46 @@ Status WriteSurfaceModel(const SurfaceFitResult& result, const std::string& path
   return s.SaveOrv(0, 0, w.x1 - w.x0, w.y1 - w.y0, path);
 }
 
-std::string SurfaceStatusText(SurfaceFitStatus status) {
-  switch (status) {
-    case SurfaceFitStatus::Ok: return "fitted";
-    case SurfaceFitStatus::NoImage: return "no image";
-    case SurfaceFitStatus::WindowTooLarge: return "window too large";
-    case SurfaceFitStatus::Singular: return "singular normal equations";
-    case SurfaceFitStatus::NotFinite: return "values not finite";
-    case SurfaceFitStatus::NoSignal: return "no signal round A and B";
-    case SurfaceFitStatus::TooManyPasses: return "too many passes";
-  }
-  return "unknown";
+int SurfacePassLimit(Extended largestPixel, Extended median) {
+  if (!(largestPixel > 0)) return 1;
+  if (!std::isfinite(largestPixel)) return 1;
+  const Extended threshold = std::max<Extended>(100, std::fabs(median));
+  // 2^e <= x < 2^(e + 1): the doublings from the largest pixel up to the threshold are at
+  // most e(threshold) - e(largest) + 1.
+  const int toThreshold = std::max(0, std::ilogb(threshold) - std::ilogb(largestPixel) + 1);
+  const int toOverflow = LDBL_MAX_EXP - 1 - std::ilogb(largestPixel);
+  return 1 + std::min(toThreshold + kSurfaceScaleMargin, toOverflow);
 }
 
 SurfaceFitResult SurfaceFit(const OTrame& frame, const rStarPos& capturedA,
                             const rStarPos& capturedB, int maxPasses) {
   SurfaceFitResult r;
   if (frame.Empty()) {
-    r.status = SurfaceFitStatus::NoImage;
-    r.message = "no image";
+    r.error = Error(ErrorCode::SurfaceNoImage);
     return r;
   }
   // The median of the frame as loaded is subtracted in every pass, also from the doubled
   // copies.
   const Extended median = frame.Median;
   std::optional<OTrame> doubled;  // made when a second pass is needed
-  for (int pass = 1; pass <= maxPasses; ++pass) {
+  int limit = 1;
+  for (int pass = 1; pass <= limit; ++pass) {
     const OTrame& f = doubled ? *doubled : frame;
     bool succeeded = false;
+    Extended largest = 0;
     r.passes = pass;
-    const SurfaceFitStatus status = RunPass(f, median, capturedA, capturedB, pass, r, succeeded);
-    if (status != SurfaceFitStatus::Ok) {
-      r.status = status;
-      return r;
-    }
-    if (succeeded) {
-      r.status = SurfaceFitStatus::Ok;
-      r.message.clear();
-      return r;
-    }
+    r.error = RunPass(f, median, capturedA, capturedB, pass, r, succeeded, largest);
+    if (!r.ok() || succeeded) return r;
+    // What the doublings can still gain, from this pass's window (the windows of all passes
+    // agree unless a star's pixels are negative: MaxInRect looks no lower than -1).
+    limit = pass - 1 + SurfacePassLimit(largest, median);
+    if (maxPasses > 0) limit = std::min(limit, maxPasses);
     // A faint pair: its heights ended at the floor. The frame is doubled and fitted again.
     if (!doubled) doubled = frame;
     for (Extended& v : doubled->Data()) v *= 2;
   }
-  r.status = SurfaceFitStatus::TooManyPasses;
-  r.message = std::to_string(r.passes) +
-              " passes left a height at the floor of 20: no pair found round A and B";
+  r.error = Error(ErrorCode::SurfaceNoPair)
+                .Values({static_cast<double>(r.passes), static_cast<double>(kSurfaceMinHeight)});
   return r;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "core/OTrame.h"
 #include "core/Status.h"
 #include "core/Types.h"
@@ -34,23 +35,14 @@ inline constexpr Extended kSurfaceMoveLimit = 0.006L;
 inline constexpr Extended kSurfaceMinHeight = 20.0L;
 /// The constant floor of the model.
 inline constexpr Extended kSurfaceFloor = 2.0L;
-/// Passes run at most. Every failing pass doubles the frame (a faint pair is brought up
-/// until its heights clear the floor of 20); after 63 doublings (a gain of 2^63, about
-/// 9.2e18) the fixed constants of the fit (floor 2, height floor 20, weighting threshold
-/// 100) are below 1e-16 of any pixel of 1 or more, so a pair still pushed to the floor is
-/// not a matter of scale and more passes would only repeat the failure.
-inline constexpr int kSurfaceMaxPasses = 64;
-
-/// How a fit ended. Every failure is shown to the user as the message "msgErrSurface".
-enum class SurfaceFitStatus {
-  Ok,              ///< both heights ended above 20: the pair is fitted
-  NoImage,         ///< the frame holds no pixels
-  WindowTooLarge,  ///< x1 - x0 or y1 - y0 above 199: the stars are too far apart
-  Singular,        ///< the normal matrix had no non-zero pivot left
-  NotFinite,       ///< data or fitted values not finite (doubled past the extended range...)
-  NoSignal,        ///< the window holds only zeros: doubling could never change the pass
-  TooManyPasses,   ///< kSurfaceMaxPasses passes failed
-};
+/// Every failing pass doubles the frame, so pass k + 1 sees the pixels times 2^k. The passes
+/// end once the doublings can no longer bring a pair up: when the window's brightest pixel
+/// has been raised to kSurfaceScaleMargin doublings above the largest fixed number the pass
+/// compares the data with (the weighting threshold of 100, or the median when larger). By
+/// then those numbers lie below the 64-bit precision of the sums, so later passes repeat the
+/// same normalised fit; a companion fainter than 2^-64 of the brightest pixel, which it would
+/// take more doublings to lift above the height floor, is beyond that precision too.
+inline constexpr int kSurfaceScaleMargin = 66;
 
 /// The fitted parameters; positions in fit coordinates, heights above the floor.
 struct SurfaceParams {
@@ -76,9 +68,15 @@ struct SurfaceIteration {
   std::array<Extended, 9> delta{};  ///< the solved step (the ninth, the floor's, unused)
 };
 
+/// How a fit ended, and what it found. Every failure is shown to the user as the message
+/// "msgErrSurface"; the error's code says which failure it was.
 struct SurfaceFitResult {
-  SurfaceFitStatus status = SurfaceFitStatus::NoImage;
-  std::string message;                 ///< what went wrong, for the command line (empty when ok)
+  /// Code None when the pair is fitted, else SurfaceNoImage; SurfaceWindowTooLarge (values:
+  /// width and height of the window, the largest side accepted, in points); SurfaceSingular
+  /// or SurfaceNotFinite (row: the iteration, 0 for the data before the first);
+  /// SurfaceNoSignal (every pixel of the window is 0); SurfaceNoPair (values: passes run, the
+  /// height floor).
+  Error error = Error(ErrorCode::SurfaceNoImage);
   int passes = 0;                      ///< passes run, the last one included
   std::vector<int> iterationsPerPass;  ///< iterations run by each pass, in order
   SurfaceWindow window;                ///< of the last pass
@@ -93,7 +91,7 @@ struct SurfaceFitResult {
   /// The log lines of the last pass, as the surface window shows them.
   std::vector<std::string> log;
 
-  bool ok() const { return status == SurfaceFitStatus::Ok; }
+  bool ok() const { return error.code == ErrorCode::None; }
   Extended Model(int32_t i, int32_t j) const {
     return model[static_cast<size_t>(i) * window.Height() + j];
   }
@@ -101,10 +99,18 @@ struct SurfaceFitResult {
 
 /// Runs the passes of the fit on `frame` (which is left as it is: a failing pass doubles a
 /// copy; the median subtracted stays the frame's own). `capturedA` and `capturedB` are the
-/// positions captured for A and B (X and Y read), in frame pixels. At most `maxPasses`
-/// passes run.
+/// positions captured for A and B (X and Y read), in frame pixels. The passes go on until one
+/// fits, a failure ends them, or SurfacePassLimit is reached; a positive `maxPasses` lowers
+/// that limit.
 SurfaceFitResult SurfaceFit(const OTrame& frame, const rStarPos& capturedA,
-                            const rStarPos& capturedB, int maxPasses = kSurfaceMaxPasses);
+                            const rStarPos& capturedB, int maxPasses = 0);
+
+/// The passes still worth running from a pass whose window's largest pixel is `largestPixel`
+/// (as that pass reads it), on a frame of median `median`, that pass included: 1 + the
+/// doublings that bring the largest pixel to 2^kSurfaceScaleMargin x max(100, |median|), so
+/// at least 1 + kSurfaceScaleMargin, but no more than the doublings the extended range holds.
+/// 1 when largestPixel <= 0: doubling cannot then raise any value of the data.
+int SurfacePassLimit(Extended largestPixel, Extended median);
 
 /// The window round two starting positions (frame pixels) on a frame of last indices
 /// lastX, lastY: x0 = max(1, min - 50), x1 = min(lastX + 1, max + 50), the same for y.
@@ -136,10 +142,8 @@ std::string FormatSurfaceNumber(Extended value, int precision, int decimals);
 std::string SurfacePassesLine(int pass, const std::vector<int>& earlierIterations);
 
 /// Writes the model of a successful fit as an ORV file of window.Width() x window.Height()
-/// values: value (i, j) = M[i][j], except row 0 and column 0, which stay 0.
+/// values: value (i, j) = M[i][j], except row 0 and column 0, which stay 0. Fails with
+/// NothingToWrite (path) when there is no fitted model.
 Status WriteSurfaceModel(const SurfaceFitResult& result, const std::string& path);
-
-/// A short text for a failure status (command line).
-std::string SurfaceStatusText(SurfaceFitStatus status);
 
 }  // namespace orvek

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "fourier/WorkerPool.h"
-
 namespace orvek::fourier {
 
 namespace {
@@ -423,10 +421,10 @@ FftWorkspace::~FftWorkspace() {
 
 namespace {
 
-// Runs `work(task, first, last)` over blocks [0, blocks) shared among `tasks` tasks, each task
-// in 80-bit arithmetic whatever its thread's control word was.
+// Runs `work(task, first, last)` over blocks [0, blocks) shared among `tasks` tasks of the
+// pool, each task in 80-bit arithmetic whatever its thread's control word was.
 template <class Work>
-void ShareBlocks(int tasks, int blocks, const Work& work) {
+void ShareBlocks(WorkerPool* pool, int tasks, int blocks, const Work& work) {
   tasks = std::clamp(tasks, 1, std::max(1, blocks));
   auto body = [&](int task) {
     const ExtendedFpuScope fpu;
@@ -437,7 +435,7 @@ void ShareBlocks(int tasks, int blocks, const Work& work) {
   if (tasks == 1) {
     body(0);
   } else {
-    WorkerPool::Shared().Run(tasks, body);
+    RunTasks(pool, tasks, body);
   }
 }
 
@@ -451,12 +449,13 @@ struct PassResult {
 // redone with 80-bit scratch before its last stage, so an accumulating sink is fed once.
 template <int S, class SrcFor, class SinkFor>
 PassResult RunPassLanes(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, bool pairScratch,
-                        bool checkStores, int tasks, const SrcFor& srcFor, const SinkFor& sinkFor) {
+                        bool checkStores, WorkerPool* pool, int tasks, const SrcFor& srcFor,
+                        const SinkFor& sinkFor) {
   const int N = ws.n;
   const int L = ws.stages;
   std::atomic<bool> storesClean{true};
   std::atomic<int> redone{0};
-  ShareBlocks(tasks, N / S, [&](int task, int first, int last) {
+  ShareBlocks(pool, tasks, N / S, [&](int task, int first, int last) {
     bool clean = true;
     for (int blk = first; blk < last; ++blk) {
       const int l0 = blk * S;
@@ -493,11 +492,12 @@ PassResult RunPassLanes(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, b
 
 template <class SrcFor, class SinkFor>
 PassResult RunPass(FftWorkspace::Impl& ws, bool back, const Twiddles& tw, bool pairScratch,
-                   bool checkStores, int tasks, const SrcFor& srcFor, const SinkFor& sinkFor) {
+                   bool checkStores, WorkerPool* pool, int tasks, const SrcFor& srcFor,
+                   const SinkFor& sinkFor) {
   if (LanesFor(ws.n) == 8) {
-    return RunPassLanes<8>(ws, back, tw, pairScratch, checkStores, tasks, srcFor, sinkFor);
+    return RunPassLanes<8>(ws, back, tw, pairScratch, checkStores, pool, tasks, srcFor, sinkFor);
   }
-  return RunPassLanes<kLanes>(ws, back, tw, pairScratch, checkStores, tasks, srcFor, sinkFor);
+  return RunPassLanes<kLanes>(ws, back, tw, pairScratch, checkStores, pool, tasks, srcFor, sinkFor);
 }
 
 // Views of a grid: element (i, s) of the block starting at lane l0.
@@ -511,19 +511,19 @@ CellView<Ops> View(typename Ops::Cell* cells, ptrdiff_t offset, ptrdiff_t indexS
 // column pass reads each column as one contiguous run.
 template <class SrcFor>
 bool RowPass(const SrcFor& srcFor, CellGrid& work, FftWorkspace::Impl& ws, bool back,
-             const Twiddles& tw, bool pairs, int tasks, FftReport& report) {
+             const Twiddles& tw, bool pairs, WorkerPool* pool, int tasks, FftReport& report) {
   const int N = ws.n;
   if (pairs) {
     work.Prepare(true);
     PairCell* w = work.Pairs();
-    const PassResult r = RunPass(ws, back, tw, true, true, tasks, srcFor,
+    const PassResult r = RunPass(ws, back, tw, true, true, pool, tasks, srcFor,
                                  [&](int x0) { return View<PairOps>(w, x0, N, 1); });
     report.redoneStrips += r.redone;
     if (r.storesClean) return true;
   }
   work.Prepare(false);
   ExtCell* w = work.Exts();
-  RunPass(ws, back, tw, false, false, tasks, srcFor,
+  RunPass(ws, back, tw, false, false, pool, tasks, srcFor,
           [&](int x0) { return View<ExtOps>(w, x0, N, 1); });
   return false;
 }
@@ -531,17 +531,17 @@ bool RowPass(const SrcFor& srcFor, CellGrid& work, FftWorkspace::Impl& ws, bool 
 // Column pass: vector y, index x, from the transposed work grid.
 template <class SinkFor>
 PassResult ColumnPass(CellGrid& work, FftWorkspace::Impl& ws, bool back, const Twiddles& tw,
-                      bool checkStores, int tasks, const SinkFor& sinkFor) {
+                      bool checkStores, WorkerPool* pool, int tasks, const SinkFor& sinkFor) {
   const int N = ws.n;
   if (work.PairStorage()) {
     PairCell* w = work.Pairs();
     return RunPass(
-        ws, back, tw, true, checkStores, tasks,
+        ws, back, tw, true, checkStores, pool, tasks,
         [&](int y0) { return View<PairOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); }, sinkFor);
   }
   ExtCell* w = work.Exts();
   return RunPass(
-      ws, back, tw, false, checkStores, tasks,
+      ws, back, tw, false, checkStores, pool, tasks,
       [&](int y0) { return View<ExtOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); }, sinkFor);
 }
 
@@ -552,15 +552,15 @@ struct PowerSinkAt {
   PowerSink operator()(int y0) const { return PowerSink{acc + y0, n, 1}; }
 };
 
-int TaskCount(int threads, int n) {
-  return std::clamp(threads, 1,
-                    std::max(1, std::min(WorkerPool::Shared().MaxTasks(), n / LanesFor(n))));
+// Tasks of a pass: the pool's, but never more than its blocks of columns.
+int TaskCount(const WorkerPool* pool, int n) {
+  return std::clamp(TasksOf(pool), 1, std::max(1, n / LanesFor(n)));
 }
 
 }  // namespace
 
-void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& workspace, int threads,
-                 FftReport* report) {
+void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& workspace,
+                 WorkerPool* pool, FftReport* report) {
   const int N = data.N();
   if (workspace.N() != N || work.N() != N) {
     throw std::invalid_argument("FFT grids and workspace of different sides");
@@ -576,7 +576,7 @@ void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& worksp
     return;
   }
   FftWorkspace::Impl& ws = workspace.Internal();
-  const int tasks = TaskCount(threads, N);
+  const int tasks = TaskCount(pool, N);
   ws.EnsureTasks(tasks);
   const Twiddles& tw = ws.Table(back);
 
@@ -585,24 +585,24 @@ void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& worksp
     PairCell* d = data.Pairs();
     local.rowsAsPairs =
         RowPass([&](int x0) { return View<PairOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); },
-                work, ws, back, tw, tw.pairExact, tasks, local);
+                work, ws, back, tw, tw.pairExact, pool, tasks, local);
   } else {
     ExtCell* d = data.Exts();
     local.rowsAsPairs =
         RowPass([&](int x0) { return View<ExtOps>(d, static_cast<ptrdiff_t>(x0) * N, 1, N); }, work,
-                ws, back, tw, tw.pairExact, tasks, local);
+                ws, back, tw, tw.pairExact, pool, tasks, local);
   }
 
   // Columns: from work back into data, as pairs when every result fits.
   data.Prepare(true);
   PairCell* dp = data.Pairs();
-  PassResult r = ColumnPass(work, ws, back, tw, true, tasks,
+  PassResult r = ColumnPass(work, ws, back, tw, true, pool, tasks,
                             [&](int y0) { return View<PairOps>(dp, y0, N, 1); });
   local.redoneStrips += r.redone;
   if (!r.storesClean) {
     data.Prepare(false);
     ExtCell* de = data.Exts();
-    ColumnPass(work, ws, back, tw, false, tasks,
+    ColumnPass(work, ws, back, tw, false, pool, tasks,
                [&](int y0) { return View<ExtOps>(de, y0, N, 1); });
   }
   local.resultAsPairs = data.PairStorage();
@@ -610,7 +610,7 @@ void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& worksp
 }
 
 void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& work,
-                             FftWorkspace& workspace, int threads, FftReport* report) {
+                             FftWorkspace& workspace, WorkerPool* pool, FftReport* report) {
   const int N = work.N();
   if (workspace.N() != N) throw std::invalid_argument("FFT grid and workspace of different sides");
   const size_t count = static_cast<size_t>(N) * N;
@@ -626,15 +626,15 @@ void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& wor
     return;
   }
   FftWorkspace::Impl& ws = workspace.Internal();
-  const int tasks = TaskCount(threads, N);
+  const int tasks = TaskCount(pool, N);
   ws.EnsureTasks(tasks);
   const Twiddles& tw = ws.Table(false);
   local.rowsAsPairs = RowPass(
       [&](int x0) {
         return RealView{frame + static_cast<ptrdiff_t>(x0) * N, 1, N};
       },
-      work, ws, false, tw, tw.pairExact, tasks, local);
-  const PassResult r = ColumnPass(work, ws, false, tw, false, tasks, PowerSinkAt{acc, N});
+      work, ws, false, tw, tw.pairExact, pool, tasks, local);
+  const PassResult r = ColumnPass(work, ws, false, tw, false, pool, tasks, PowerSinkAt{acc, N});
   local.redoneStrips += r.redone;
   if (report != nullptr) *report = local;
 }

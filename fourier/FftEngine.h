@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/Types.h"
+#include "core/WorkerPool.h"
 #include "fourier/CellGrid.h"
 
 namespace orvek::fourier {
@@ -70,16 +71,18 @@ class FftWorkspace {
 };
 
 /// In-place transform of `data` (n x n); `work` (any content, same side) holds the rows between
-/// the two passes. `threads` tasks share the rows, then the columns.
-void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& workspace, int threads,
-                 FftReport* report = nullptr);
+/// the two passes. The tasks of `pool` share the rows, then the columns (no pool: the calling
+/// thread does all).
+void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& workspace,
+                 WorkerPool* pool, FftReport* report = nullptr);
 
 /// The inner step of the power-spectrum sum, fused: with `frame` the real n x n input
 /// (imaginary part 0, [x][y] at x * n + y), computes its direct transform F and adds
 /// re^2 + im^2 to acc[x][y] for every element, exactly as building a transform of the frame,
 /// Transform(false), ToPowerSpectrum and adding its real part into acc would. `work` is
-/// scratch of side n.
+/// scratch of side n; `pool` as for Transform2D.
 void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& work,
-                             FftWorkspace& workspace, int threads, FftReport* report = nullptr);
+                             FftWorkspace& workspace, WorkerPool* pool,
+                             FftReport* report = nullptr);
 
 }  // namespace orvek::fourier

@@ -198,7 +198,7 @@ ArithmeticResult LowPassCommand(const OTrame& current, const OutputFolder& out) 
 // ---- Conv -------------------------------------------------------------------------------------
 
 ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const OutputFolder& out,
-                             int threads) {
+                             WorkerPool* pool) {
   if (!IsCentredSpectrum(current)) {
     return Fail(ArithmeticStatus::WrongSize,
                 Error(ErrorCode::NotCentredSize)
@@ -223,8 +223,8 @@ ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const 
     for (int32_t x = 0; x < n; ++x) std::copy_n(second.Column(x), n, g.Column(x));
     second2 = &g;
   }
-  OFFT f1(current, threads);
-  OFFT f2(*second2, threads);
+  OFFT f1(current, pool);
+  OFFT f2(*second2, pool);
   OTrame work;
   ArithmeticResult r;
   size_t stage = 0;

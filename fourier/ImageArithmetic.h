@@ -17,6 +17,7 @@
 #include "core/Output.h"
 #include "core/Status.h"
 #include "core/Types.h"
+#include "core/WorkerPool.h"
 
 namespace orvek::fourier {
 
@@ -119,8 +120,8 @@ ArithmeticResult LowPassCommand(const OTrame& current, const OutputFolder& out);
 ///   without a message), nothing written. A second image of the right width but fewer than N
 ///   rows is refused in the same way (it would be read outside); of more rows, its first N
 ///   rows are used.
-/// `threads`: tasks of the transforms (0: this machine's).
+/// The transforms share their work among the tasks of `pool` (none: one thread).
 ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const OutputFolder& out,
-                             int threads = 0);
+                             WorkerPool* pool = nullptr);
 
 }  // namespace orvek::fourier

@@ -10,16 +10,11 @@
 #include "core/Output.h"
 #include "core/Utils.h"
 #include "fourier/OFFT.h"
-#include "fourier/WorkerPool.h"
 #include "measure/Measurement.h"
 
 namespace orvek::fourier {
 
 namespace {
-
-int Tasks(int threads) {
-  return threads <= 0 ? DefaultThreads() : threads;
-}
 
 // Reads an image of the series the way the window's LoadAndShow does (bias, FITS options).
 Status LoadImage(const std::string& path, const SeriesInput& input, OTrame& frame) {
@@ -87,31 +82,61 @@ Status SaveWhole(const OTrame& frame, const std::string& path) {
   return frame.SaveOrv(0, 0, frame.LastX, frame.LastY, path);
 }
 
-// Runs body(first, last) over [0, count) shared among tasks.
+// Runs body(first, last) over [0, count) shared among the pool's tasks.
 template <class Body>
-void ShareRange(int tasks, int count, const Body& body) {
-  tasks = std::clamp(tasks, 1, std::max(1, count));
+void ShareRange(WorkerPool* pool, int count, const Body& body) {
+  const int tasks = std::clamp(TasksOf(pool), 1, std::max(1, count));
   if (tasks == 1) {
     body(0, count);
     return;
   }
-  WorkerPool::Shared().Run(tasks, [&](int t) {
+  pool->Run(tasks, [&](int t) {
     const int first = static_cast<int>(static_cast<int64_t>(count) * t / tasks);
     const int last = static_cast<int>(static_cast<int64_t>(count) * (t + 1) / tasks);
     body(first, last);
   });
 }
 
+// The box means of column x, rows radius .. H - 1 - radius, into out[y]: the sum of
+// frame[x + i][y + j] over i = -radius..radius (outer) and j = -radius..radius (inner), in that
+// order, divided by `cells`. Four rows are summed side by side, each in its own order of
+// additions: four chains of 80-bit additions keep the unit busy where one would wait on the
+// last addition (more than four do not fit the x87 registers).
+void BoxMeans(const OTrame& frame, int x, int radius, Extended cells, Extended* out) {
+  const int last = frame.Height() - 1 - radius;
+  int y = radius;
+  for (; y + 3 <= last; y += 4) {
+    Extended s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (int i = -radius; i <= radius; ++i) {
+      const Extended* c = frame.Column(x + i) + (y - radius);
+      for (int j = 0; j <= 2 * radius; ++j) {
+        s0 += c[j];
+        s1 += c[j + 1];
+        s2 += c[j + 2];
+        s3 += c[j + 3];
+      }
+    }
+    out[y] = s0 / cells;
+    out[y + 1] = s1 / cells;
+    out[y + 2] = s2 / cells;
+    out[y + 3] = s3 / cells;
+  }
+  for (; y <= last; ++y) {
+    Extended sum = 0;
+    for (int i = -radius; i <= radius; ++i) {
+      const Extended* column = frame.Column(x + i);
+      for (int j = -radius; j <= radius; ++j) sum += column[y + j];
+    }
+    out[y] = sum / cells;
+  }
+}
+
 }  // namespace
 
 // ---- Power-spectrum sum ------------------------------------------------------------------------
 
-PowerSpectrumSum::PowerSpectrumSum(int n, int threads)
-    : m_n(n),
-      m_threads(Tasks(threads)),
-      m_acc(static_cast<size_t>(n) * n, 0.0L),
-      m_work(n),
-      m_workspace(n) {}
+PowerSpectrumSum::PowerSpectrumSum(int n, WorkerPool* pool)
+    : m_n(n), m_pool(pool), m_acc(static_cast<size_t>(n) * n, 0.0L), m_work(n), m_workspace(n) {}
 
 void PowerSpectrumSum::Add(const OTrame& frame) {
   if (frame.Width() != m_n || frame.Height() != m_n) {
@@ -121,13 +146,13 @@ void PowerSpectrumSum::Add(const OTrame& frame) {
 }
 
 void PowerSpectrumSum::Add(const Extended* pixels) {
-  AccumulatePowerSpectrum(pixels, m_acc.data(), m_work, m_workspace, m_threads);
+  AccumulatePowerSpectrum(pixels, m_acc.data(), m_work, m_workspace, m_pool);
   ++m_count;
 }
 
 void PowerSpectrumSum::WriteAutocorrelation(OTrame& frame) const {
   // The accumulator as the series commands hold it: real part = the sum, imaginary part 0.
-  OFFT a(m_n, m_threads);
+  OFFT a(m_n, m_pool);
   a.Assign(m_acc.data(), nullptr);
   a.Transform(false);
   a.SwapQuadrants();
@@ -147,7 +172,7 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const OutputFolder& out,
   }
   if (!IsCentredSpectrum(frame)) return WrongSize(input.files[0], frame);
   const int n = frame.Width();
-  PowerSpectrumSum sum(n, input.threads);
+  PowerSpectrumSum sum(n, input.pool);
   const int count = static_cast<int>(input.files.size());
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
@@ -184,8 +209,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
   }
   if (!IsCentredSpectrum(frame)) return WrongSize(input.files[0], frame);
   const int n = frame.Width();
-  const int tasks = Tasks(input.threads);
-  OFFT acc(n, tasks);
+  OFFT acc(n, input.pool);
   const int count = static_cast<int>(input.files.size());
   for (int k = 0; k < count; ++k) {
     if (k > 0) {
@@ -196,12 +220,12 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
     const bool keepGoing = Report(input, k, count, frame);
     if (!IsCentredSpectrum(frame)) return WrongSize(input.files[k], frame);
     if (frame.Width() != n) return OtherSize(input.files[k], frame, n);
-    OFFT p(frame, 1);
+    OFFT p(frame);
     frame.SquarePixels();
-    OFFT q(frame, 1);
+    OFFT q(frame);
     // The two transforms are independent: one per core.
-    if (tasks >= 2) {
-      WorkerPool::Shared().Run(2, [&](int t) { (t == 0 ? p : q).Transform(false); });
+    if (TasksOf(input.pool) >= 2) {
+      input.pool->Run(2, [&](int t) { (t == 0 ? p : q).Transform(false); });
     } else {
       p.Transform(false);
       q.Transform(false);
@@ -226,7 +250,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
 // ---- Background series --------------------------------------------------------------------------
 
 FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& out,
-                                    const std::string& name, int threads) {
+                                    const std::string& name, WorkerPool* pool) {
   FourierResult r;
   if (Status s = Writable(out, SeriesFiles(name)); !s) return Fail(FourierStatus::WriteFailed, s);
   const std::string s0 = OutputPath(out, "S0_" + name + ".orvc");
@@ -247,17 +271,8 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& o
     const int x0 = radius;
     const int x1 = w - 1 - radius;  // inclusive
     if (x1 >= x0) {
-      ShareRange(Tasks(threads), x1 - x0 + 1, [&](int first, int last) {
-        for (int x = x0 + first; x < x0 + last; ++x) {
-          for (int y = radius; y <= h - 1 - radius; ++y) {
-            Extended sum = 0;
-            for (int i = -radius; i <= radius; ++i) {
-              const Extended* column = cur.Column(x + i);
-              for (int j = -radius; j <= radius; ++j) sum += column[y + j];
-            }
-            b.Px(x, y) = sum / cells;
-          }
-        }
+      ShareRange(pool, x1 - x0 + 1, [&](int first, int last) {
+        for (int x = x0 + first; x < x0 + last; ++x) BoxMeans(cur, x, radius, cells, b.Column(x));
       });
     }
     Extended minimum = 0;
@@ -285,8 +300,8 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& o
 namespace {
 // Appends the background series to a command's result.
 FourierResult WithBackground(FourierResult first, const OTrame& frame, const OutputFolder& out,
-                             const std::string& series, int threads) {
-  FourierResult bg = BuildBackgroundSeries(frame, out, series, threads);
+                             const std::string& series, WorkerPool* pool) {
+  FourierResult bg = BuildBackgroundSeries(frame, out, series, pool);
   bg.written.insert(bg.written.begin(), first.written.begin(), first.written.end());
   return bg;
 }
@@ -307,7 +322,7 @@ FourierResult AutoCorrelationCommand(const SeriesInput& input, const OutputFolde
   OTrame frame;
   FourierResult sum = SumPowerSpectra(input, out, kTargetSpectrumName, enhanced, &frame);
   if (!sum.ok()) return sum;
-  FourierResult r = WithBackground(std::move(sum), frame, out, kAutoSeries, input.threads);
+  FourierResult r = WithBackground(std::move(sum), frame, out, kAutoSeries, input.pool);
   if (r.ok()) {
     if (Status s = ClearOutput(out, std::string(kTargetSpectrumName) + ".orvc"); !s)
       return Fail(FourierStatus::WriteFailed, s);
@@ -324,7 +339,7 @@ FourierResult CrossCorrelationCommand(const SeriesInput& input, const OutputFold
   if (!sum.ok()) return sum;
   if (Status s = ClearOutput(out, std::string(kTargetSpectrumName) + ".orvc"); !s)
     return Fail(FourierStatus::WriteFailed, s);
-  return WithBackground(std::move(sum), frame, out, kCrossSeries, input.threads);
+  return WithBackground(std::move(sum), frame, out, kCrossSeries, input.pool);
 }
 
 FourierResult ReferencePowerSpectrum(const SeriesInput& input, const OutputFolder& out,
@@ -340,7 +355,7 @@ FourierResult TargetPowerSpectrum(const SeriesInput& input, const OutputFolder& 
   return SumPowerSpectra(input, out, kTargetSpectrumName, enhanced);
 }
 
-FourierResult ResultCommand(const OutputFolder& out, int threads) {
+FourierResult ResultCommand(const OutputFolder& out, WorkerPool* pool) {
   const std::string refName = std::string(kReferenceSpectrumName) + ".orvc";
   const std::string targetName = std::string(kTargetSpectrumName) + ".orvc";
   OTrame reference;
@@ -373,16 +388,16 @@ FourierResult ResultCommand(const OutputFolder& out, int threads) {
     for (int y = 0; y < target.Height(); ++y)
       target.Px(x, y) = target.Px(x, y) - reference.Px(x, y);
   }
-  return BuildBackgroundSeries(target, out, kResultSeries, threads);
+  return BuildBackgroundSeries(target, out, kResultSeries, pool);
 }
 
 // ---- Single-image transforms --------------------------------------------------------------------
 
-bool CrossCorrelateFrame(OTrame& frame, int threads) {
+bool CrossCorrelateFrame(OTrame& frame, WorkerPool* pool) {
   if (!IsCentredSpectrum(frame)) return false;
-  OFFT p(frame, threads);
+  OFFT p(frame, pool);
   frame.SquarePixels();
-  OFFT q(frame, threads);
+  OFFT q(frame, pool);
   q.Transform(false);
   p.Transform(false);
   q.MultiplyByConjugate(p);  // FFT(image^2) x conjugate(FFT(image))
@@ -392,10 +407,10 @@ bool CrossCorrelateFrame(OTrame& frame, int threads) {
   return true;
 }
 
-bool ApplySingleTransform(OTrame& frame, SingleTransform kind, int threads) {
-  if (kind == SingleTransform::CrossCorrelate) return CrossCorrelateFrame(frame, threads);
+bool ApplySingleTransform(OTrame& frame, SingleTransform kind, WorkerPool* pool) {
+  if (kind == SingleTransform::CrossCorrelate) return CrossCorrelateFrame(frame, pool);
   if (!IsCentredSpectrum(frame)) return false;
-  OFFT f(frame, threads);
+  OFFT f(frame, pool);
   f.Transform(false);
   Extended top = kCorrelationTop;
   if (kind == SingleTransform::Modulus) {
@@ -414,13 +429,13 @@ bool ApplySingleTransform(OTrame& frame, SingleTransform kind, int threads) {
 }
 
 FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind, const OutputFolder& out,
-                                     int threads) {
+                                     WorkerPool* pool) {
   const std::string name = kind == SingleTransform::CrossCorrelate ? kInterCorrFile : kFourierFile;
   if (Status s = Writable(out, {name}); !s) return Fail(FourierStatus::WriteFailed, s);
   const Error wrongSize = Error(ErrorCode::NotCentredSize)
                               .Path(current.FileName)
                               .Values({double(current.Width()), double(current.Height())});
-  const bool done = ApplySingleTransform(current, kind, threads);
+  const bool done = ApplySingleTransform(current, kind, pool);
   if (!done && kind != SingleTransform::CrossCorrelate) {
     return Fail(FourierStatus::WrongSize, wrongSize);
   }
@@ -436,9 +451,9 @@ FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind, cons
   return r;
 }
 
-FourierResult BackgroundCommand(const OTrame& current, const OutputFolder& out, int threads) {
+FourierResult BackgroundCommand(const OTrame& current, const OutputFolder& out, WorkerPool* pool) {
   if (Status s = ClearOutput(out, "*.*"); !s) return Fail(FourierStatus::WriteFailed, s);
-  return BuildBackgroundSeries(current, out, BaseNameOf(current.FileName), threads);
+  return BuildBackgroundSeries(current, out, BaseNameOf(current.FileName), pool);
 }
 
 // ---- Directed vector autocorrelation ------------------------------------------------------------
@@ -452,7 +467,7 @@ struct Bright {
 }  // namespace
 
 void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extended& massSoFar,
-                   int threads) {
+                   WorkerPool* pool) {
   const Extended threshold = image.Percentile(97);
   std::vector<Bright> list;
   for (int x = 0; x < image.Width(); ++x) {
@@ -479,7 +494,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
   const Extended limit = 4611686018427387904.0L;  // 2^62
   if (integral && massSoFar + mass < limit) {
     massSoFar += mass;
-    const int tasks = std::clamp(Tasks(threads), 1, static_cast<int>(list.size()));
+    const int tasks = std::clamp(TasksOf(pool), 1, static_cast<int>(list.size()));
     const size_t cells = static_cast<size_t>(buffer.Width()) * bh;
     // Runs of the list covering 16 image columns each (the list is in scan order, x outer): a
     // pair of runs adds into two bands of about 32 buffer columns, which stay in cache.
@@ -519,7 +534,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
     if (tasks == 1) {
       body(0);
     } else {
-      WorkerPool::Shared().Run(tasks, body);
+      pool->Run(tasks, body);
     }
     Extended* v = buffer.Data().data();
     for (size_t c = 0; c < cells; ++c) {
@@ -538,7 +553,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
   // so the cells are shared without changing any sum.
   exactSoFar = false;
   const int width = buffer.Width();
-  const int tasks = std::clamp(Tasks(threads), 1, width);
+  const int tasks = std::clamp(TasksOf(pool), 1, width);
   auto band = [&](int t) {
     const int x0 = static_cast<int>(static_cast<int64_t>(width) * t / tasks);
     const int x1 = static_cast<int>(static_cast<int64_t>(width) * (t + 1) / tasks);
@@ -563,7 +578,7 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
       }
     }
   } else {
-    WorkerPool::Shared().Run(tasks, band);
+    pool->Run(tasks, band);
   }
 }
 
@@ -613,12 +628,12 @@ FourierResult DvaCommand(const SeriesInput& input, const OutputFolder& out) {
       if (input.observer != nullptr) input.observer->Problem(r.warnings.back());
       continue;
     }
-    AccumulateDva(frame, buffer, exact, mass, input.threads);
+    AccumulateDva(frame, buffer, exact, mass, input.pool);
   }
   if (Status s = SaveWhole(buffer, bufferPath); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame shown;
   if (Status s = LoadWritten(bufferPath, shown); !s) return Fail(FourierStatus::WriteFailed, s);
-  FourierResult bg = BuildBackgroundSeries(shown, out, kDvaSeries, input.threads);
+  FourierResult bg = BuildBackgroundSeries(shown, out, kDvaSeries, input.pool);
   bg.written.insert(bg.written.begin(), r.written.begin(), r.written.end());
   bg.warnings = r.warnings;
   return bg;

@@ -18,6 +18,7 @@
 #include "core/Output.h"
 #include "core/Progress.h"
 #include "core/Types.h"
+#include "core/WorkerPool.h"
 #include "fourier/CellGrid.h"
 #include "fourier/FftEngine.h"
 
@@ -72,14 +73,14 @@ struct SeriesInput {
   const OTrame* bias = nullptr;        ///< the main window's bias frame, or none
   FitsOptions fits;                    ///< FITS orientation options
   SeriesObserver* observer = nullptr;  ///< progress and STOP (none: never stops)
-  int threads = 0;                     ///< tasks of the transforms (0: this machine's)
+  WorkerPool* pool = nullptr;          ///< shares the transforms and sums (none: one thread)
 };
 
 /// The power-spectrum sum of a series of n x n frames, held in memory: Add is the step
 /// "T := OFFT of the frame; Transform(false); ToPowerSpectrum; A.real += T.real".
 class PowerSpectrumSum {
  public:
-  explicit PowerSpectrumSum(int n, int threads = 0);
+  explicit PowerSpectrumSum(int n, WorkerPool* pool = nullptr);
   int N() const { return m_n; }
   /// Adds the power spectrum of an n x n frame (std::invalid_argument for another size).
   void Add(const OTrame& frame);
@@ -95,7 +96,7 @@ class PowerSpectrumSum {
 
  private:
   int m_n;
-  int m_threads;
+  WorkerPool* m_pool;
   int m_count = 0;
   std::vector<Extended> m_acc;
   CellGrid m_work;
@@ -118,7 +119,7 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
 /// "Back.orva", then for r = 1..9 "S" + r + "_" + name + ".orvc": the image minus its box mean
 /// of radius r, shifted to a minimum of 0. `shown` is the S0 file.
 FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& out,
-                                    const std::string& name, int threads = 0);
+                                    const std::string& name, WorkerPool* pool = nullptr);
 
 /// The "AutoCorrelation" command after its size test and alignment (which the window does):
 /// empties the folder, SumPowerSpectra("PuisDouble"), BuildBackgroundSeries("AutoSous"), then
@@ -136,7 +137,7 @@ FourierResult TargetPowerSpectrum(const SeriesInput& input, const OutputFolder& 
 /// "Result": "PuisDouble.orvc" minus "PuisRef.orvc", then BuildBackgroundSeries("Div"). When a
 /// file is missing or unreadable, or the two differ in size, nothing is written and the status
 /// is MissingInput with SpectrumMissing naming the file, or FrameSizesDiffer with both sizes.
-FourierResult ResultCommand(const OutputFolder& out, int threads = 0);
+FourierResult ResultCommand(const OutputFolder& out, WorkerPool* pool = nullptr);
 
 /// The single-image transforms of the "DEBUG" menu, on a frame in memory.
 enum class SingleTransform {
@@ -147,25 +148,26 @@ enum class SingleTransform {
 };
 /// Applies the transform to `frame` in place. False (frame unchanged) when it is not a centred
 /// spectrum (IsCentredSpectrum).
-bool ApplySingleTransform(OTrame& frame, SingleTransform kind, int threads = 0);
+bool ApplySingleTransform(OTrame& frame, SingleTransform kind, WorkerPool* pool = nullptr);
 /// CrossCorrelateFrame: cross-correlation of the frame with its own square, written into it.
-bool CrossCorrelateFrame(OTrame& frame, int threads = 0);
+bool CrossCorrelateFrame(OTrame& frame, WorkerPool* pool = nullptr);
 /// The DEBUG command: transform `current` and write "Fourier.orvc" ("InterCorr.orvc" for the
 /// cross-correlation) in the folder. A frame of the wrong size gives WrongSize and nothing
 /// written, except for the cross-correlation, which writes the unchanged frame as designed
 /// (still with WrongSize).
 FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind, const OutputFolder& out,
-                                     int threads = 0);
+                                     WorkerPool* pool = nullptr);
 /// "Soustraction Fond": empties the folder and builds the background series of `current` named
 /// after its file (without folder and extension).
-FourierResult BackgroundCommand(const OTrame& current, const OutputFolder& out, int threads = 0);
+FourierResult BackgroundCommand(const OTrame& current, const OutputFolder& out,
+                                WorkerPool* pool = nullptr);
 
 /// The DVA accumulation of one image into `buffer` (2W x 2H, zero shift at [W-1][H-1]): every
 /// pixel above the 97th percentile pairs with every other (itself included). `exactSoFar` is
 /// true while every value added to the buffer so far was an integer whose total stays far
-/// below 2^63; then the sums are order-free and the pairs are shared among threads.
+/// below 2^63; then the sums are order-free and the pairs are shared among the pool's tasks.
 void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extended& massSoFar,
-                   int threads = 0);
+                   WorkerPool* pool = nullptr);
 
 /// "DVA": empties the folder, accumulates the series into "DV_tampon.orvv" (2W x 2H), writes
 /// it, and builds its background series "DV". An image whose size differs from the first is

@@ -4,8 +4,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "fourier/WorkerPool.h"
-
 namespace orvek::fourier {
 
 namespace {
@@ -48,43 +46,38 @@ struct Complex {
 
 }  // namespace
 
-void OFFT::Init(int n, int threads) {
+void OFFT::Init(int n) {
   if (n <= 0 || !IsPowerOfTwo(n)) {
     throw std::invalid_argument("OFFT needs a square frame whose side is a power of two");
   }
   m_n = n;
-  SetThreads(threads);
   m_data = CellGrid(n);
   m_work = CellGrid(n);
   m_workspace = std::make_unique<FftWorkspace>(n);
 }
 
-OFFT::OFFT(const OTrame& frame, int threads) {
+OFFT::OFFT(const OTrame& frame, WorkerPool* pool) : m_pool(pool) {
   if (frame.Empty() || frame.Width() != frame.Height()) {
     throw std::invalid_argument("OFFT needs a square frame whose side is a power of two");
   }
-  Init(frame.Width(), threads);
+  Init(frame.Width());
   m_data.Assign(frame.Data().data(), nullptr);
 }
 
-OFFT::OFFT(int n, int threads) {
-  Init(n, threads);
+OFFT::OFFT(int n, WorkerPool* pool) : m_pool(pool) {
+  Init(n);
 }
 
 OFFT::~OFFT() = default;
 OFFT::OFFT(OFFT&&) noexcept = default;
 OFFT& OFFT::operator=(OFFT&&) noexcept = default;
 
-void OFFT::SetThreads(int threads) {
-  m_threads = threads <= 0 ? DefaultThreads() : threads;
-}
-
 void OFFT::Assign(const Extended* re, const Extended* im) {
   m_data.Assign(re, im);
 }
 
 void OFFT::Transform(bool back) {
-  Transform2D(m_data, m_work, back, *m_workspace, m_threads, &m_report);
+  Transform2D(m_data, m_work, back, *m_workspace, m_pool, &m_report);
 }
 
 void OFFT::SwapQuadrants() {

@@ -24,10 +24,11 @@ class OFFT {
 
   /// Builds the array from `frame`: real[x][y] = Pixels[x][y], imaginary = 0. The frame must be
   /// square with a side that is a power of two (callers test IsCentredSpectrum first);
-  /// std::invalid_argument otherwise. `threads`: tasks of the transforms (0 = this machine's).
-  explicit OFFT(const OTrame& frame, int threads = 0);
+  /// std::invalid_argument otherwise. The transforms share their work among the tasks of
+  /// `pool` (none: the calling thread does all).
+  explicit OFFT(const OTrame& frame, WorkerPool* pool = nullptr);
   /// An n x n array of zeros (n a power of two).
-  explicit OFFT(int n, int threads = 0);
+  explicit OFFT(int n, WorkerPool* pool = nullptr);
   ~OFFT();
   OFFT(OFFT&&) noexcept;
   OFFT& operator=(OFFT&&) noexcept;
@@ -68,9 +69,9 @@ class OFFT {
   /// real += other.real and imaginary += other.imaginary.
   void Add(const OFFT& other);
 
-  /// Tasks used by Transform (1 = the calling thread only).
-  int Threads() const { return m_threads; }
-  void SetThreads(int threads);
+  /// The pool the transforms use (none: the calling thread only).
+  WorkerPool* Pool() const { return m_pool; }
+  void SetPool(WorkerPool* pool) { m_pool = pool; }
   /// True when the values are currently kept as double pairs.
   bool PairStorage() const { return m_data.PairStorage(); }
   /// How the last Transform stored its values.
@@ -78,10 +79,10 @@ class OFFT {
 
  private:
   size_t Index(int x, int y) const { return static_cast<size_t>(x) * m_n + y; }
-  void Init(int n, int threads);
+  void Init(int n);
 
   int m_n = 0;
-  int m_threads = 1;
+  WorkerPool* m_pool = nullptr;
   CellGrid m_data;
   CellGrid m_work;  // the second array of the transform and the target of the quadrant swap
   std::unique_ptr<FftWorkspace> m_workspace;

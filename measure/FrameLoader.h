@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/OTrame.h"
+#include "core/WorkerPool.h"
 #include "measure/Measurement.h"
 #include "measure/OMat.h"
 
@@ -15,6 +16,8 @@ struct LoadContext {
   const OTrame* bias = nullptr;  ///< the bias frame, or none
   FitsOptions fits;              ///< FITS orientation options
   MeasureSettings measure;       ///< window size, framing, method, connectivity
+  WorkerPool* pool = nullptr;    ///< the program's pool, which series loops read ahead on
+                                 ///< (none: every frame is read by the calling thread)
 };
 
 struct LoadedFrame {

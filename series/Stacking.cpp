@@ -2,19 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <limits>
-#include <mutex>
-#include <thread>
 #include <utility>
 
 #include "core/ExtendedCodec.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "measure/ReductionTable.h"
+#include "series/FrameReader.h"
 
 namespace fs = std::filesystem;
 
@@ -33,129 +30,6 @@ bool SameFolder(const std::string& a, const std::string& b) {
       fs::equivalent(fs::path(a.empty() ? "." : a), fs::path(b.empty() ? "." : b), ec);
   return !ec && same;
 }
-
-// Reads a list of frames ahead on worker threads, with LoadFile and the load context's bias
-// and options, into a small ring of frames; the caller takes them in order with Wait and
-// gives each back with Release. An empty path is a place-holder that is not read.
-class FramePrefetcher {
- public:
-  struct Slot {
-    OTrame frame;
-    LoadResult read;
-    size_t index = 0;
-    bool ready = false;
-    /// With `wholeValues`: the frame's pixels as integers, when they all are whole.
-    WholeStore whole;
-    bool wholeOk = false;
-  };
-  /// Work done on each entry once read, one entry after the other in list order (on the
-  /// worker threads, before the entry is handed to Wait).
-  using InTurn = std::function<void(size_t t, Slot& slot)>;
-
-  /// `wholeValues`: the workers also take each frame's whole values (see Slot::whole).
-  FramePrefetcher(const std::vector<std::string>& paths, const LoadContext& context,
-                  bool wholeValues, InTurn inTurn = {})
-      : m_paths(paths),
-        m_context(context),
-        m_wholeValues(wholeValues),
-        m_inTurn(std::move(inTurn)) {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t workers = std::min<size_t>(std::min(cores, 4u), paths.size());
-    m_slots.resize(workers + 1);
-    for (size_t s = 0; s < m_slots.size(); ++s) m_owner.push_back(s);  // slot s first serves s
-    for (size_t w = 0; w < workers; ++w) m_threads.emplace_back([this] { Work(); });
-  }
-  ~FramePrefetcher() {
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_stop = true;
-    }
-    m_changed.notify_all();
-    for (std::thread& t : m_threads) t.join();
-  }
-  FramePrefetcher(const FramePrefetcher&) = delete;
-  FramePrefetcher& operator=(const FramePrefetcher&) = delete;
-
-  /// The frame of list entry t, once read.
-  const Slot& Wait(size_t t) {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    Slot& slot = m_slots[t % m_slots.size()];
-    m_changed.wait(lock, [&] { return slot.ready && slot.index == t; });
-    return slot;
-  }
-  /// Entry t is done with: its slot may take entry t + ring size.
-  void Release(size_t t) {
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      Slot& slot = m_slots[t % m_slots.size()];
-      slot.ready = false;
-      m_owner[t % m_slots.size()] = t + m_slots.size();
-    }
-    m_changed.notify_all();
-  }
-
- private:
-  void Work() {
-    while (true) {
-      size_t t = 0;
-      Slot* slot = nullptr;
-      {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_stop || m_next >= m_paths.size()) return;
-        t = m_next++;
-        const size_t s = t % m_slots.size();
-        m_changed.wait(lock, [&] { return m_stop || m_owner[s] == t; });
-        if (m_stop) return;
-        slot = &m_slots[s];
-      }
-      LoadResult read;
-      bool wholeOk = false;
-      if (!m_paths[t].empty()) {
-        try {
-          read = slot->frame.LoadFile(m_paths[t], m_context.bias, m_context.fits, nullptr,
-                                      m_wholeValues ? &slot->whole : nullptr);
-          // Frames the reader did not give as whole values may still be (8-bit BMP...).
-          wholeOk = m_wholeValues && read.ok() &&
-                    (slot->whole.size() == slot->frame.Data().size() ||
-                     slot->frame.WholeValues(slot->whole));
-        } catch (const std::exception& e) {
-          read.status = LoadStatus::Error;
-          read.message = e.what();
-        }
-      }
-      slot->read = read;
-      slot->wholeOk = wholeOk;
-      if (m_inTurn) {
-        {
-          std::unique_lock<std::mutex> lock(m_mutex);
-          m_changed.wait(lock, [&] { return m_stop || m_turn == t; });
-          if (m_stop) return;
-        }
-        m_inTurn(t, *slot);  // entries before t are done, later ones wait for this one
-      }
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_turn;
-        slot->index = t;
-        slot->ready = true;
-      }
-      m_changed.notify_all();
-    }
-  }
-
-  const std::vector<std::string>& m_paths;
-  const LoadContext& m_context;
-  const bool m_wholeValues;
-  const InTurn m_inTurn;
-  size_t m_turn = 0;  // the entry whose in-turn work comes next
-  std::vector<Slot> m_slots;
-  std::vector<size_t> m_owner;  // per slot: the entry it may take next
-  std::vector<std::thread> m_threads;
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  size_t m_next = 0;
-  bool m_stop = false;
-};
 
 // One input of the alignment loop.
 struct AlignInput {
@@ -499,12 +373,12 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     std::vector<int64_t>().swap(wholeSum);
   };
   const auto isFirst = [&](size_t t) { return positions[t] == firstIndex; };
-  const auto addable = [&](size_t t, const FramePrefetcher::Slot& slot) {
+  const auto addable = [&](size_t t, const ReadSlot& slot) {
     const OTrame& frame = isFirst(t) ? firstAddend : slot.frame;
     // The sum is only defined pixel for pixel on frames of one size.
     return slot.read.ok() && frame.LastX == accumulator.LastX && frame.LastY == accumulator.LastY;
   };
-  const auto add = [&](size_t t, FramePrefetcher::Slot& slot) {
+  const auto add = [&](size_t t, ReadSlot& slot) {
     if (!addable(t, slot)) return;
     const size_t n = sum.size();
     const bool whole = isFirst(t) ? firstIsWhole : slot.wholeOk;
@@ -519,14 +393,11 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
       for (size_t i = 0; i < n; ++i) acc[i] += frameValues[i];
     }
   };
-  FramePrefetcher reader(paths, context, true, add);
-
   int k = 0;
-  for (size_t t = 0; t < positions.size(); ++t) {
+  ReadInOrder(paths, context, true, add, [&](size_t t, const ReadSlot& slot) {
     const int p = positions[t];
     const std::string& path = items[static_cast<size_t>(p)].path;
     result.lastPosition = p + 1;
-    const FramePrefetcher::Slot& slot = reader.Wait(t);
     const OTrame& frame = isFirst(t) ? firstAddend : slot.frame;
     observer.FrameLoaded(p, count, frame);
     if (!slot.read.ok()) {
@@ -540,9 +411,8 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     } else {
       ++k;
     }
-    reader.Release(t);
-  }
-  if (summingWhole) handOver();  // every entry was added before Wait gave it back
+  });
+  if (summingWhole) handOver();  // every entry was added before it was consumed
   result.frames = k;
   if (k == 0) {
     result.status = Status::Fail(Error(ErrorCode::NoFrameUsable));

@@ -142,7 +142,8 @@ void ArithmeticCommands::Conv1Click() {
   OTrame second;
   if (!ChooseSecondImage(second)) return;
   const OutputFolder folder = WorkingOutput(fourier::kArithmeticFolder);
-  const ArithmeticResult r = fourier::ConvCommand(main.CurrentFrame(), second, folder);
+  const ArithmeticResult r =
+      fourier::ConvCommand(main.CurrentFrame(), second, folder, m_workbench.pool);
   if (!r.ok()) {
     // A second image whose width is not the current image's height ends the command without
     // a message, as it always has.
@@ -198,6 +199,7 @@ void ArithmeticCommands::SpeckleMask1Click() {
   }
   std::vector<int> positions;
   fourier::SeriesInput input = TickedSeriesInput(main, positions);
+  input.pool = m_workbench.pool;
   TickedItemsObserver observer(main, input.files, positions, {.showCount = true});
   input.observer = &observer;
   const OutputFolder folder = WorkingOutput(fourier::kSpeckleMaskFolder);

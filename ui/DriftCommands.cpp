@@ -81,6 +81,7 @@ LoadContext DriftCommands::CurrentLoadContext() const {
   context.bias = Main().BiasFrame();
   context.fits = Main().CurrentFitsOptions();
   context.measure = Main().CurrentMeasureSettings();
+  context.pool = m_workbench.pool;
   return context;
 }
 

@@ -84,6 +84,7 @@ FourierResult InterferometryCommands::RunSeries(const Run& run) {
   TFormMain& main = Main();
   std::vector<int> positions;
   fourier::SeriesInput input = TickedSeriesInput(main, positions);
+  input.pool = m_workbench.pool;
   main.FirstTicked();
   TickedItemsObserver observer(main, input.files, positions, {.honourStop = true});
   input.observer = &observer;
@@ -171,7 +172,7 @@ void InterferometryCommands::PuissanceDouble1Click() {
 void InterferometryCommands::DivisionetRetourSpatial1Click() {
   const ReentryGuard running(m_running);
   if (!running.Entered()) return;
-  const FourierResult r = fourier::ResultCommand(Output());
+  const FourierResult r = fourier::ResultCommand(Output(), m_workbench.pool);
   m_lastStatus = r.status;
   // A missing spectrum, or two of different sizes, is said plainly and nothing is written.
   ShowResult(r);
@@ -208,7 +209,7 @@ void InterferometryCommands::SingleTransform(fourier::SingleTransform kind) {
   }
   // The transform works on a copy: the window's frame changes only by showing the result.
   OTrame work = main.CurrentFrame();
-  const FourierResult r = fourier::SingleTransformCommand(work, kind, Output());
+  const FourierResult r = fourier::SingleTransformCommand(work, kind, Output(), m_workbench.pool);
   m_lastStatus = r.status;
   ShowResult(r);
 }
@@ -234,7 +235,8 @@ void InterferometryCommands::SoustractionFond1Click() {
   if (!running.Entered()) return;
   TFormMain& main = Main();
   if (!main.HasImage()) return;
-  const FourierResult r = fourier::BackgroundCommand(main.CurrentFrame(), Output());
+  const FourierResult r =
+      fourier::BackgroundCommand(main.CurrentFrame(), Output(), m_workbench.pool);
   m_lastStatus = r.status;
   ShowResult(r);
   if (r.ok()) ShowInterferometryFolder();

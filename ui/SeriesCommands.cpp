@@ -139,6 +139,7 @@ LoadContext SeriesCommands::CurrentLoadContext() const {
   context.bias = bias != nullptr && !bias->Empty() ? bias : nullptr;
   context.fits = main.CurrentFitsOptions();
   context.measure = main.CurrentMeasureSettings();
+  context.pool = m_workbench.pool;
   return context;
 }
 

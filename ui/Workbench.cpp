@@ -23,7 +23,8 @@
 
 namespace orvek {
 
-Workbench::Workbench(Prompter& p, DocumentOpener& o) : prompter(p), opener(o) {}
+Workbench::Workbench(Prompter& p, DocumentOpener& o, WorkerPool* w)
+    : prompter(p), opener(o), pool(w) {}
 
 Workbench::~Workbench() {
   frmFitsHeader.reset();
@@ -49,9 +50,10 @@ void Workbench::ChangeLangueAll() {
   if (formCam) formCam->ChangeLangue();
 }
 
-std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener) {
+std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener,
+                                           WorkerPool* pool) {
   InitResources();
-  auto wb = std::make_unique<Workbench>(prompter, opener);
+  auto wb = std::make_unique<Workbench>(prompter, opener, pool);
   wb->cursors.Load(QString::fromStdString(ResourceFolder()));
   wb->FormMain = std::make_unique<TFormMain>(*wb);
   wb->formCentroid = std::make_unique<TformCentroid>(*wb);

@@ -27,15 +27,19 @@ class ReductionCommands;
 class AnalysisCommands;
 class ArithmeticCommands;
 class SurfaceCommands;
+class WorkerPool;
 
 struct Workbench {
-  Workbench(Prompter& p, DocumentOpener& o);
+  Workbench(Prompter& p, DocumentOpener& o, WorkerPool* w);
   ~Workbench();
   Workbench(const Workbench&) = delete;
   Workbench& operator=(const Workbench&) = delete;
 
   Prompter& prompter;
   DocumentOpener& opener;
+  /// The program's pool of worker threads, which the commands share their work among (none:
+  /// every command runs on the window's thread alone).
+  WorkerPool* pool;
   CursorSlots cursors;
 
   // In creation order; destroyed in the reverse order.
@@ -70,6 +74,8 @@ struct Workbench {
 /// Start-up: the pointer slots are filled from the program folder, then the windows are
 /// created in their order (main window, measurement table, about box, log, alignment,
 /// synthetic drift, surface, camera, AVI, visual best-of, FITS header). Nothing is shown.
-std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener);
+/// `pool` is the program's pool of worker threads (it outlives the windows).
+std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener,
+                                           WorkerPool* pool = nullptr);
 
 }  // namespace orvek

@@ -57,7 +57,7 @@ const std::vector<std::vector<E>>& SeriesFrames() {
 
 void Orvek_Transform(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  OFFT f(n, 1);
+  OFFT f(n);
   const std::vector<E> v = Frame(n, 1);
   f.Assign(v.data(), nullptr);
   bool back = false;
@@ -114,11 +114,11 @@ void Fftw_RealTransform(benchmark::State& state) {
 }
 
 void Orvek_PowerSeries(benchmark::State& state) {
-  const int threads = static_cast<int>(state.range(0));
+  orvek::WorkerPool pool(static_cast<int>(state.range(0)));
   const auto& frames = SeriesFrames();
   orvek::OTrame result;
   for (auto _ : state) {
-    PowerSpectrumSum sum(kSeriesSide, threads);
+    PowerSpectrumSum sum(kSeriesSide, &pool);
     for (const std::vector<E>& f : frames) sum.Add(f.data());
     sum.WriteAutocorrelation(result);
     benchmark::DoNotOptimize(result.Px(kSeriesSide / 2, kSeriesSide / 2));
@@ -184,14 +184,14 @@ orvek::OTrame DvaImage(bool fractional) {
 
 void Orvek_Dva(benchmark::State& state) {
   const bool fractional = state.range(0) != 0;
-  const int threads = static_cast<int>(state.range(1));
+  orvek::WorkerPool pool(static_cast<int>(state.range(1)));
   const orvek::OTrame image = DvaImage(fractional);
   orvek::OTrame buffer;
   buffer.Allocate(512, 512);
   for (auto _ : state) {
     bool exact = true;
     E mass = 0;
-    orvek::fourier::AccumulateDva(image, buffer, exact, mass, threads);
+    orvek::fourier::AccumulateDva(image, buffer, exact, mass, &pool);
     benchmark::DoNotOptimize(buffer.Px(255, 255));
   }
 }
@@ -277,12 +277,13 @@ BENCHMARK(Plain_Dva)
 
 bool SameAsReference() {
   bool same = true;
+  orvek::WorkerPool pool(2);
   for (int n : {256, 512}) {
     const std::vector<E> v = Frame(n, 5);
     orvek::test::ReferenceFft ref(n);
     ref.real = v;
     ref.Transform(false);
-    OFFT f(n, 2);
+    OFFT f(n, &pool);
     f.Assign(v.data(), nullptr);
     f.Transform(false);
     for (int x = 0; x < n; ++x)
@@ -293,7 +294,7 @@ bool SameAsReference() {
   // A short power-spectrum series.
   const int n = kSeriesSide;
   orvek::test::ReferenceFft acc(n);
-  PowerSpectrumSum sum(n, 2);
+  PowerSpectrumSum sum(n, &pool);
   for (int k = 0; k < 4; ++k) {
     const std::vector<E>& f = SeriesFrames()[k];
     orvek::test::ReferenceFft t(n);

@@ -62,7 +62,8 @@ TEST_F(Conv, StagesMatchTheReferenceTransformBitForBit) {
   for (int x = 0; x < kN; ++x)
     for (int y = 0; y < kN; ++y) current.Px((x + 5) % kN, (y - 3 + kN) % kN) = g.Px(x, y);
 
-  const ArithmeticResult r = ConvCommand(current, g, ProgramOutput(folder), 2);
+  WorkerPool pool(2);
+  const ArithmeticResult r = ConvCommand(current, g, ProgramOutput(folder), &pool);
   ASSERT_TRUE(r.ok()) << DebugText(r.error);
   ASSERT_EQ(r.written.size(), kConvStageFiles.size());
   for (size_t i = 0; i < kConvStageFiles.size(); ++i) {

@@ -5,10 +5,10 @@
 #include <limits>
 #include <random>
 
+#include "core/FitsBuilder.h"
 #include "core/OTrame.h"
 #include "core/Utils.h"
 #include "support/TestSupport.h"
-#include "tests/core/FitsBuilder.h"
 
 namespace orvek {
 namespace {

@@ -7,9 +7,9 @@
 
 #include "core/BmpWriter.h"
 #include "core/ExtendedCodec.h"
+#include "core/FitsBuilder.h"
 #include "core/OTrame.h"
 #include "support/TestSupport.h"
-#include "tests/core/FitsBuilder.h"
 
 namespace orvek {
 namespace {

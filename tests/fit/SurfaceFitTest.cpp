@@ -61,7 +61,7 @@ TEST(SurfaceFit, ExactModelPairIsFoundAgainInAFewIterations) {
   const OTrame frame = PairFrame(400, 400, s);
   ASSERT_EQ(frame.Median, 0);
   const SurfaceFitResult r = SurfaceFit(frame, Point(100, 101), Point(119, 115));
-  ASSERT_TRUE(r.ok()) << r.message;
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(r.passes, 1);
   // Window by hand: starting peaks (100, 101) and (119, 115), margin 50, frame 400 x 400.
   EXPECT_EQ(r.window.x0, 50);
@@ -111,7 +111,7 @@ TEST(SurfaceFit, InitLineHoldsTheStartingValues) {
   const PairSpec s = ExactPair();
   const OTrame frame = PairFrame(400, 400, s);
   const SurfaceFitResult r = SurfaceFit(frame, Point(100, 101), Point(119, 115));
-  ASSERT_TRUE(r.ok()) << r.message;
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   // Independent values: the brightest pixels near the captured points are the stars' own
   // pixels (100, 101) and (119, 115); heights are their values (median 0); ec is the
   // root-mean-square residual of the starting model over every other row and column.
@@ -143,7 +143,7 @@ TEST(SurfaceFit, PairOnAFloorOfTwoEverywhereIsFoundAgain) {
   const OTrame frame = PairFrame(400, 400, s);
   EXPECT_NEAR(static_cast<double>(frame.Median), 2, 1e-6);
   const SurfaceFitResult r = SurfaceFit(frame, Point(100, 101), Point(119, 115));
-  ASSERT_TRUE(r.ok()) << r.message;
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(r.log[0], "Nb passes : 1");
   EXPECT_NEAR(static_cast<double>(r.fit.xA), s.ax + 1, 0.006);
   EXPECT_NEAR(static_cast<double>(r.fit.yA), s.ay + 1, 0.006);
@@ -166,7 +166,7 @@ TEST(SurfaceFit, FaintPairDoublesTheFrameAndLogsTheFirstPass) {
   const Extended pixelBefore = frame.Px(100, 100);
   const Extended medianBefore = frame.Median;
   const SurfaceFitResult r = SurfaceFit(frame, Point(100, 100), Point(125, 110));
-  ASSERT_TRUE(r.ok()) << r.message;
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(r.passes, 2);
   ASSERT_EQ(r.iterationsPerPass.size(), 2u);
   const int k = r.iterationsPerPass[0];
@@ -212,12 +212,12 @@ TEST(SurfaceWindow, TwoHundredPointsAreAcceptedTwoHundredAndOneRefused) {
   s.by = 150;
   SurfaceFitResult r = SurfaceFit(PairFrame(400, 300, s), Point(100, 150), Point(199, 150));
   EXPECT_EQ(r.window.x1 - r.window.x0, 199);
-  EXPECT_TRUE(r.ok()) << r.message;
+  EXPECT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(r.window.Width(), 200);
 
   s.bx = 200;  // x1 - x0 = 200: 201 points
   r = SurfaceFit(PairFrame(400, 300, s), Point(100, 150), Point(200, 150));
-  EXPECT_EQ(r.status, SurfaceFitStatus::WindowTooLarge);
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceWindowTooLarge);
   EXPECT_EQ(r.window.x1 - r.window.x0, 200);
   EXPECT_TRUE(r.log.empty());
   EXPECT_TRUE(r.model.empty());
@@ -227,11 +227,11 @@ TEST(SurfaceWindow, TwoHundredPointsAreAcceptedTwoHundredAndOneRefused) {
   s.ay = 100;
   s.by = 200;
   r = SurfaceFit(PairFrame(300, 400, s), Point(100, 100), Point(100, 200));
-  EXPECT_EQ(r.status, SurfaceFitStatus::WindowTooLarge);
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceWindowTooLarge);
   EXPECT_EQ(r.window.y1 - r.window.y0, 200);
   s.by = 199;
   r = SurfaceFit(PairFrame(300, 400, s), Point(100, 100), Point(100, 199));
-  EXPECT_TRUE(r.ok()) << r.message;
+  EXPECT_TRUE(r.ok()) << DebugText(r.error);
   EXPECT_EQ(r.window.y1 - r.window.y0, 199);
 }
 
@@ -442,7 +442,7 @@ TEST(GaussJordan, SingularMatricesAreRefused) {
 TEST(SurfaceModel, ImageHasTheWindowSizeWithRowAndColumnZeroEmpty) {
   const PairSpec s = ExactPair();
   const SurfaceFitResult r = SurfaceFit(PairFrame(400, 400, s), Point(100, 101), Point(119, 115));
-  ASSERT_TRUE(r.ok()) << r.message;
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   test::TempDir dir;
   const std::string path = dir.File("surface.orvc");
   ASSERT_TRUE(WriteSurfaceModel(r, path).ok);
@@ -471,7 +471,7 @@ TEST(SurfaceModel, ImageHasTheWindowSizeWithRowAndColumnZeroEmpty) {
 
 TEST(SurfaceModel, NothingToWriteAfterAFailure) {
   SurfaceFitResult failed;
-  failed.status = SurfaceFitStatus::Singular;
+  failed.error = Error(ErrorCode::SurfaceSingular).Row(1);
   test::TempDir dir;
   EXPECT_FALSE(WriteSurfaceModel(failed, dir.File("surface.orvc")).ok);
   EXPECT_FALSE(test::FileExistsForTest(dir.File("surface.orvc")));
@@ -481,7 +481,7 @@ TEST(SurfaceModel, NothingToWriteAfterAFailure) {
 
 TEST(SurfaceFailures, EmptyFrame) {
   const SurfaceFitResult r = SurfaceFit(OTrame(), Point(10, 10), Point(20, 20));
-  EXPECT_EQ(r.status, SurfaceFitStatus::NoImage);
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceNoImage);
 }
 
 TEST(SurfaceFailures, UniformFrameGivesASingularSystem) {
@@ -489,7 +489,7 @@ TEST(SurfaceFailures, UniformFrameGivesASingularSystem) {
   OTrame f = test::MakeFrame(200, 200, 100);
   f.ComputeStats();
   const SurfaceFitResult r = SurfaceFit(f, Point(80, 80), Point(100, 90));
-  EXPECT_EQ(r.status, SurfaceFitStatus::Singular);
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceSingular);
   EXPECT_EQ(r.passes, 1);
 }
 
@@ -498,7 +498,7 @@ TEST(SurfaceFailures, InfinitePixelInTheWindow) {
   f.Px(90, 85) = std::numeric_limits<Extended>::infinity();
   f.ComputeStats();
   const SurfaceFitResult r = SurfaceFit(f, Point(80, 80), Point(100, 90));
-  EXPECT_EQ(r.status, SurfaceFitStatus::NotFinite);
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceNotFinite);
 }
 
 TEST(SurfaceFailures, WindowOfZerosStopsInsteadOfDoublingForever) {
@@ -510,31 +510,79 @@ TEST(SurfaceFailures, WindowOfZerosStopsInsteadOfDoublingForever) {
   f.ComputeStats();
   ASSERT_EQ(f.Median, 50);
   const SurfaceFitResult r = SurfaceFit(f, Point(100, 100), Point(130, 110));
-  EXPECT_EQ(r.status, SurfaceFitStatus::NoSignal);
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceNoSignal);
   EXPECT_EQ(r.passes, 1);
 }
 
-TEST(SurfaceFailures, PassesStopAtTheLimit) {
-  // Stars of height 0.75 on a floor of 2: pass p sees 2^(p-1) x 0.75 plus a floor, so the
-  // heights reach the floor of 20 heights only after about five doublings. Limited to three
-  // passes, the fit gives up after the third instead of doubling on.
+TEST(SurfacePasses, FaintPairIsDoubledUntilItClearsTheHeightFloor) {
+  // Stars 1e-18 high on an empty sky: pass k + 1 fits stars 2^k x 1e-18 high, and
+  // 2^64 x 1e-18 = 18.4 is still below the height floor of 20, so the pair cannot be fitted
+  // before 65 doublings (pass 66), which a fixed limit of 64 passes refused.
+  PairSpec s;
+  s.ax = 30.3;
+  s.ay = 30.6;
+  s.bx = 43.8;
+  s.by = 41.2;
+  s.heightA = s.heightB = 1e-18;
+  s.floor = 0;
+  const OTrame frame = PairFrame(80, 80, s);
+  const SurfaceFitResult r = SurfaceFit(frame, Point(30, 31), Point(44, 41));
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
+  EXPECT_EQ(r.passes, 66);
+  EXPECT_EQ(r.iterationsPerPass.size(), 66u);
+  EXPECT_NEAR(static_cast<double>(r.fit.hA), std::ldexp(1e-18, 65), 0.01);
+  EXPECT_NEAR(static_cast<double>(r.fit.hB), std::ldexp(1e-18, 65), 0.01);
+  // Fit coordinates are one more than the frame pixels.
+  EXPECT_NEAR(static_cast<double>(r.fit.xA), s.ax + 1, 0.05);
+  EXPECT_NEAR(static_cast<double>(r.fit.yA), s.ay + 1, 0.05);
+  EXPECT_NEAR(static_cast<double>(r.fit.xB), s.bx + 1, 0.05);
+  EXPECT_NEAR(static_cast<double>(r.fit.yB), s.by + 1, 0.05);
+}
+
+TEST(SurfacePasses, WindowThatCanNeverFitEndsWithTheMessage) {
+  // Zeros round the pair with a patch of -3, 50 on the middle row and column: the data are
+  // 0 in every pass (2^k x 0 - 50 and 2^k x -3 - 50 are negative) and the heights start at
+  // -50 in every pass, so each pass would repeat the first. No pixel lies above 0: doubling
+  // cannot raise the data, and the fit ends after the first pass.
+  OTrame f;
+  f.Allocate(400, 400);
+  for (int k = 0; k < 400; ++k) f.Px(k, 200) = f.Px(200, k) = 50;
+  for (int x = 60; x < 70; ++x) {
+    for (int y = 140; y < 150; ++y) f.Px(x, y) = -3;
+  }
+  f.ComputeStats();
+  ASSERT_EQ(f.Median, 50);
+  SurfaceFitResult r = SurfaceFit(f, Point(100, 100), Point(130, 110));
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceNoPair) << DebugText(r.error);
+  EXPECT_EQ(r.passes, 1);
+  EXPECT_EQ(r.error.values, (std::vector<double>{1, 20}));
+
+  // Stars of height 0.75 on a floor of 2 would be fitted after a few doublings; a given
+  // limit of three passes ends them with the same failure.
   PairSpec s;
   s.ax = 100;
   s.ay = 100;
   s.bx = 125;
   s.by = 110;
   s.heightA = s.heightB = 0.75;
-  const OTrame frame = PairFrame(300, 300, s);
-  SurfaceFitResult r = SurfaceFit(frame, Point(100, 100), Point(125, 110), 3);
-  EXPECT_EQ(r.status, SurfaceFitStatus::TooManyPasses);
+  r = SurfaceFit(PairFrame(300, 300, s), Point(100, 100), Point(125, 110), 3);
+  EXPECT_EQ(r.error.code, ErrorCode::SurfaceNoPair) << DebugText(r.error);
   EXPECT_EQ(r.passes, 3);
   ASSERT_EQ(r.iterationsPerPass.size(), 3u);
   EXPECT_EQ(r.log[0], SurfacePassesLine(3, {r.iterationsPerPass[0], r.iterationsPerPass[1]}));
-  // Without the low limit the same pair is fitted once the doublings have brought it up.
-  r = SurfaceFit(frame, Point(100, 100), Point(125, 110));
-  EXPECT_TRUE(r.ok()) << r.message;
-  EXPECT_GT(r.passes, 3);
-  EXPECT_LE(r.passes, kSurfaceMaxPasses);
+}
+
+TEST(SurfacePasses, LimitFollowsTheExponentsOfTheLargestPixelAndTheThreshold) {
+  // By hand: 1e-18 lies in [2^-60, 2^-59), 100 in [2^6, 2^7): at most 66 doublings reach the
+  // threshold, 66 more the margin, and the first pass makes 133.
+  EXPECT_EQ(SurfacePassLimit(2e-18L, 0), 133);
+  // A pixel above the threshold (or above a larger median) needs only the margin.
+  EXPECT_EQ(SurfacePassLimit(30000, 1000), 1 + 66);
+  EXPECT_EQ(SurfacePassLimit(30000, -40000), 1 + 2 + 66);  // 30000 to 2^16 > 40000
+  EXPECT_EQ(SurfacePassLimit(0, 0), 1);
+  EXPECT_EQ(SurfacePassLimit(-5, 0), 1);
+  // Never more doublings than the extended range holds.
+  EXPECT_EQ(SurfacePassLimit(0x1p16380L, 0), 1 + 3);
 }
 
 }  // namespace

@@ -80,7 +80,8 @@ TEST_F(DvaFolder, FractionalValuesTakeThePlainOrder) {
   buffer.Allocate(128, 128);
   bool exact = true;
   E mass = 0;
-  AccumulateDva(image, buffer, exact, mass, 2);
+  WorkerPool pool(2);
+  AccumulateDva(image, buffer, exact, mass, &pool);
   EXPECT_FALSE(exact);
   EXPECT_EQ(buffer.Px(66, 63), 14.75L);
   EXPECT_EQ(buffer.Px(63, 63), 29.5L);
@@ -91,7 +92,8 @@ TEST_F(DvaFolder, ConstantImageAddsNothing) {
   buffer.Allocate(128, 128);
   bool exact = true;
   E mass = 0;
-  AccumulateDva(test::MakeFrame(64, 64, 7), buffer, exact, mass, 2);
+  WorkerPool pool(2);
+  AccumulateDva(test::MakeFrame(64, 64, 7), buffer, exact, mass, &pool);
   for (E v : buffer.Data()) ASSERT_EQ(v, 0.0L);
 }
 
@@ -104,11 +106,12 @@ TEST_F(DvaFolder, SharedAccumulationEqualsThePairLoop) {
   plain.Allocate(128, 128);
   bool exact = true;
   E mass = 0;
+  WorkerPool pool(2);
   for (int k = 0; k < 4; ++k) {
     OTrame image = test::MakeFrame(64, 64, 0);
     for (E& v : image.Data()) v = rng() % 4096;
     if (k == 3) image.Px(5, 5) = 1e6L + 0.375L;
-    AccumulateDva(image, shared, exact, mass, 2);
+    AccumulateDva(image, shared, exact, mass, &pool);
     PlainPairLoop(image, plain);
   }
   EXPECT_FALSE(exact);

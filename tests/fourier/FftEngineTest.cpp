@@ -6,15 +6,16 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "core/OTrame.h"
+#include "core/WorkerPool.h"
 #include "fourier/FftEngine.h"
 #include "fourier/Interferometry.h"
 #include "fourier/OFFT.h"
 #include "fourier/ReferenceFft.h"
-#include "fourier/WorkerPool.h"
 #include "support/TestSupport.h"
 
 namespace orvek::fourier {
@@ -42,6 +43,11 @@ std::vector<E> RandomValues(int n, std::mt19937_64& rng, E scale) {
 }
 
 // Runs the fast engine and the reference on the same input and compares every bit.
+// A pool of `tasks` tasks, or none for one.
+std::unique_ptr<WorkerPool> PoolOf(int tasks) {
+  return tasks > 1 ? std::make_unique<WorkerPool>(tasks) : nullptr;
+}
+
 void ExpectSameAsReference(int n, const std::vector<E>& re, const std::vector<E>& im, bool back,
                            int threads, FftReport* report = nullptr) {
   ReferenceFft ref(n);
@@ -49,7 +55,8 @@ void ExpectSameAsReference(int n, const std::vector<E>& re, const std::vector<E>
   ref.imag = im;
   ref.Transform(back);
 
-  OFFT fast(n, threads);
+  const std::unique_ptr<WorkerPool> pool = PoolOf(threads);
+  OFFT fast(n, pool.get());
   fast.Assign(re.data(), im.data());
   fast.Transform(back);
   if (report != nullptr) *report = fast.LastReport();
@@ -306,7 +313,8 @@ TEST(FastEngine, WorksIn80BitsWhateverTheCallersControlWord) {
   ReferenceFft ref(n);
   ref.real = re;
   ref.Transform(false);
-  OFFT fast(n, 2);
+  WorkerPool pool(2);
+  OFFT fast(n, &pool);
   fast.Assign(re.data(), nullptr);
   SetFpuControlWord(0x027F);
   fast.Transform(false);
@@ -324,6 +332,7 @@ TEST(FastEngine, PowerSpectrumSumMatchesTheStepByStepSequence) {
   std::vector<E> acc(size_t(n) * n, 0.0L), expected(size_t(n) * n, 0.0L);
   CellGrid work(n);
   FftWorkspace ws(n);
+  WorkerPool pool(2);
   for (int k = 0; k < 3; ++k) {
     const std::vector<E> frame = RandomValues(n, rng, 4000);
     ReferenceFft ref(n);
@@ -331,21 +340,9 @@ TEST(FastEngine, PowerSpectrumSumMatchesTheStepByStepSequence) {
     ref.Transform(false);
     ref.ToPowerSpectrum();
     for (size_t i = 0; i < expected.size(); ++i) expected[i] = expected[i] + ref.real[i];
-    AccumulatePowerSpectrum(frame.data(), acc.data(), work, ws, 2);
+    AccumulatePowerSpectrum(frame.data(), acc.data(), work, ws, &pool);
   }
   for (size_t i = 0; i < acc.size(); ++i) ASSERT_TRUE(SameBits(acc[i], expected[i])) << i;
-}
-
-TEST(WorkerPool, RunsEveryTaskOnceEvenBeyondItsThreads) {
-  // A pool of two runs five tasks: 0 and 2..4 on the caller, 1 on its thread.
-  WorkerPool pool(2);
-  std::vector<int> runs(5, 0);
-  for (int round = 0; round < 50; ++round) pool.Run(5, [&](int t) { ++runs[t]; });
-  EXPECT_EQ(runs, std::vector<int>(5, 50));
-  WorkerPool single(1);
-  std::vector<int> once(3, 0);
-  single.Run(3, [&](int t) { ++once[t]; });
-  EXPECT_EQ(once, std::vector<int>(3, 1));
 }
 
 TEST(FastEngine, SeriesSumWithOneTwoOrThreeTasks) {
@@ -365,7 +362,8 @@ TEST(FastEngine, SeriesSumWithOneTwoOrThreeTasks) {
       for (size_t i = 0; i < expected.size(); ++i) expected[i] = expected[i] + ref.real[i];
     }
     for (int threads : {1, 2, 3}) {
-      PowerSpectrumSum sum(n, threads);
+      const std::unique_ptr<WorkerPool> pool = PoolOf(threads);
+      PowerSpectrumSum sum(n, pool.get());
       for (const auto& f : frames) sum.Add(f.data());
       EXPECT_EQ(sum.Count(), 5);
       const std::vector<E>& got = sum.Sum();
@@ -389,7 +387,7 @@ TEST(FftAgainstDirectDft, BothDirections) {
   const std::vector<E> re = RandomValues(n, rng, 1000);
   const std::vector<E> im = RandomValues(n, rng, 500);
   for (bool back : {false, true}) {
-    OFFT f(n, 1);
+    OFFT f(n);
     f.Assign(re.data(), im.data());
     f.Transform(back);
     E l1 = 0;

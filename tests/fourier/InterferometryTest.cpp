@@ -162,6 +162,51 @@ TEST_F(InterferometryFolder, BackgroundOfOneBrightPixel) {
   EXPECT_EQ(s1.Px(0, 0), 100.0L);  // outermost ring: 0 before the shift
 }
 
+TEST_F(InterferometryFolder, BackgroundSeriesHasTheSumsOfThePlainLoop) {
+  // Long fractions make every box sum depend on the order of its additions; the series built
+  // on one thread and shared between two tasks must both give the sums of the loop as written
+  // (i outer, j inner, one pixel after the other), bit for bit. Odd sides leave a last row
+  // and column of their own.
+  std::mt19937_64 rng(5);
+  OTrame f;
+  f.Allocate(41, 37);
+  for (E& v : f.Data()) v = static_cast<E>(rng() % 100000) / 7.0L + 1e-9L * (rng() % 1000);
+  // The plain loop.
+  const int w = f.Width(), h = f.Height();
+  std::vector<OTrame> expected;
+  OTrame b = f;
+  for (int r = 1; r <= 9; ++r) {
+    OTrame cur = f;
+    for (int x = r; x <= w - 1 - r; ++x) {
+      for (int y = r; y <= h - 1 - r; ++y) {
+        E sum = 0;
+        for (int i = -r; i <= r; ++i)
+          for (int j = -r; j <= r; ++j) sum += f.Px(x + i, y + j);
+        b.Px(x, y) = sum / static_cast<E>((2 * r + 1) * (2 * r + 1));
+      }
+    }
+    E m = 0;
+    for (int x = 0; x < w; ++x)
+      for (int y = 0; y < h; ++y) {
+        cur.Px(x, y) = cur.Px(x, y) - b.Px(x, y);
+        if (cur.Px(x, y) < m) m = cur.Px(x, y);
+      }
+    if (m < 0)
+      for (E& v : cur.Data()) v = v - m;
+    expected.push_back(cur);
+  }
+  WorkerPool pool(2);
+  for (WorkerPool* shared : {static_cast<WorkerPool*>(nullptr), &pool}) {
+    ASSERT_TRUE(BuildBackgroundSeries(f, ProgramOutput(folder), "P", shared).ok());
+    for (int r = 1; r <= 9; ++r) {
+      const OTrame got = LoadOrv(folder + "S" + std::to_string(r) + "_P.orvc");
+      ASSERT_EQ(got.Data().size(), expected[r - 1].Data().size());
+      for (size_t i = 0; i < got.Data().size(); ++i)
+        ASSERT_TRUE(SameBits(got.Data()[i], expected[r - 1].Data()[i])) << r << " at " << i;
+    }
+  }
+}
+
 TEST_F(InterferometryFolder, AutoCorrelationCommandLeavesTheTenFiles) {
   SeriesInput in;
   in.files = {Image("a.orv", Speckles(64, 11)), Image("b.orv", Speckles(64, 12))};

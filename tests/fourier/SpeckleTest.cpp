@@ -32,7 +32,7 @@ std::vector<E> PhaseScreen(int n, int pupilRadius, double rms, std::mt19937_64& 
     re[i] = g(rng);
     im[i] = g(rng);
   }
-  OFFT f(n, 1);
+  OFFT f(n);
   f.Assign(re.data(), im.data());
   f.Transform(false);
   std::vector<E> fr(re.size()), fi(re.size());
@@ -78,7 +78,7 @@ OTrame SpeckleFrame(int n, int dx, int dy, double ratio, std::mt19937_64& rng) {
       re[size_t(x) * n + y] = std::cos(phase[size_t(x) * n + y]);
       im[size_t(x) * n + y] = std::sin(phase[size_t(x) * n + y]);
     }
-  OFFT f(n, 1);
+  OFFT f(n);
   f.Assign(re.data(), im.data());
   f.Transform(false);
   f.ToPowerSpectrum();

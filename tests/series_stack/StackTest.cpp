@@ -187,7 +187,7 @@ TEST_F(StackFiles, UnreadableFirstFrameWritesNothing) {
 }
 
 TEST_F(StackFiles, ManyFramesAreAddedInListOrder) {
-  // Frames are read ahead on several threads; the sum must still be taken in list order.
+  // Frames are read ahead by the pool's tasks; the sum must still be taken in list order.
   // Values of very different sizes with long fractions make the rounding of the running
   // extended sum depend on the order; the expected mean is the plain sequential sum of the
   // same values, in list order, divided by k.
@@ -209,7 +209,10 @@ TEST_F(StackFiles, ManyFramesAreAddedInListOrder) {
     }
   }
   RecordingObserver observer;
-  const AddResult r = AddList(items, LoadContext{}, Tempc(), observer);
+  WorkerPool pool(3);
+  LoadContext context;
+  context.pool = &pool;
+  const AddResult r = AddList(items, context, Tempc(), observer);
   ASSERT_TRUE(r.status.ok);
   EXPECT_EQ(r.frames, added);
   EXPECT_EQ(r.skipped, (std::vector<std::string>{items[17].path}));

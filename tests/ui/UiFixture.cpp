@@ -65,7 +65,7 @@ void UiTest::SetUp() {
   m_data = std::make_unique<TempDir>();
   const QStringList installed = InstallResources(QHome());
   ASSERT_TRUE(installed.contains("orvek.ini"));
-  m_wb = CreateWorkbench(m_prompter, m_opener);
+  m_wb = CreateWorkbench(m_prompter, m_opener, &m_pool);
   Main().show();
   QApplication::processEvents();
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/OTrame.h"
+#include "core/WorkerPool.h"
 #include "support/TestSupport.h"
 #include "ui/DocumentOpener.h"
 #include "ui/ScriptedPrompter.h"
@@ -69,6 +70,7 @@ class UiTest : public ::testing::Test {
 
   ScriptedPrompter m_prompter;
   RecordingOpener m_opener;
+  WorkerPool m_pool{2};  // as the program has one, of two tasks at least
   std::unique_ptr<TempHome> m_home;
   std::unique_ptr<TempDir> m_data;
   std::unique_ptr<Workbench> m_wb;

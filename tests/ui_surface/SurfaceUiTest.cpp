@@ -122,7 +122,7 @@ TEST_F(SurfaceUiTest, SurfaceShowsTheLogThenEntersThePairIntoTheTable) {
   const std::string path = ShowPair(s);
   CaptureWithTheMouse(100, 101, 119, 115);
   const SurfaceFitResult library = LibraryFit(path);
-  ASSERT_TRUE(library.ok()) << library.message;
+  ASSERT_TRUE(library.ok()) << DebugText(library.error);
 
   SurfaceWindowAnswer answer(&Window());
   Main().Action("Surface1")->trigger();

@@ -1,12 +1,20 @@
-#include "fourier/WorkerPool.h"
+#include "core/WorkerPool.h"
 
 #include <algorithm>
 
-namespace orvek::fourier {
+namespace orvek {
 
 int DefaultThreads() {
   const unsigned hw = std::thread::hardware_concurrency();
   return std::clamp(static_cast<int>(hw == 0 ? 1 : hw), 1, 8);
+}
+
+void RunTasks(WorkerPool* pool, int count, const std::function<void(int)>& task) {
+  if (pool != nullptr) {
+    pool->Run(count, task);
+    return;
+  }
+  for (int i = 0; i < count; ++i) task(i);
 }
 
 WorkerPool::WorkerPool(int maxTasks) : m_maxTasks(std::max(1, maxTasks)) {}
@@ -18,11 +26,6 @@ WorkerPool::~WorkerPool() {
   }
   m_wake.notify_all();
   for (std::thread& t : m_threads) t.join();
-}
-
-WorkerPool& WorkerPool::Shared() {
-  static WorkerPool pool(DefaultThreads());
-  return pool;
 }
 
 void WorkerPool::StartThreads() {
@@ -90,4 +93,4 @@ void WorkerPool::Run(int count, const std::function<void(int)>& task) {
   m_task = nullptr;
 }
 
-}  // namespace orvek::fourier
+}  // namespace orvek
