@@ -69,7 +69,9 @@ namespace orvek {
   /* {path}: impossible rectangle {v1},{v2} - {v3},{v4} */                             \
   X(RectangleInvalid)                                                                  \
   /* {path}: there is no image to write */                                             \
-  X(NothingToWrite)
+  X(NothingToWrite)                                                                    \
+  /* {path} has {v1} rows where {v2} are needed */                                     \
+  X(TooFewRows)
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

@@ -199,13 +199,18 @@ ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const 
                              int threads) {
   if (!IsCentredSpectrum(current)) return Fail(ArithmeticStatus::WrongSize, kSizeMessage);
   const int32_t n = current.Width();
-  if (current.LastY != second.LastX || second.Empty() || second.Height() < n) {
+  if (current.LastY != second.LastX || second.Empty()) {
     ArithmeticResult r =
         Fail(ArithmeticStatus::SizeMismatch, "Conv: the second image (" + FrameSizeText(second) +
                                                  ") does not match the current image (" +
                                                  FrameSizeText(current) + ")");
     r.silent = true;
     return r;
+  }
+  if (second.Height() < n) {
+    return Fail(ArithmeticStatus::TooFewRows, "Conv: the second image (" + FrameSizeText(second) +
+                                                  ") has fewer rows than the current image (" +
+                                                  FrameSizeText(current) + ")");
   }
   // The transform reads the first N rows of the second image.
   OTrame g;

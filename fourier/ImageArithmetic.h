@@ -41,6 +41,7 @@ enum class ArithmeticStatus {
   Written,       ///< result written: `shown` names the file to show
   WrongSize,     ///< "Conv": the current image is not a centred spectrum (the size message)
   SizeMismatch,  ///< the second image does not fit the current one: `message` names both sizes
+  TooFewRows,    ///< "Conv": the second image has the right width but fewer rows than needed
   TooLarge,      ///< "QuadPx": the resampled image would exceed the largest frame handled
   WriteFailed,   ///< a file could not be written: `message` says which and why
 };
@@ -113,9 +114,10 @@ ArithmeticResult LowPassCommand(const OTrame& current, const std::string& folder
 /// cyclic cross-correlation sum over p of current[p + d] x second[p], with d = 0 at [N/2][N/2].
 /// - `current` not a centred spectrum: WrongSize with the size message, nothing written.
 /// - `current`'s LastY differs from `second`'s LastX: SizeMismatch, `silent` (the window ends
-///   without a message), nothing written. A second image of the right width but fewer than N
-///   rows is refused in the same way (it would be read outside); of more rows, its first N
-///   rows are used.
+///   without a message, as it always has), nothing written.
+/// - A second image of the right width but fewer than N rows: TooFewRows (not silent: it
+///   would be read outside, and the window says so), nothing written. Of more rows, its first
+///   N rows are used.
 /// `threads`: tasks of the transforms (0: this machine's).
 ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const std::string& folder,
                              int threads = 0);

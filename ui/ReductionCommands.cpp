@@ -9,9 +9,9 @@ namespace orvek {
 
 ReductionCommands::ReductionCommands(Workbench& workbench) : m_workbench(workbench) {
   TFormMain& main = *m_workbench.FormMain;
-  main.InstallCommand("AutoOrvek", [this] { AutoOrvekClick(); });
-  main.InstallCommand("CentroideMenuitem", [this] { CentroideMenuitemClick(); });
-  main.InstallCommand("Rapport1", [this] { Rapport1Click(); });
+  main.InstallCommand(MainCommand::AutoOrvek, [this] { AutoOrvekClick(); });
+  main.InstallCommand(MainCommand::CentroideMenuitem, [this] { CentroideMenuitemClick(); });
+  main.InstallCommand(MainCommand::Rapport1, [this] { Rapport1Click(); });
 }
 
 void ReductionCommands::AutoOrvekClick() {

@@ -13,7 +13,9 @@
 #include "core/BmpWriter.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
+#include "ui/CommandSupport.h"
 #include "ui/Controls.h"
+#include "ui/ImageZoom.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmFitsHeader.h"
 #include "ui/UfrmMain.h"
@@ -87,35 +89,59 @@ bool TFormMain::LoadAndShow(const QString& fileName) {
   if (!FileExists(S(fileName))) {
     m_workbench.prompter.Info("File not found");
   } else {
+    BusyCursor busy;
     m_frame = std::make_unique<OTrame>();
-    Raster surface;
     m_darkfile->hide();
-    const LoadResult result =
-        m_frame->LoadFile(S(fileName), m_bias.get(), CurrentFitsOptions(), &surface);
-    m_darkfile->setVisible(result.biasApplied);
+    const LoadResult result = m_frame->LoadFile(S(fileName), m_bias.get(), CurrentFitsOptions());
     if (result.status == LoadStatus::UnknownExtension) {
+      busy.Restore();
       m_workbench.prompter.Info(MessageText("msgExtInc"));
       m_Image1->hide();
       m_imageShown = false;
     } else if (result.status == LoadStatus::Error) {
+      busy.Restore();
       m_workbench.prompter.Error(Q(Describe(result.AsStatus())));
       m_Image1->hide();
       m_imageShown = false;
     } else {
       ok = true;
-      ShowRaster(surface);
-      m_Image1->show();
-      m_imageShown = true;
-      ShowStatus();
-      m_HScroll1->show();
-      m_noPoint = true;
-      MeasureAt(m_frame->Star);
-      AutoThresholds();
+      ShowNewFrame(result.biasApplied);
     }
     if (m_workbench.frmFitsHeader) m_workbench.frmFitsHeader->SetHeaderText(Q(m_frame->HeaderText));
   }
   SetAllowed("Quad1", !QFileInfo(fileName).fileName().startsWith("quad_quad_"));
+  RefreshGuidance();
   return ok;
+}
+
+void TFormMain::ShowFrame(const OTrame& frame) {
+  if (frame.Empty()) return;
+  BusyCursor busy;
+  m_frame = std::make_unique<OTrame>(frame);
+  // The frame was read with the window's bias frame, which applies to a frame of its size
+  // that is not an ORV file.
+  const OTrame* bias = m_bias.get();
+  const bool biasApplied = bias != nullptr && !bias->Empty() && bias->LastX == frame.LastX &&
+                           bias->LastY == frame.LastY &&
+                           !IsOrvExtension(UpperExtension(frame.FileName));
+  ShowNewFrame(biasApplied);
+  if (m_workbench.frmFitsHeader) m_workbench.frmFitsHeader->SetHeaderText(Q(m_frame->HeaderText));
+  SetAllowed("Quad1", !QFileInfo(Q(frame.FileName)).fileName().startsWith("quad_quad_"));
+  RefreshGuidance();
+}
+
+void TFormMain::ShowNewFrame(bool biasApplied) {
+  m_darkfile->setVisible(biasApplied);
+  // The picture is rendered by AutoThresholds below; until then it has the frame's size.
+  ShowRaster(Raster(m_frame->Width(), m_frame->Height()));
+  m_Image1->show();
+  m_imageShown = true;
+  ShowStatus();
+  m_HScroll1->show();
+  m_noPoint = true;
+  MeasureAt(m_frame->Star);
+  AutoThresholds();
+  m_zoom->PictureChanged();
 }
 
 void TFormMain::ReloadCurrent() {
@@ -214,6 +240,11 @@ Raster TFormMain::DisplayRendering() const {
   if (!HasImage()) return Raster();
   return m_frame->Render(m_VisuLog->isChecked(), m_VisuColor->isChecked(), m_UpDown1->Position(),
                          ThresholdValue(m_niv2), ThresholdValue(m_niv1));
+}
+
+void TFormMain::UpperThresholdToRangeTop() {
+  Extended top = 0;
+  if (ParseNumber(S(m_TrackBarsMax->text()), top)) m_TrackBar1->setValue(ValueToPosition(top));
 }
 
 void TFormMain::Stretch1Click() {
