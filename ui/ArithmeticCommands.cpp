@@ -24,9 +24,6 @@ using fourier::ArithmeticResult;
 
 namespace {
 
-const QString kOpenFilter =
-    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
-
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
@@ -74,7 +71,7 @@ void ArithmeticCommands::Quad1Click() {
 
 bool ArithmeticCommands::ChooseSecondImage(OTrame& second) {
   TFormMain& main = Main();
-  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, false);
+  const QStringList files = m_workbench.prompter.OpenFiles(ImageOpenFilter(), false);
   if (files.isEmpty()) return false;
   const std::string path = files.first().toStdString();
   if (!FileExists(path)) {

@@ -9,6 +9,11 @@
 
 namespace orvek {
 
+QString ImageOpenFilter() {
+  return QString::fromUtf8(
+      "Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
+}
+
 BusyCursor::BusyCursor() {
   QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }

@@ -34,6 +34,9 @@ class ReentryGuard {
   bool m_entered;
 };
 
+/// The filter of the open dialogs that choose images, as the windows have always written it.
+QString ImageOpenFilter();
+
 /// The busy pointer until `Restore` or the end of the scope, whatever happens.
 class BusyCursor {
  public:

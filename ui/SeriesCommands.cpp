@@ -21,9 +21,6 @@ namespace orvek {
 
 namespace {
 
-const QString kOpenFilter =
-    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
-
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
@@ -303,7 +300,7 @@ void SeriesCommands::Button2Click() {
   TFormMain& main = *m_workbench.FormMain;
   // From here on frames load without a bias, whatever the outcome.
   main.SetBiasFrame(nullptr);
-  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, true);
+  const QStringList files = m_workbench.prompter.OpenFiles(ImageOpenFilter(), true);
   if (!files.isEmpty()) {
     std::vector<std::string> paths;
     for (const QString& f : files) paths.push_back(f.toStdString());

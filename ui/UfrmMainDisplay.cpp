@@ -26,8 +26,6 @@ namespace orvek {
 
 namespace {
 
-const QString kOpenFilter =
-    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
 const QString kSaveFilter = "Fichiers Image|*.bmp;*.fit;*.fits;*.orv*";
 
 QString Q(const std::string& s) {
@@ -311,7 +309,7 @@ void TFormMain::ImageMouseMove(int x, int y) {
 // ---- Open -----------------------------------------------------------------------------------
 
 void TFormMain::OuvrirClick() {
-  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, true);
+  const QStringList files = m_workbench.prompter.OpenFiles(ImageOpenFilter(), true);
   if (files.isEmpty()) return;
   OpenFiles(files);
 }
