@@ -8,9 +8,9 @@
 //                      "Langage" does;
 //   --tour             the screenshots' scripted sequence on the first image: zoom to fit,
 //                      A and B of its brightest pair measured and entered, the table open;
-//   --screenshot FILE  saves a PNG picture of the screen once the window is shown (with
-//                      --tour: FILE-pending.png with A entered and the pointer on B, and
-//                      FILE once the pair is entered), then quits.
+//   --screenshot FILE  saves PNG pictures once the window is shown: FILE of the main window,
+//                      FILE-screen of the whole screen (with --tour also FILE-pending and
+//                      FILE-pending-screen, A entered and the pointer on B), then quits.
 
 #include <QApplication>
 #include <QDir>
@@ -130,12 +130,15 @@ int main(int argc, char* argv[]) {
   const QStringList files = FilesOfArguments(args);
   if (!files.isEmpty()) main.OpenFiles(files);
 
-  // The whole screen: the main window with the table window beside it.
+  // The main window as it draws itself, and the whole screen (the main window with the table
+  // window) beside it as FILE-screen.png.
   auto grab = [&main](const QString& file) {
-    QPixmap shot;
-    if (QScreen* screen = main.screen()) shot = screen->grabWindow(0);
-    if (shot.isNull()) shot = main.grab();
-    const bool saved = shot.save(file, "PNG");
+    QString screenFile = file;
+    screenFile.insert(file.endsWith(".png") ? file.size() - 4 : file.size(), "-screen");
+    QPixmap screenShot;
+    if (QScreen* screen = main.screen()) screenShot = screen->grabWindow(0);
+    const bool saved = main.grab().save(file, "PNG") &&
+                       (screenShot.isNull() || screenShot.save(screenFile, "PNG"));
     std::fprintf(stderr, "orvek: screenshot %s %s\n", qPrintable(file),
                  saved ? "saved" : "NOT saved");
     return saved;

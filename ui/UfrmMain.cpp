@@ -516,8 +516,10 @@ void TFormMain::BuildMenus() {
   QAction* fast =
       AddItem(inter, "InterferometryFastmeasurement1", "Interferometry Fast measurement");
   fast->setCheckable(true);
-  connect(fast, &QAction::toggled, this,
-          [this](bool on) { m_lblTipFastMeasurement->setVisible(on); });
+  connect(fast, &QAction::toggled, this, [this](bool on) {
+    m_lblTipFastMeasurement->setVisible(on);
+    RefreshGuidance();
+  });
   inter->addSeparator();
   AddItem(inter, "AutocorrlationetSoustractionFond1", "AutoCorrelation");
   AddItem(inter, "InterCorrlationetSoustractionFond1", "Cross-Correlation");

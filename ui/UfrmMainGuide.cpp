@@ -4,6 +4,7 @@
 // buttons' tooltips). Every text comes from the main window's section of the settings file.
 
 #include <QAction>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -84,6 +85,7 @@ void TFormMain::BuildStatusBar() {
 // ---- Texts ----------------------------------------------------------------------------------
 
 void TFormMain::ChangeLangueExtra() {
+  m_VisuColor->setText(MainText("cbColor"));
   Menu("Zoom1")->setTitle(MainText("mZoom"));
   Action("ZoomIn1")->setText(MainText("zIn"));
   Action("ZoomIn1")->setIconText("+");
@@ -141,6 +143,13 @@ QString TFormMain::CapturesText() const {
 
 void TFormMain::RefreshGuidance() {
   m_guide->setText(GuidanceText());
+  // The live figures belong to the pointer and the A waiting for its B: they are worked out
+  // again at the pointer's next move, and go with the A once it has its B.
+  const TformCentroid* table = m_workbench.formCentroid.get();
+  if (table == nullptr || table->Table().DataRows() == 0 || !table->Table().LastRowOpen()) {
+    m_liveText.clear();
+  }
+  m_livePixel = QPoint(-1, -1);
   m_live->setText(m_liveText);
   m_captures->setText(CapturesText());
   auto tip = [](const QString& key, const CapturedComponent& c) {
@@ -159,21 +168,13 @@ void TFormMain::RefreshGuidance() {
 // ---- Captured positions ---------------------------------------------------------------------
 
 CapturedComponent TFormMain::CaptureA() const {
-  CapturedComponent c;
-  c.point = m_capturedA;
-  c.halfSize = m_sizeA;
-  c.frameWidth = m_capturedFrameA.width();
-  c.frameHeight = m_capturedFrameA.height();
-  return c;
+  return CapturedComponent{m_capturedA, m_sizeA, m_capturedFrameA.width(),
+                           m_capturedFrameA.height()};
 }
 
 CapturedComponent TFormMain::CaptureB() const {
-  CapturedComponent c;
-  c.point = m_capturedB;
-  c.halfSize = m_sizeB;
-  c.frameWidth = m_capturedFrameB.width();
-  c.frameHeight = m_capturedFrameB.height();
-  return c;
+  return CapturedComponent{m_capturedB, m_sizeB, m_capturedFrameB.width(),
+                           m_capturedFrameB.height()};
 }
 
 // ---- Live figures ---------------------------------------------------------------------------

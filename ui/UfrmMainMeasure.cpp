@@ -238,6 +238,7 @@ void TFormMain::ImageClick(Qt::MouseButton button, int x, int y) {
   m_currentPoint.X = keptX;
   m_currentPoint.Y = keptY;
   table->SaveCentroid();
+  RefreshGuidance();
 }
 
 void TFormMain::SetCapturedA(Extended x, Extended y) {

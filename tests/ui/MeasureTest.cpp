@@ -40,6 +40,13 @@ class MeasureTest : public UiTest {
     WriteFits(StarFrame(), Data("star.fit"));
     ASSERT_TRUE(Main().LoadAndShow(QData("star.fit")));
   }
+  // A 100 x 80 frame with a bright star at (30.3, 40.6) and a fainter one at (60.2, 25.7).
+  void WritePair() {
+    OTrame f = MakeFrame(100, 80, 100);
+    AddMoffat(f, 30.3, 40.6, 5000, 3.0);
+    AddMoffat(f, 60.2, 25.7, 2000, 3.0);
+    WriteFits(f, Data("pair.fit"));
+  }
   QString Label(const char* name) { return Find<QLabel>(name)->text(); }
   const ReductionTable& Table() { return Wb().formCentroid->Table(); }
   std::string Cell(int row, int col) { return Table().Cell(row, col); }
@@ -83,10 +90,7 @@ TEST_F(MeasureTest, WindowSizeOneGivesThreeByThreeAndMeasuresAgain) {
 }
 
 TEST_F(MeasureTest, LeftClickMeasuresTheStarUnderThePointer) {
-  OTrame f = MakeFrame(100, 80, 100);
-  AddMoffat(f, 30.3, 40.6, 5000, 3.0);
-  AddMoffat(f, 60.2, 25.7, 2000, 3.0);
-  WriteFits(f, Data("pair.fit"));
+  WritePair();
   ASSERT_TRUE(Main().LoadAndShow(QData("pair.fit")));
   // At load: the brighter star.
   EXPECT_NEAR(static_cast<double>(Main().CurrentPoint().X), 30.3, 0.35);
@@ -108,10 +112,7 @@ TEST_F(MeasureTest, LeftClickMeasuresTheStarUnderThePointer) {
 // a pixel measures what a click on that pixel measures at 1:1, the read-out names the frame
 // pixel, and the marks stay drawn in frame pixels, enlarged with them.
 TEST_F(MeasureTest, ClickAtThreeTimesZoomMeasuresTheSameStar) {
-  OTrame f = MakeFrame(100, 80, 100);
-  AddMoffat(f, 30.3, 40.6, 5000, 3.0);
-  AddMoffat(f, 60.2, 25.7, 2000, 3.0);
-  WriteFits(f, Data("pair.fit"));
+  WritePair();
   ASSERT_TRUE(Main().LoadAndShow(QData("pair.fit")));
   QTest::mouseClick(Main().Image1(), Qt::LeftButton, {}, QPoint(62, 27));
   const rStarPos atOne = Main().CurrentPoint();
@@ -190,10 +191,7 @@ TEST_F(MeasureTest, StatusBarGuidesThroughAPair) {
   QLabel* guide = Find<QLabel>("StatusGuide");
   EXPECT_TRUE(guide->text().contains(QString::fromUtf8("Charger Rép.")))
       << guide->text().toStdString();
-  OTrame f = MakeFrame(100, 80, 100);
-  AddMoffat(f, 30.3, 40.6, 5000, 3.0);
-  AddMoffat(f, 60.2, 25.7, 2000, 3.0);
-  WriteFits(f, Data("pair.fit"));
+  WritePair();
   m_prompter.QueueOpen({QData("pair.fit")});
   Main().OuvrirClick();
   EXPECT_EQ(guide->text(), text("sbEnterA"));
@@ -226,6 +224,7 @@ TEST_F(MeasureTest, StatusBarGuidesThroughAPair) {
                        {{"theta", QString::fromStdString(Table().ResultCell(1, kResTheta))},
                         {"rho", QString::fromStdString(Table().ResultCell(1, kResRho))}}));
   EXPECT_EQ(guide->text(), text("sbEnterA"));
+  EXPECT_TRUE(Find<QLabel>("StatusLive")->text().isEmpty());  // no A waits any more
   // The texts follow the interface language.
   Main().SelectLanguage("E");
   EXPECT_EQ(guide->text(), QString::fromStdString(ini.ReadString("EMain", "sbEnterA", "")));
