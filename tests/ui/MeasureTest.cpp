@@ -142,7 +142,8 @@ TEST_F(MeasureTest, ClickAtThreeTimesZoomMeasuresTheSameStar) {
   }
 }
 
-// The wheel zooms one step about the pointer: the frame pixel under it stays under it.
+// The wheel zooms one step about the pointer: the frame pixel under it stays under it; Ctrl+minus
+// steps back.
 // "Fit to pane" shows the whole frame as large as the pane allows.
 TEST_F(MeasureTest, WheelZoomsAboutThePointerAndFitFillsThePane) {
   WriteFits(MakeFrame(700, 600, 100), Data("big.fit"));
@@ -164,6 +165,10 @@ TEST_F(MeasureTest, WheelZoomsAboutThePointerAndFitFillsThePane) {
   const QPoint after = view->ImagePixelAt(view->mapFrom(pane->viewport(), at));
   EXPECT_LE((after - before).manhattanLength(), 1)
       << before.x() << "," << before.y() << " -> " << after.x() << "," << after.y();
+  // Ctrl+minus goes one step back.
+  QApplication::setActiveWindow(&Main());
+  QTest::keyClick(&Main(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(Main().Zoom().Factor(), 2);
   Main().Action("ZoomFit1")->trigger();
   QApplication::processEvents();
   const QSize room = pane->maximumViewportSize();
