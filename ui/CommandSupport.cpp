@@ -16,6 +16,10 @@ QString ImageOpenFilter() {
 
 BusyCursor::BusyCursor() {
   QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  // The display server sees the new pointer only when the window's requests are sent, which
+  // the work that follows would hold back until it ends: they are sent now (no user input is
+  // taken meanwhile).
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void BusyCursor::Restore() {

@@ -193,7 +193,8 @@ class TFormMain : public QMainWindow {
   bool LoadAndShow(const QString& fileName);
   /// Shows a frame that a series command has just read (a copy becomes CurrentFrame), as
   /// LoadAndShow shows a file it reads: status, measurement at its best peak, thresholds.
-  /// An empty frame (one the command could not read) shows nothing.
+  /// A frame the command could not read (empty, or named with no image extension) shows
+  /// nothing.
   void ShowFrame(const OTrame& frame);
   /// LoadAndShow of CurrentFrame's file, when there is one.
   void ReloadCurrent();

@@ -113,7 +113,12 @@ bool TFormMain::LoadAndShow(const QString& fileName) {
 }
 
 void TFormMain::ShowFrame(const OTrame& frame) {
-  if (frame.Empty()) return;
+  // A file the command could not read leaves an empty frame, or, for an extension that is no
+  // image's, the pixels of the frame read before it under the new name: neither is shown.
+  const std::string ext = UpperExtension(frame.FileName);
+  const bool image =
+      ext == ".BMP" || ext == ".FIT" || ext == ".FITS" || ext == ".FTS" || IsOrvExtension(ext);
+  if (frame.Empty() || !image) return;
   BusyCursor busy;
   m_frame = std::make_unique<OTrame>(frame);
   // The frame was read with the window's bias frame, which applies to a frame of its size
