@@ -1,12 +1,13 @@
 #pragma once
 // TFormMain: the main window. It holds the image shown (CurrentFrame) and the bias frame,
-// shows the image at one screen pixel per image pixel with its display thresholds, measures
-// stars on it (component A and B), keeps the image list at its left and carries the menus
-// through which every command is reached.
+// shows the image (at one screen pixel per image pixel until the zoom changes) with its
+// display thresholds, measures stars on it (component A and B), keeps the image list at its
+// left and carries the menus through which every command is reached.
 //
 // Sources: UfrmMain.cpp (construction, menus, texts, options, cursors, help, closing),
 // UfrmMainDisplay.cpp (loading, display, thresholds, saves), UfrmMainMeasure.cpp (pair
-// measurement), UfrmMainList.cpp (image list and STOP).
+// measurement), UfrmMainList.cpp (image list and STOP), UfrmMainGuide.cpp (zoom bar, status
+// bar, tooltips).
 //
 // Commands that belong to features not built yet exist in the menus with their captions
 // and stay disabled. A feature wires its command with InstallCommand(), which connects the
@@ -384,7 +385,6 @@ class TFormMain : public QMainWindow {
   QObject* CommandObject(MainCommand command) const;
   QAction* AddItem(QMenu* menu, const QString& name, const QString& caption);
   QMenu* AddMenu(QMenu* parent, const QString& name, const QString& caption);
-  void MarkPending(const QStringList& names);
   /// Enables a command or control when its rule allows it and it is wired.
   void SetAllowed(QObject* object, bool allowed);
   void SetAllowed(const QString& objectName, bool allowed);
