@@ -99,7 +99,9 @@ namespace orvek {
   X(SurfaceSingular)       /* singular normal equations at iteration {row} */          \
   X(SurfaceNotFinite)      /* values not finite (iteration {row}, 0: data) */          \
   X(SurfaceNoSignal)       /* every pixel round A and B is 0 */                        \
-  X(SurfaceNoPair)         /* {v1} passes left a height at the floor of {v2} */
+  X(SurfaceNoPair)         /* {v1} passes left a height at the floor of {v2} */        \
+  /* {path} has {v1} rows where {v2} are needed */                                     \
+  X(TooFewRows)
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

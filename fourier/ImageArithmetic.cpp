@@ -206,11 +206,16 @@ ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const 
                     .Values({double(current.Width()), double(current.Height())}));
   }
   const int32_t n = current.Width();
-  if (current.LastY != second.LastX || second.Empty() || second.Height() < n) {
+  if (current.LastY != second.LastX || second.Empty()) {
     ArithmeticResult r =
         Fail(ArithmeticStatus::SizeMismatch, SecondImageSize(current, second, "Conv"));
     r.silent = true;
     return r;
+  }
+  if (second.Height() < n) {
+    return Fail(ArithmeticStatus::TooFewRows, Error(ErrorCode::TooFewRows)
+                                                  .Path(second.FileName)
+                                                  .Values({double(second.Height()), double(n)}));
   }
   std::vector<std::string> names(kConvStageFiles.begin(), kConvStageFiles.end());
   if (Status s = MayWriteAll(out, names); !s) return Fail(ArithmeticStatus::WriteFailed, s.error);

@@ -44,6 +44,7 @@ enum class ArithmeticStatus {
   Written,       ///< result written: `shown` names the file to show
   WrongSize,     ///< "Conv": the current image is not a centred spectrum (NotCentredSize)
   SizeMismatch,  ///< the second image does not fit the current one (SecondImageSize)
+  TooFewRows,    ///< "Conv": the second image has the right width but fewer rows (TooFewRows)
   TooLarge,      ///< "QuadPx": the resampled image would exceed the largest frame handled
   WriteFailed,   ///< a file could not be written, or would replace a file of the user's
 };
@@ -117,9 +118,10 @@ ArithmeticResult LowPassCommand(const OTrame& current, const OutputFolder& out);
 /// cyclic cross-correlation sum over p of current[p + d] x second[p], with d = 0 at [N/2][N/2].
 /// - `current` not a centred spectrum: WrongSize, nothing written.
 /// - `current`'s LastY differs from `second`'s LastX: SizeMismatch, `silent` (the window ends
-///   without a message), nothing written. A second image of the right width but fewer than N
-///   rows is refused in the same way (it would be read outside); of more rows, its first N
-///   rows are used.
+///   without a message, as it always has), nothing written.
+/// - A second image of the right width but fewer than N rows: TooFewRows (not silent: it
+///   would be read outside, and the window says so), nothing written. Of more rows, its first
+///   N rows are used.
 /// The transforms share their work among the tasks of `pool` (none: one thread).
 ArithmeticResult ConvCommand(const OTrame& current, const OTrame& second, const OutputFolder& out,
                              WorkerPool* pool = nullptr);

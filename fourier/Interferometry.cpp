@@ -477,8 +477,10 @@ void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extend
     }
   }
   if (list.empty()) return;
-  const int cx = image.LastX;
-  const int cy = image.LastY;
+  // The zero shift is the buffer's [W - 1][H - 1], W x H being the first image's size: an
+  // image smaller than the first has all its shifts inside the buffer as well.
+  const int cx = buffer.Width() / 2 - 1;
+  const int cy = buffer.Height() / 2 - 1;
   const int bh = buffer.Height();
 
   // Each entry adds its value 2 x |list| times at most; when every value is an integer and the
@@ -619,7 +621,7 @@ FourierResult DvaCommand(const SeriesInput& input, const OutputFolder& out) {
       stopped.written = r.written;
       return stopped;
     }
-    if (frame.Width() != w || frame.Height() != h) {
+    if (frame.Width() > w || frame.Height() > h) {
       // Pairs of a larger image would fall outside the accumulator.
       r.warnings.push_back(
           Error(ErrorCode::FrameSizesDiffer)

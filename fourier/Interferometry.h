@@ -162,16 +162,18 @@ FourierResult SingleTransformCommand(OTrame& current, SingleTransform kind, cons
 FourierResult BackgroundCommand(const OTrame& current, const OutputFolder& out,
                                 WorkerPool* pool = nullptr);
 
-/// The DVA accumulation of one image into `buffer` (2W x 2H, zero shift at [W-1][H-1]): every
-/// pixel above the 97th percentile pairs with every other (itself included). `exactSoFar` is
+/// The DVA accumulation of one image into `buffer` (2W x 2H, zero shift at [W-1][H-1]; the
+/// image may be smaller than W x H): every pixel above the 97th percentile pairs with every
+/// other (itself included). `exactSoFar` is
 /// true while every value added to the buffer so far was an integer whose total stays far
 /// below 2^63; then the sums are order-free and the pairs are shared among the pool's tasks.
 void AccumulateDva(const OTrame& image, OTrame& buffer, bool& exactSoFar, Extended& massSoFar,
                    WorkerPool* pool = nullptr);
 
-/// "DVA": empties the folder, accumulates the series into "DV_tampon.orvv" (2W x 2H), writes
-/// it, and builds its background series "DV". An image whose size differs from the first is
-/// skipped and reported in `warnings` (and to the observer).
+/// "DVA": empties the folder, accumulates the series into "DV_tampon.orvv" (2W x 2H, W x H the
+/// first image's size), writes it, and builds its background series "DV". An image wider or
+/// taller than the first is skipped and reported in `warnings` (and to the observer); a
+/// smaller one is added, its shifts fitting in the buffer.
 FourierResult DvaCommand(const SeriesInput& input, const OutputFolder& out);
 
 /// The ".orvc" files of the folder in the interferometry list's order (natural order).

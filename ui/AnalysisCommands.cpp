@@ -12,7 +12,7 @@ AnalysisCommands::AnalysisCommands(Workbench& workbench)
     : m_workbench(workbench),
       m_drift(std::make_unique<DriftCommands>(workbench)),
       m_interferometry(std::make_unique<InterferometryCommands>(workbench)) {
-  m_workbench.FormMain->InstallCommand("avi", [this] { aviClick(); });
+  m_workbench.FormMain->InstallCommand(MainCommand::avi, [this] { aviClick(); });
 }
 
 AnalysisCommands::~AnalysisCommands() = default;

@@ -12,7 +12,7 @@
 #include "fourier/Interferometry.h"
 #include "fourier/SpeckleMask.h"
 #include "ui/CommandSupport.h"
-#include "ui/ErrorText.h"
+#include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmMain.h"
@@ -25,9 +25,6 @@ using fourier::ArithmeticResult;
 
 namespace {
 
-const QString kOpenFilter =
-    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
-
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
@@ -36,15 +33,15 @@ QString Q(const std::string& s) {
 
 ArithmeticCommands::ArithmeticCommands(Workbench& workbench) : m_workbench(workbench) {
   TFormMain& main = Main();
-  main.InstallCommand("Quad1", [this] { Quad1Click(); });
-  main.InstallCommand("Div1", [this] { Div1Click(); });
-  main.InstallCommand("Mult1", [this] { Mult1Click(); });
-  main.InstallCommand("LowPass1", [this] { LowPass1Click(); });
-  main.InstallCommand("Conv1", [this] { Conv1Click(); });
-  main.InstallCommand("supprPic1", [this] { supprPic1Click(); });
-  main.InstallCommand("supprautour1", [this] { supprautour1Click(); });
-  main.InstallCommand("suppr21", [this] { suppr21Click(); });
-  main.InstallCommand("SpeckleMask1", [this] { SpeckleMask1Click(); });
+  main.InstallCommand(MainCommand::Quad1, [this] { Quad1Click(); });
+  main.InstallCommand(MainCommand::Div1, [this] { Div1Click(); });
+  main.InstallCommand(MainCommand::Mult1, [this] { Mult1Click(); });
+  main.InstallCommand(MainCommand::LowPass1, [this] { LowPass1Click(); });
+  main.InstallCommand(MainCommand::Conv1, [this] { Conv1Click(); });
+  main.InstallCommand(MainCommand::supprPic1, [this] { supprPic1Click(); });
+  main.InstallCommand(MainCommand::supprautour1, [this] { supprautour1Click(); });
+  main.InstallCommand(MainCommand::suppr21, [this] { suppr21Click(); });
+  main.InstallCommand(MainCommand::SpeckleMask1, [this] { SpeckleMask1Click(); });
 }
 
 TFormMain& ArithmeticCommands::Main() const {
@@ -56,11 +53,10 @@ TFormMain& ArithmeticCommands::Main() const {
 void ArithmeticCommands::Quad1Click() {
   TFormMain& main = Main();
   if (!main.HasImage()) return;
-  const auto* edit = main.findChild<QLineEdit*>("hQuadPx");
-  const QString text = edit != nullptr ? edit->text() : QString("0");
+  const QString text = main.QuadPxWeightText();
   Extended k = 0;
   if (!ParseNumber(QString(text).replace(',', '.').toStdString(), k)) {
-    m_workbench.prompter.Error("QuadPx: \"" + text + "\" is not a number");
+    m_workbench.prompter.Error(Fill(MainText("qpxNaN"), {{"text", text}}));
     return;
   }
   const ArithmeticResult r =
@@ -76,7 +72,7 @@ void ArithmeticCommands::Quad1Click() {
 
 bool ArithmeticCommands::ChooseSecondImage(OTrame& second) {
   TFormMain& main = Main();
-  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, false);
+  const QStringList files = m_workbench.prompter.OpenFiles(ImageOpenFilter(), false);
   if (files.isEmpty()) return false;
   const std::string path = files.first().toStdString();
   if (!FileExists(path)) {
@@ -144,6 +140,10 @@ void ArithmeticCommands::Conv1Click() {
   const OutputFolder folder = WorkingOutput(fourier::kArithmeticFolder);
   const ArithmeticResult r =
       fourier::ConvCommand(main.CurrentFrame(), second, folder, m_workbench.pool);
+  if (r.status == fourier::ArithmeticStatus::TooFewRows) {
+    m_workbench.prompter.Error("Conv: " + Worded(r.error));
+    return;
+  }
   if (!r.ok()) {
     // A second image whose width is not the current image's height ends the command without
     // a message, as it always has.
@@ -200,13 +200,13 @@ void ArithmeticCommands::SpeckleMask1Click() {
   std::vector<int> positions;
   fourier::SeriesInput input = TickedSeriesInput(main, positions);
   input.pool = m_workbench.pool;
-  TickedItemsObserver observer(main, input.files, positions, {.showCount = true});
+  FrameShowingObserver observer(main, {.listRows = positions});
   input.observer = &observer;
   const OutputFolder folder = WorkingOutput(fourier::kSpeckleMaskFolder);
   const fourier::FourierResult r = fourier::SpeckleMaskCommand(input, shift, folder);
   main.RefreshSelection();
   if (!r.warnings.empty()) {
-    QString text = "Images left out of the speckle mask:";
+    QString text = MainText("lstSpeckle");
     for (const Error& w : r.warnings) text += "\n" + Worded(w);
     m_workbench.prompter.Info(text);
   }

@@ -2,8 +2,10 @@
 
 // Small pieces the menu commands share: a guard against a command starting inside itself
 // while its loop lets the window run, the busy pointer, and the observer that shows each
-// ticked frame of a library loop on the main window.
+// frame of a library loop on the main window.
 
+#include <QElapsedTimer>
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -12,20 +14,18 @@
 #include "core/Progress.h"
 #include "core/Status.h"
 #include "fourier/Interferometry.h"
+#include "ui/Langue.h"
 
 namespace orvek {
 
 class TFormMain;
+class Prompter;
 
 /// Messages whose words are the program's own, shown as they have always been written.
 inline constexpr const char* kSizeMessage = "Image size = 64x64, 128x128, 256x256, 512x512";
 inline constexpr const char* kBiasSizeMessage = "Les images doivent toutes avoir la même taille";
 inline constexpr const char* kDriftImpossible = "Calcul impossible";
 
-/// The sentence of a failure in the interface language (from the settings file).
-QString Worded(const Error& error);
-/// The sentence of a failed Status: its own message when it has one, else Worded(error).
-QString Worded(const Status& status);
 /// A heading followed by one worded failure per line ("" when there is none).
 QString WordedList(const QString& heading, const std::vector<Error>& errors);
 
@@ -46,6 +46,9 @@ class ReentryGuard {
   bool m_entered;
 };
 
+/// The filter of the open dialogs that choose images, as the windows have always written it.
+QString ImageOpenFilter();
+
 /// The busy pointer until `Restore` or the end of the scope, whatever happens.
 class BusyCursor {
  public:
@@ -59,26 +62,43 @@ class BusyCursor {
   bool m_on = true;
 };
 
-/// Every frame a loop over ticked list items loads is selected in the list and shown as it
-/// goes; pending events run between frames. With `showCount` the counter shows "done/total";
-/// with `honourStop`, FrameLoaded returns false once STOP was clicked.
-class TickedItemsObserver : public SeriesObserver {
+/// The one observer of the window's series commands: every frame a library loop reads is
+/// shown on the main window as it was read (TFormMain::ShowFrame: the file is not read a
+/// second time), the list item it came from is selected, the counter shows "done/total",
+/// pending events run between frames, and STOP ends the loops that honour it. The files the
+/// loop could not read or write are collected for the command to name once, at the end.
+class FrameShowingObserver : public SeriesObserver {
  public:
   struct Options {
-    bool showCount = false;
-    bool honourStop = false;
+    std::vector<int> listRows;  ///< list row of the loop's item `index` (empty: none)
+    int total = 0;              ///< total of the counter (0: the loop's own count)
+    bool show = true;           ///< show each frame (false: the counter only)
+    bool showCount = true;      ///< the counter shows "done/total"
+    bool honourStop = false;    ///< FrameLoaded returns false once STOP was clicked
   };
-  TickedItemsObserver(TFormMain& main, const std::vector<std::string>& files,
-                      const std::vector<int>& positions, Options options)
-      : m_main(main), m_files(files), m_positions(positions), m_options(options) {}
+  FrameShowingObserver(TFormMain& main, Options options);
   bool FrameLoaded(int index, int count, const OTrame& frame) override;
+  bool Progress(int done, int total) override;
+  void Warning(const std::string& text) override { m_problems.push_back(text); }
+  void Problem(const Error& error) override { m_problems.push_back(Worded(error).toStdString()); }
+  /// The texts of the files the loop left out, in order.
+  const std::vector<std::string>& Problems() const { return m_problems; }
 
  private:
   TFormMain& m_main;
-  const std::vector<std::string>& m_files;
-  const std::vector<int>& m_positions;
   Options m_options;
+  int m_done = 0;
+  std::vector<std::string> m_problems;
+  QElapsedTimer m_clock;
 };
+
+/// The rows 0 .. count - 1 (a loop over the whole list, item i being row i).
+std::vector<int> AllRows(int count);
+
+/// Shows `heading` followed by one line per text in an error box; nothing when `texts` is
+/// empty.
+void ReportProblems(Prompter& prompter, const QString& heading,
+                    const std::vector<std::string>& texts);
 
 /// The ticked items of the main list as the input of a library loop (full paths, the bias
 /// frame and the FITS options of the window), with their places in the list.

@@ -2,11 +2,13 @@
 
 #include <QHBoxLayout>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace orvek {
 
@@ -18,8 +20,31 @@ ImageView::ImageView(QWidget* parent) : QWidget(parent) {
 void ImageView::SetPicture(const QImage& image, bool fitSize) {
   m_image =
       image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
-  if (fitSize) setFixedSize(m_image.size().isEmpty() ? QSize(1, 1) : m_image.size());
+  m_fitSize = fitSize;
+  if (fitSize) FitToPicture();
   update();
+}
+
+void ImageView::SetZoom(double zoom) {
+  if (!(zoom > 0) || zoom == m_zoom) return;
+  m_zoom = zoom;
+  if (m_fitSize) FitToPicture();
+  update();
+}
+
+void ImageView::FitToPicture() {
+  const QSize size = m_image.size();
+  if (size.isEmpty()) {
+    setFixedSize(1, 1);
+    return;
+  }
+  setFixedSize(std::max(1, static_cast<int>(std::lround(size.width() * m_zoom))),
+               std::max(1, static_cast<int>(std::lround(size.height() * m_zoom))));
+}
+
+QPoint ImageView::ImagePixelAt(const QPointF& position) const {
+  return QPoint(static_cast<int>(std::floor(position.x() / m_zoom)),
+                static_cast<int>(std::floor(position.y() / m_zoom)));
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
@@ -28,21 +53,33 @@ void ImageView::paintEvent(QPaintEvent* event) {
   if (m_image.isNull()) return;
   if (m_stretch) {
     p.drawImage(rect(), m_image);
-  } else {
+  } else if (m_zoom == 1) {
     p.drawImage(QPoint(0, 0), m_image);
+  } else {
+    // Only the image pixels under the exposed part, each drawn as a square: an enlarged
+    // picture of a large frame is never scaled whole.
+    const QRect exposed = event->rect();
+    const QPoint first = ImagePixelAt(exposed.topLeft());
+    const QPoint last = ImagePixelAt(exposed.bottomRight());
+    const QRect pixels = QRect(first, last).adjusted(-1, -1, 1, 1).intersected(m_image.rect());
+    if (pixels.isEmpty()) return;
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRectF target(ControlPointOf(pixels.topLeft()),
+                        ControlPointOf(QPointF(pixels.right() + 1, pixels.bottom() + 1)));
+    p.drawImage(target, m_image, QRectF(pixels));
   }
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
-  emit MousePressed(event->button(), event->position().toPoint());
+  emit MousePressed(event->button(), ImagePixelAt(event->position()));
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-  emit MouseMoved(event->position().toPoint(), event->buttons());
+  emit MouseMoved(ImagePixelAt(event->position()), event->buttons());
 }
 
 void ImageView::mouseReleaseEvent(QMouseEvent* event) {
-  emit MouseReleased(event->button(), event->position().toPoint());
+  emit MouseReleased(event->button(), ImagePixelAt(event->position()));
 }
 
 UpDownControl::UpDownControl(QLineEdit* buddy, int minimum, int maximum, QWidget* parent)
@@ -97,8 +134,28 @@ void CheckListBox::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   const QModelIndex index = indexAt(p);
   m_pressedRow = index.isValid() ? index.row() : -1;
-  m_pressedOnTick = OnTickBox(p);
+  m_pressedOnTick = event->button() == Qt::LeftButton && OnTickBox(p);
+  if (m_pressedOnTick) {
+    // The tick changes at the press, as the list always did it. The view's own handling
+    // would change it again at the release, after a drag over the same item may already
+    // have changed it: it does not see this press.
+    setFocus(Qt::MouseFocusReason);
+    if (QListWidgetItem* it = item(m_pressedRow)) {
+      it->setCheckState(it->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+    event->accept();
+    return;
+  }
   QListWidget::mousePressEvent(event);
+}
+
+void CheckListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The second press of a double click on a tick box is a press like the first.
+  if (event->button() == Qt::LeftButton && OnTickBox(event->position().toPoint())) {
+    mousePressEvent(event);
+    return;
+  }
+  QListWidget::mouseDoubleClickEvent(event);
 }
 
 void CheckListBox::keyPressEvent(QKeyEvent* event) {
@@ -117,10 +174,11 @@ void CheckListBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CheckListBox::mouseReleaseEvent(QMouseEvent* event) {
-  QListWidget::mouseReleaseEvent(event);
+  const bool tickPress = m_pressedOnTick;
+  if (!tickPress) QListWidget::mouseReleaseEvent(event);
   const QModelIndex index = indexAt(event->position().toPoint());
   const bool chosen = event->button() == Qt::LeftButton && index.isValid() &&
-                      index.row() == m_pressedRow && !m_pressedOnTick;
+                      index.row() == m_pressedRow && !tickPress;
   m_pressedRow = -1;
   m_pressedOnTick = false;
   if (chosen) emit ItemChosen(index.row());

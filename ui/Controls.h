@@ -11,8 +11,10 @@ class QToolButton;
 
 namespace orvek {
 
-/// A picture control: shows a QImage at one screen pixel per image pixel (or stretched to
-/// the control when `stretch`), and reports the mouse in image coordinates.
+/// A picture control: shows a QImage at one screen pixel per image pixel, or enlarged or
+/// reduced by a zoom factor (each image pixel a square of zoom x zoom screen pixels, no
+/// smoothing), or stretched to the control when `stretch`; it reports the mouse in image
+/// pixels (column x to the right, row y downwards, from 0) whatever the zoom.
 class ImageView : public QWidget {
   Q_OBJECT
  public:
@@ -26,8 +28,16 @@ class ImageView : public QWidget {
   const QImage& Picture() const { return m_image; }
   /// Stretches the picture over the whole control instead of drawing it 1:1.
   void SetStretch(bool stretch) { m_stretch = stretch; }
+  /// Screen pixels per image pixel (> 0); the control takes the zoomed picture's size.
+  void SetZoom(double zoom);
+  double Zoom() const { return m_zoom; }
+  /// The image pixel under a point of the control (floor of position / zoom).
+  QPoint ImagePixelAt(const QPointF& position) const;
+  /// The point of the control where the top-left corner of image pixel `pixel` is shown.
+  QPointF ControlPointOf(const QPointF& pixel) const { return pixel * m_zoom; }
 
  signals:
+  /// Positions in image pixels.
   void MousePressed(Qt::MouseButton button, QPoint position);
   void MouseMoved(QPoint position, Qt::MouseButtons buttons);
   void MouseReleased(Qt::MouseButton button, QPoint position);
@@ -39,8 +49,12 @@ class ImageView : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  void FitToPicture();
+
   QImage m_image;
   bool m_stretch = false;
+  bool m_fitSize = false;
+  double m_zoom = 1;
 };
 
 /// The up-down arrows of an edit box holding an integer (a spinner beside the edit).
@@ -63,7 +77,9 @@ class UpDownControl : public QWidget {
 
 /// A list of file names with tick boxes. Besides QListWidget's signals it reports the item
 /// under the pointer while the left button is held (dragging), the release of a button and
-/// the loss of focus; a press followed by moves does not change the selection.
+/// the loss of focus; a press followed by moves does not change the selection. A press on a
+/// tick box changes that tick at once (itemChanged), and nothing else changes it until the
+/// next press: moving over the same item and releasing leave it as the press set it.
 class CheckListBox : public QListWidget {
   Q_OBJECT
  public:
@@ -86,6 +102,7 @@ class CheckListBox : public QListWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 

@@ -14,20 +14,23 @@ class DocumentOpener {
   virtual bool OpenDocument(const QString& pathOrUrl) = 0;
 };
 
-/// QDesktopServices::openUrl.
+/// QDesktopServices::openUrl; a local file whose type has no default program on a free
+/// desktop is refused (false) instead of being handed to a launcher that opens nothing.
 class DesktopOpener : public DocumentOpener {
  public:
   bool OpenDocument(const QString& pathOrUrl) override;
 };
 
-/// Records the requests and opens nothing.
+/// Records the requests and opens nothing; answers `canOpen` (a desktop without a viewer
+/// when false).
 class RecordingOpener : public DocumentOpener {
  public:
   bool OpenDocument(const QString& pathOrUrl) override {
     opened << pathOrUrl;
-    return true;
+    return canOpen;
   }
   QStringList opened;
+  bool canOpen = true;
 };
 
 }  // namespace orvek

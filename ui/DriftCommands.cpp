@@ -11,7 +11,7 @@
 #include "measure/ReductionTable.h"
 #include "ui/CommandSupport.h"
 #include "ui/Controls.h"
-#include "ui/ErrorText.h"
+#include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UdlgSynthDrift.h"
 #include "ui/UfrmCentroid.h"
@@ -26,29 +26,6 @@ namespace {
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
-
-// Every frame the synthetic drift loads is shown on the main window as it goes, the way the
-// window's own loops show theirs; pending events run between frames. There is no STOP here.
-class ShowingObserver : public SeriesObserver {
- public:
-  ShowingObserver(TFormMain& main, const std::vector<SeriesItem>& items)
-      : m_main(main), m_items(items) {}
-  bool FrameLoaded(int index, int, const OTrame& frame) override {
-    if (index < 0 || index >= static_cast<int>(m_items.size())) return true;
-    m_main.SelectItem(index);
-    // A frame the library could not read is reported once, at the end.
-    if (!frame.Empty()) m_main.LoadAndShow(Q(m_items[static_cast<size_t>(index)].path));
-    m_main.ProcessPendingEvents();
-    return true;
-  }
-  void Warning(const std::string& text) override { warnings.push_back(Q(text)); }
-  void Problem(const Error& error) override { warnings.push_back(Worded(error)); }
-  QStringList warnings;
-
- private:
-  TFormMain& m_main;
-  const std::vector<SeriesItem>& m_items;
-};
 
 // The window's cross pen, remembered and put back however the drawing ends.
 class SavedCrossPen {
@@ -68,8 +45,8 @@ class SavedCrossPen {
 }  // namespace
 
 DriftCommands::DriftCommands(Workbench& workbench) : m_workbench(workbench) {
-  Main().InstallCommand("btnDriftSingle", [this] { btnDriftSingleClick(); });
-  Main().InstallCommand("btnDriftMulti", [this] { btnDriftMultiClick(); });
+  Main().InstallCommand(MainCommand::btnDriftSingle, [this] { btnDriftSingleClick(); });
+  Main().InstallCommand(MainCommand::btnDriftMulti, [this] { btnDriftMultiClick(); });
 }
 
 TFormMain& DriftCommands::Main() const {
@@ -151,7 +128,9 @@ bool DriftCommands::SyntheticDrift() {
     items.push_back(SeriesItem{(folder + main.ItemText(i)).toStdString(), main.IsTicked(i)});
   }
   BusyCursor busy;
-  ShowingObserver observer(main, items);
+  // There is no STOP here.
+  FrameShowingObserver observer(
+      main, {.listRows = AllRows(static_cast<int>(items.size())), .showCount = false});
   const SyntheticDriftResult r = orvek::SyntheticDrift(
       items, CurrentLoadContext(), WorkingOutput("tempc"), "drift.orvc", observer);
   m_lastPoints = r.points;
@@ -161,11 +140,7 @@ bool DriftCommands::SyntheticDrift() {
   }
   busy.Restore();
 
-  if (!observer.warnings.empty()) {
-    QString text = "Frames left out (they could not be read):";
-    for (const QString& w : observer.warnings) text += "\n" + w;
-    m_workbench.prompter.Error(text);
-  }
+  ReportProblems(m_workbench.prompter, MainText("lstUnread"), observer.Problems());
   if (!r.status) {
     if (r.status.error.code == ErrorCode::DriftImpossible) {
       // Frames all at one spot, or all in one column: no line, nothing fed to the table.
@@ -177,12 +152,7 @@ bool DriftCommands::SyntheticDrift() {
   }
 
   // The upper threshold at the top of the display range: the crosses stand out in full.
-  Extended top = 0;
-  auto* bar = main.findChild<QSlider*>("TrackBar1");
-  auto* range = main.findChild<QLineEdit*>("TrackBarsMax");
-  if (bar != nullptr && range != nullptr && ParseNumber(range->text().toStdString(), top)) {
-    bar->setValue(main.ValueToPosition(top));
-  }
+  main.UpperThresholdToRangeTop();
   DrawFittedLine(r.line, r.lastX);
   m_lastLine = r.line;
   OrientAndFeed(r.line, r.lastX, main.CurrentPoint(), main.CurrentFrame().FileName);
@@ -194,6 +164,21 @@ void DriftCommands::OrientAndFeed(const DriftLine& line, int32_t lastX, const rS
   const DriftDialogResult answer = m_workbench.dlgSynthDrift->Execute();
   const DriftOrientation o = OrientationFromDialog(answer);
   TformCentroid& table = *m_workbench.formCentroid;
+  // The new Delta is computed on a copy first: the table, its fields and its orientation
+  // change only when the user accepts it, since feeding the calibration empties the table.
+  ReductionTable trial = table.Table();
+  const FeedResult tried =
+      FeedCalibration(trial, line, o.eastLeft, o.northUp, lastX, current, framePath);
+  if (!tried.status) {
+    m_workbench.prompter.Error(Q(tried.status.message));
+    return;
+  }
+  const int rows = table.Table().DataRows();
+  const QString question = Fill(MainText(rows > 0 ? "dqDeltaRows" : "dqDelta"),
+                                {{"new", Q(tried.delta)},
+                                 {"old", Q(table.Table().Field(ReductionField::txtDelta))},
+                                 {"rows", QString::number(rows)}});
+  if (!m_workbench.prompter.AskYesNo(question)) return;
   const FeedResult fed =
       FeedCalibration(table.Table(), line, o.eastLeft, o.northUp, lastX, current, framePath);
   if (!fed.status) m_workbench.prompter.Error(Worded(fed.status));

@@ -4,8 +4,9 @@
 // (btnDriftMulti) takes the star of every ticked frame and draws their crosses into the
 // synthetic image "drift.orvc" of the working folder "tempc". Both fit a straight line through
 // the points (series/Drift.h), draw it in red on the picture, ask the sky's orientation with
-// TdlgSynthDrift and feed the two ends of the line into the measurement table's calibration
-// mode with the known angle 270, which sets txtDelta and nothing else.
+// TdlgSynthDrift, show the Delta it gives beside the current one and, when the user accepts
+// it, feed the two ends of the line into the measurement table's calibration mode with the
+// known angle 270, which sets txtDelta and empties the table.
 
 #include <QPen>
 #include <string>
@@ -52,8 +53,10 @@ class DriftCommands {
   /// Draws the fitted line across the shown picture from column 0 to lastX, solid red, one
   /// pixel wide, in copy mode.
   void DrawFittedLine(const DriftLine& line, int32_t lastX);
-  /// Orientation dialog, then the table's calibration mode fed with the line's ends measured
-  /// on `framePath`; the table window is shown at the end.
+  /// Orientation dialog; the new Delta shown beside the old one with the question whether to
+  /// replace it (the table is emptied by the calibration); on Yes the table's calibration
+  /// mode is fed with the line's ends measured on `framePath` and the table window shown; on
+  /// No nothing changes.
   void OrientAndFeed(const DriftLine& line, int32_t lastX, const rStarPos& current,
                      const std::string& framePath);
 

@@ -5,6 +5,7 @@
 
 #include "core/Utils.h"
 #include "ui/CommandSupport.h"
+#include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/SeriesCommands.h"
 #include "ui/UdlgAlign.h"
@@ -26,23 +27,24 @@ QString Q(const std::string& s) {
 
 InterferometryCommands::InterferometryCommands(Workbench& workbench) : m_workbench(workbench) {
   TFormMain& main = Main();
-  main.MarkBuilt("EnhancedPowerSpectrum1");
-  main.InstallCommand("AutocorrlationetSoustractionFond1",
+  main.MarkBuilt(MainCommand::EnhancedPowerSpectrum1);
+  main.InstallCommand(MainCommand::AutocorrlationetSoustractionFond1,
                       [this] { AutocorrlationetSoustractionFond1Click(); });
-  main.InstallCommand("InterCorrlationetSoustractionFond1",
+  main.InstallCommand(MainCommand::InterCorrlationetSoustractionFond1,
                       [this] { InterCorrlationetSoustractionFond1Click(); });
-  main.InstallCommand("PuissanceRfrence1", [this] { PuissanceRfrence1Click(); });
-  main.InstallCommand("PuissanceDouble1", [this] { PuissanceDouble1Click(); });
-  main.InstallCommand("DivisionetRetourSpatial1", [this] { DivisionetRetourSpatial1Click(); });
-  main.InstallCommand("LibrairieInterfromtrie1", [this] { ShowInterferometryFolder(); });
-  main.InstallCommand("FFT1", [this] { FFT1Click(); });
-  main.InstallCommand("FFTdirecteargument1", [this] { FFTdirecteargument1Click(); });
-  main.InstallCommand("AutoCorrlation1", [this] { AutoCorrlation1Click(); });
-  main.InstallCommand("InterCorrlation1", [this] { InterCorrlation1Click(); });
-  main.InstallCommand("SoustractionFond1", [this] { SoustractionFond1Click(); });
-  main.InstallCommand("DV01", [this] { DV01Click(); });
+  main.InstallCommand(MainCommand::PuissanceRfrence1, [this] { PuissanceRfrence1Click(); });
+  main.InstallCommand(MainCommand::PuissanceDouble1, [this] { PuissanceDouble1Click(); });
+  main.InstallCommand(MainCommand::DivisionetRetourSpatial1,
+                      [this] { DivisionetRetourSpatial1Click(); });
+  main.InstallCommand(MainCommand::LibrairieInterfromtrie1, [this] { ShowInterferometryFolder(); });
+  main.InstallCommand(MainCommand::FFT1, [this] { FFT1Click(); });
+  main.InstallCommand(MainCommand::FFTdirecteargument1, [this] { FFTdirecteargument1Click(); });
+  main.InstallCommand(MainCommand::AutoCorrlation1, [this] { AutoCorrlation1Click(); });
+  main.InstallCommand(MainCommand::InterCorrlation1, [this] { InterCorrlation1Click(); });
+  main.InstallCommand(MainCommand::SoustractionFond1, [this] { SoustractionFond1Click(); });
+  main.InstallCommand(MainCommand::DV01, [this] { DV01Click(); });
 
-  if (auto* list = main.findChild<QListWidget*>("FileListBoxInter")) {
+  if (QListWidget* list = main.InterList()) {
     // A click on an entry opens it, and so does moving to another entry with the keyboard.
     // The press that changes the entry already opened it: the click that follows does not
     // open it a second time.
@@ -75,8 +77,7 @@ OutputFolder InterferometryCommands::Output() {
 }
 
 bool InterferometryCommands::Enhanced() const {
-  const QAction* a = Main().Action("EnhancedPowerSpectrum1");
-  return a != nullptr && a->isChecked();
+  return Main().EnhancedPowerSpectrum();
 }
 
 template <class Run>
@@ -86,7 +87,8 @@ FourierResult InterferometryCommands::RunSeries(const Run& run) {
   fourier::SeriesInput input = TickedSeriesInput(main, positions);
   input.pool = m_workbench.pool;
   main.FirstTicked();
-  TickedItemsObserver observer(main, input.files, positions, {.honourStop = true});
+  FrameShowingObserver observer(main,
+                                {.listRows = positions, .showCount = false, .honourStop = true});
   input.observer = &observer;
   main.ShowStop(true);
   FourierResult r = run(input);
@@ -182,8 +184,7 @@ void InterferometryCommands::DivisionetRetourSpatial1Click() {
 void InterferometryCommands::ShowInterferometryFolder() {
   TFormMain& main = Main();
   main.ShowInterList(true);
-  auto* list = main.findChild<QListWidget*>("FileListBoxInter");
-  if (list == nullptr) return;
+  QListWidget* list = main.InterList();
   const QSignalBlocker block(list);  // the first entry is selected, not opened
   list->clear();
   for (const std::string& name : fourier::InterferometryList(Folder())) list->addItem(Q(name));
@@ -192,8 +193,8 @@ void InterferometryCommands::ShowInterferometryFolder() {
 }
 
 void InterferometryCommands::FileListBoxInterClick(int row) {
-  auto* list = Main().findChild<QListWidget*>("FileListBoxInter");
-  if (list == nullptr || row < 0 || row >= list->count()) return;
+  const QListWidget* list = Main().InterList();
+  if (row < 0 || row >= list->count()) return;
   Main().LoadAndShow(Q(Folder()) + list->item(row)->text());
 }
 
@@ -250,7 +251,7 @@ void InterferometryCommands::DV01Click() {
       [&](const fourier::SeriesInput& input) { return fourier::DvaCommand(input, folder); });
   if (!r.warnings.empty()) {
     // Images of another size than the first are left out: say which.
-    QString text = QString::fromUtf8("Images left out of the DVA:");
+    QString text = MainText("lstDva");
     for (const Error& w : r.warnings) text += "\n" + Worded(w);
     m_workbench.prompter.Info(text);
   }

@@ -5,7 +5,6 @@
 #include "core/Utils.h"
 #include "measure/AutoOrvek.h"
 #include "ui/CommandSupport.h"
-#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
@@ -27,9 +26,9 @@ QString Worded(const char* key, const Error& values) {
 
 ReductionCommands::ReductionCommands(Workbench& workbench) : m_workbench(workbench) {
   TFormMain& main = *m_workbench.FormMain;
-  main.InstallCommand("AutoOrvek", [this] { AutoOrvekClick(); });
-  main.InstallCommand("CentroideMenuitem", [this] { CentroideMenuitemClick(); });
-  main.InstallCommand("Rapport1", [this] { Rapport1Click(); });
+  main.InstallCommand(MainCommand::AutoOrvek, [this] { AutoOrvekClick(); });
+  main.InstallCommand(MainCommand::CentroideMenuitem, [this] { CentroideMenuitemClick(); });
+  main.InstallCommand(MainCommand::Rapport1, [this] { Rapport1Click(); });
 }
 
 void ReductionCommands::AutoOrvekClick() {
@@ -67,7 +66,7 @@ void ReductionCommands::AutoOrvekClick() {
         const StarPair pair = FindBrightestPair(frame, main.CurrentMeasureSettings(), sizeA, sizeB);
         if (!pair.found) {
           Error where = pair.error;
-          where.Path(FileNameOf(frame.FileName)).Detail(ErrorText(pair.error).toStdString());
+          where.Path(FileNameOf(frame.FileName)).Detail(Worded(pair.error).toStdString());
           m_workbench.prompter.Error(Worded("msgAutoNoPair", where));
           main.SetAutoOrvekAllowed(true);
           return;

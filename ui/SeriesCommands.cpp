@@ -8,7 +8,6 @@
 #include "core/Utils.h"
 #include "series/Thumbnails.h"
 #include "ui/CommandSupport.h"
-#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UdlgAlign.h"
@@ -22,73 +21,9 @@ namespace orvek {
 
 namespace {
 
-const QString kOpenFilter =
-    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
-
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
 }
-
-// How a library loop reaches the main window: each frame it loads is optionally selected in
-// the list and shown (LoadAndShow, which also reports a file it cannot read), the counter
-// shows "done/total", pending events run, and STOP ends the loops that honour it.
-class WindowObserver : public SeriesObserver {
- public:
-  struct Options {
-    bool selectItem = false;  ///< the loop runs over the list: select item `index`
-    bool show = false;        ///< LoadAndShow of paths[index]
-    bool honourStop = false;  ///< FrameLoaded returns false once STOP was clicked
-  };
-
-  WindowObserver(TFormMain& main, std::vector<std::string> paths, int total, Options options)
-      : m_main(main), m_paths(std::move(paths)), m_total(total), m_options(options) {
-    m_clock.start();
-  }
-
-  bool FrameLoaded(int index, int count, const OTrame& frame) override {
-    ++m_done;
-    if (m_options.selectItem && index >= 0 && index < m_main.ItemCount()) m_main.SelectItem(index);
-    m_shownOk = true;
-    if (m_options.show && index >= 0 && index < static_cast<int>(m_paths.size())) {
-      m_shownOk = m_main.LoadAndShow(Q(m_paths[static_cast<size_t>(index)]));
-    }
-    m_main.ShowProgress(QString("%1/%2").arg(m_done).arg(m_total > 0 ? m_total : count));
-    m_main.ProcessPendingEvents();
-    m_clock.restart();
-    return !(m_options.honourStop && m_main.StopFlag());
-  }
-
-  bool Progress(int done, int total) override {
-    // Long work without frames (the median of the dark frames): the window stays responsive
-    // without spending the time repainting.
-    if (m_clock.elapsed() >= 40 || done == total) {
-      m_main.ShowProgress(QString("%1 %").arg(total > 0 ? done * 100 / total : 100));
-      m_main.ProcessPendingEvents();
-      m_clock.restart();
-    }
-    return true;
-  }
-
-  void Warning(const std::string& text) override {
-    // A frame the window could not load itself has been reported by LoadAndShow already.
-    if (m_options.show && !m_shownOk) return;
-    m_problems.push_back(text);
-  }
-
-  void Problem(const Error& error) override { Warning(Worded(error).toStdString()); }
-
-  const std::vector<std::string>& Problems() const { return m_problems; }
-
- private:
-  TFormMain& m_main;
-  std::vector<std::string> m_paths;
-  int m_total;
-  Options m_options;
-  int m_done = 0;
-  bool m_shownOk = true;
-  std::vector<std::string> m_problems;
-  QElapsedTimer m_clock;
-};
 
 // The window's text when frames were left out of the addition ("" when none was).
 QString SkippedText(const AddResult& result) {
@@ -118,15 +53,17 @@ std::vector<std::string> PathsOf(const std::vector<SeriesItem>& items) {
 
 SeriesCommands::SeriesCommands(Workbench& workbench) : m_workbench(workbench) {
   TFormMain& main = *m_workbench.FormMain;
-  main.InstallCommand("BestOfsn", [this] { BestOfsnClick(); });
-  main.InstallCommand("BestOfMax1", [this] { BestOfMax1Click(); });
-  main.InstallCommand("SlectionManuelle1", [this] { SlectionManuelle1Click(); });
-  main.InstallCommand("Dcoupage1", [this] { Dcoupage1Click(); });
-  main.InstallCommand("Retailler1", [this] { Retailler1Click(); });
-  main.InstallCommand("Additioner1", [this] { Additioner1Click(); });
-  main.InstallCommand("Compositageautomatique1", [this] { Compositageautomatique1Click(); });
-  main.InstallCommand("AdditionnerReductions1", [this] { AdditionnerReductions1Click(); });
-  main.InstallCommand("Button2", [this] { Button2Click(); });
+  main.InstallCommand(MainCommand::BestOfsn, [this] { BestOfsnClick(); });
+  main.InstallCommand(MainCommand::BestOfMax1, [this] { BestOfMax1Click(); });
+  main.InstallCommand(MainCommand::SlectionManuelle1, [this] { SlectionManuelle1Click(); });
+  main.InstallCommand(MainCommand::Dcoupage1, [this] { Dcoupage1Click(); });
+  main.InstallCommand(MainCommand::Retailler1, [this] { Retailler1Click(); });
+  main.InstallCommand(MainCommand::Additioner1, [this] { Additioner1Click(); });
+  main.InstallCommand(MainCommand::Compositageautomatique1,
+                      [this] { Compositageautomatique1Click(); });
+  main.InstallCommand(MainCommand::AdditionnerReductions1,
+                      [this] { AdditionnerReductions1Click(); });
+  main.InstallCommand(MainCommand::Button2, [this] { Button2Click(); });
   main.RefreshSelection();
 }
 
@@ -163,13 +100,6 @@ void SeriesCommands::ShowCurrentFrame() {
   }
 }
 
-void SeriesCommands::ReportProblems(const QString& heading, const std::vector<std::string>& texts) {
-  if (texts.empty()) return;
-  QString message = heading;
-  for (const std::string& t : texts) message += "\r\n" + Q(t);
-  m_workbench.prompter.Error(message);
-}
-
 std::vector<std::string> SeriesCommands::TablePaths() const {
   std::vector<std::string> paths;
   const ReductionTable& table = m_workbench.formCentroid->Table();
@@ -190,9 +120,10 @@ bool SeriesCommands::SortBestOf(BestOfMode mode) {
   const std::string folder = main.ListeFic().Dossier;
 
   main.ShowStop(true);
-  WindowObserver observer(main, PathsOf(items), count, {true, true, true});
+  FrameShowingObserver observer(main, {.listRows = AllRows(count), .honourStop = true});
   const BestOfResult result = orvek::SortBestOf(items, mode, CurrentLoadContext(), observer);
   main.ShowStop(false);
+  orvek::ReportProblems(m_workbench.prompter, MainText("lstUnread"), observer.Problems());
 
   // The list may have been refilled while the frames were scored (the window kept running):
   // the new order only applies to the list it was computed for.
@@ -222,7 +153,7 @@ void SeriesCommands::MakeThumbnails() {
   main.SelectItem(0);
   if (count == 0) return;
   const std::vector<SeriesItem> items = ListItems();
-  WindowObserver observer(main, PathsOf(items), count, {true, true, false});
+  FrameShowingObserver observer(main, {.listRows = AllRows(count)});
   // Each frame is on screen when its thumbnail is taken: the picture as displayed, without
   // the measurement outline.
   const FrameRenderer render = [&main](const LoadedFrame&) { return main.DisplayRendering(); };
@@ -235,7 +166,7 @@ void SeriesCommands::MakeThumbnails() {
     m_workbench.prompter.Error(Worded(result.status));
     return;
   }
-  ReportProblems(QString::fromUtf8("Vignettes non écrites :"), observer.Problems());
+  orvek::ReportProblems(m_workbench.prompter, MainText("lstThumbs"), observer.Problems());
   m_workbench.frmVisu->ShowModal();
 }
 
@@ -248,13 +179,13 @@ bool SeriesCommands::AlignList() {
     m_workbench.prompter.Error(Worded(read));
     return false;
   }
-  auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
-  settings.subPixel = subPixel == nullptr || subPixel->isChecked();
+  settings.subPixel = main.SubPixel();
   const std::vector<SeriesItem> items = ListItems();
   if (items.empty()) return false;
 
   const OutputFolder output = WorkingOutput("temp");
-  WindowObserver observer(main, PathsOf(items), CountTicked(items), {true, true, false});
+  FrameShowingObserver observer(
+      main, {.listRows = AllRows(static_cast<int>(items.size())), .total = CountTicked(items)});
   const AlignResult result =
       orvek::AlignList(items, settings, CurrentLoadContext(), output, observer);
   if (!result.status) {
@@ -267,7 +198,7 @@ bool SeriesCommands::AlignList() {
     main.SelectItem(0);
     main.LoadAndShow(main.CurrentItemPath());
   }
-  ReportProblems(QString::fromUtf8("Images non recadrées :"), observer.Problems());
+  orvek::ReportProblems(m_workbench.prompter, MainText("lstCrops"), observer.Problems());
   return true;
 }
 
@@ -278,12 +209,9 @@ bool SeriesCommands::AlignTable(const std::vector<TableRowInput>& rows) {
     m_workbench.prompter.Error(Worded(read));
     return false;
   }
-  auto* subPixel = main.findChild<QCheckBox*>("SubPixellaire");
-  settings.subPixel = subPixel == nullptr || subPixel->isChecked();
-  std::vector<std::string> paths;
-  for (const TableRowInput& row : rows) paths.push_back(row.path);
+  settings.subPixel = main.SubPixel();
   const OutputFolder output = WorkingOutput("temp");
-  WindowObserver observer(main, paths, static_cast<int>(rows.size()), {false, true, false});
+  FrameShowingObserver observer(main, {.listRows = {}, .total = static_cast<int>(rows.size())});
   const AlignResult result =
       orvek::AlignTable(rows, settings, CurrentLoadContext(), output, observer);
   if (!result.status) {
@@ -296,7 +224,7 @@ bool SeriesCommands::AlignTable(const std::vector<TableRowInput>& rows) {
     main.SelectItem(0);
     main.LoadAndShow(main.CurrentItemPath());
   }
-  ReportProblems(QString::fromUtf8("Images non recadrées :"), observer.Problems());
+  orvek::ReportProblems(m_workbench.prompter, MainText("lstCrops"), observer.Problems());
   return true;
 }
 
@@ -312,7 +240,7 @@ bool SeriesCommands::AddList() {
   // A composite that a row of the measurement table was measured on stays where the row
   // says it is: the new composite then takes another name.
   output.keep = TablePaths();
-  WindowObserver observer(main, PathsOf(items), n, {false, false, false});
+  FrameShowingObserver observer(main, {.listRows = {}, .total = n, .show = false});
   const AddResult result = orvek::AddList(items, CurrentLoadContext(), output, observer);
   main.RefreshSelection();
   if (!result.status) {
@@ -360,15 +288,13 @@ void SeriesCommands::Retailler1Click() {
 void SeriesCommands::Dcoupage1Click() {
   const ReentryGuard guard(m_running);
   if (!guard.Entered()) return;
-  QCheckBox* subPixel = m_workbench.FormMain->findChild<QCheckBox*>("SubPixellaire");
+  TFormMain& main = *m_workbench.FormMain;
   // Fixed-centre cropping for this run only; the box is ticked again however the run ends.
   struct Retick {
-    QCheckBox* box;
-    ~Retick() {
-      if (box != nullptr) box->setChecked(true);
-    }
-  } retick{subPixel};
-  if (subPixel != nullptr) subPixel->setChecked(false);
+    TFormMain& main;
+    ~Retick() { main.SetSubPixel(true); }
+  } retick{main};
+  main.SetSubPixel(false);
   ShowCurrentFrame();
   if (m_workbench.DlgAlign->Execute()) AlignList();
 }
@@ -417,11 +343,12 @@ void SeriesCommands::Button2Click() {
   TFormMain& main = *m_workbench.FormMain;
   // From here on frames load without a bias, whatever the outcome.
   main.SetBiasFrame(nullptr);
-  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, true);
+  const QStringList files = m_workbench.prompter.OpenFiles(ImageOpenFilter(), true);
   if (!files.isEmpty()) {
     std::vector<std::string> paths;
     for (const QString& f : files) paths.push_back(f.toStdString());
-    WindowObserver observer(main, paths, static_cast<int>(paths.size()), {false, false, false});
+    FrameShowingObserver observer(
+        main, {.listRows = {}, .total = static_cast<int>(paths.size()), .show = false});
     BiasResult result =
         MakeBias(paths, main.CurrentFitsOptions(), WorkingOutput("temps"), "dark.orvc", observer);
     main.RefreshSelection();

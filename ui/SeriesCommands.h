@@ -4,10 +4,9 @@
 // table's images, and the bias frame.
 //
 // The window reads its controls and the image list, the series library does the work, and
-// the window shows its results. Every frame a library loop loads is shown on the main window
-// as it goes (through LoadAndShow, as the observer expects to see every frame), the
-// counter shows the progress ("12/40"), pending events run between frames, and the best-of
-// sort stops on STOP.
+// the window shows its results. Every frame a library loop reads is shown on the main window
+// as it goes (the frame the library read, not the file read again), the counter shows the
+// progress ("12/40"), pending events run between frames, and the best-of sort stops on STOP.
 
 #include <QString>
 #include <string>
@@ -71,8 +70,6 @@ class SeriesCommands {
  private:
   /// LoadAndShow of the current frame's file (or of the selected item when none is shown).
   void ShowCurrentFrame();
-  /// Shows the texts of a loop's failures that the window has not reported itself.
-  void ReportProblems(const QString& heading, const std::vector<std::string>& texts);
   /// The files the rows of the measurement table were measured on ("Path" + "Image").
   std::vector<std::string> TablePaths() const;
 

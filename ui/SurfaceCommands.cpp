@@ -5,6 +5,7 @@
 #include "core/Output.h"
 #include "core/Utils.h"
 #include "ui/CommandSupport.h"
+#include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmMain.h"
@@ -15,8 +16,9 @@
 namespace orvek {
 
 SurfaceCommands::SurfaceCommands(Workbench& workbench) : m_workbench(workbench) {
-  m_workbench.FormMain->InstallCommand("Surface1", [this] { Surface1Click(); });
-  m_workbench.FormMain->InstallCommand("SurfaceImage1", [this] { SurfaceImage1Click(); });
+  m_workbench.FormMain->InstallCommand(MainCommand::Surface1, [this] { Surface1Click(); });
+  m_workbench.FormMain->InstallCommand(MainCommand::SurfaceImage1,
+                                       [this] { SurfaceImage1Click(); });
 }
 
 QString SurfaceCommands::ModelPath() {
@@ -25,6 +27,25 @@ QString SurfaceCommands::ModelPath() {
 
 void SurfaceCommands::Surface1Click() {
   TFormMain& main = *m_workbench.FormMain;
+  // The fit starts from the captured positions: they must have been taken, on a frame of
+  // this one's size (positions of another frame would give a window of other pixels).
+  const CapturedComponent a = main.CaptureA();
+  const CapturedComponent b = main.CaptureB();
+  if (!a.Taken() || !b.Taken()) {
+    m_workbench.prompter.Info(MainText("srfNotTaken"));
+    return;
+  }
+  const OTrame& frame = main.CurrentFrame();
+  for (const CapturedComponent* c : {&a, &b}) {
+    if (c->frameWidth != frame.Width() || c->frameHeight != frame.Height()) {
+      m_workbench.prompter.Info(
+          Fill(MainText("srfOtherSize"), {{"w", QString::number(c->frameWidth)},
+                                          {"h", QString::number(c->frameHeight)},
+                                          {"W", QString::number(frame.Width())},
+                                          {"H", QString::number(frame.Height())}}));
+      return;
+    }
+  }
   {
     BusyCursor busy;
     m_last = SurfaceFit(main.CurrentFrame(), main.CapturedA(), main.CapturedB());

@@ -1,4 +1,5 @@
 #include "ui/UdlgSynthDrift.h"
+#include "ui/Langue.h"
 
 #include <QApplication>
 #include <QFont>
@@ -50,12 +51,11 @@ TdlgSynthDrift::TdlgSynthDrift(Workbench& workbench) : m_workbench(workbench) {
     const char* left;
     const char* right;
     const char* bottom;
-    const char* tip;
   };
-  const Spec specs[4] = {{"BitBtn1", "N", "E", "W", "S", "North up, east left"},
-                         {"BitBtn2", "N", "W", "E", "S", "North up, east right"},
-                         {"BitBtn3", "S", "E", "W", "N", "North down, east left"},
-                         {"BitBtn4", "S", "W", "E", "N", "North down, east right"}};
+  const Spec specs[4] = {{"BitBtn1", "N", "E", "W", "S"},
+                         {"BitBtn2", "N", "W", "E", "S"},
+                         {"BitBtn3", "S", "E", "W", "N"},
+                         {"BitBtn4", "S", "W", "E", "N"}};
   QPushButton** buttons[4] = {&m_BitBtn1, &m_BitBtn2, &m_BitBtn3, &m_BitBtn4};
   auto* grid = new QGridLayout;
   grid->setSpacing(8);
@@ -65,7 +65,6 @@ TdlgSynthDrift::TdlgSynthDrift(Workbench& workbench) : m_workbench(workbench) {
     b->setFixedSize(kButtonSide, kButtonSide);
     b->setIcon(CompassPicture(specs[i].top, specs[i].left, specs[i].right, specs[i].bottom));
     b->setIconSize(QSize(kPictureSide, kPictureSide));
-    b->setToolTip(specs[i].tip);
     b->setAutoDefault(false);
     grid->addWidget(b, i / 2, i % 2, Qt::AlignCenter);
     *buttons[i] = b;
@@ -142,6 +141,10 @@ void TdlgSynthDrift::showEvent(QShowEvent* event) {
 }
 
 DriftDialogResult TdlgSynthDrift::Execute() {
+  // The dialog has no translated caption; its buttons' tooltips follow the language.
+  const char* tips[4] = {"drNUEL", "drNUER", "drNDEL", "drNDER"};
+  QPushButton* buttons[4] = {m_BitBtn1, m_BitBtn2, m_BitBtn3, m_BitBtn4};
+  for (int i = 0; i < 4; ++i) buttons[i]->setToolTip(MainText(tips[i]));
   m_result = DriftDialogResult::Cancel;
   exec();  // a button or reject() sets m_result before the dialog closes
   return m_result;

@@ -11,6 +11,8 @@
 #include "ui/DocumentOpener.h"
 #include "ui/Langue.h"
 #include "ui/Resources.h"
+#include "ui/UfrmHelp.h"
+#include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
 
 namespace orvek {
@@ -44,7 +46,7 @@ TfrmAbout::TfrmAbout(Workbench& workbench) : m_workbench(workbench) {
 
   m_b1 = new QPushButton(this);
   m_b1->setObjectName("B1");
-  m_b2 = new QPushButton("Web", this);
+  m_b2 = new QPushButton(this);
   m_b2->setObjectName("B2");
   connect(m_b1, &QPushButton::clicked, this, &QDialog::accept);
   connect(m_b2, &QPushButton::clicked, this, [this] { OpenMakersPage(); });
@@ -74,15 +76,16 @@ void TfrmAbout::ChangeLangue() {
   QStringList lines;
   for (int i = 0; i <= n; ++i) lines << SettingText(lang + "About", QString("M1_%1").arg(i));
   m_memo1->setText(lines.join("\n"));
+  m_b2->setText(MainText("abDoc"));
 }
 
 QString TfrmAbout::MakersPage() {
-  // The program's own documentation page, installed beside it.
-  return QString::fromStdString(ResourceFolder()) + "manual.htm";
+  // The program's own documentation, installed beside it, in the interface language.
+  return TFormMain::HelpPage();
 }
 
 void TfrmAbout::OpenMakersPage() {
-  m_workbench.opener.OpenDocument(MakersPage());
+  OpenHelpPage(m_workbench, MakersPage());
 }
 
 void TfrmAbout::mousePressEvent(QMouseEvent* event) {

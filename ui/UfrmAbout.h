@@ -1,7 +1,8 @@
 #pragma once
 // The about box (TfrmAbout): picture, version, release date and the text lines of section
 // language + "About". A click on the box or on its close button closes it; the second
-// button and the picture open the program's documentation page.
+// button and the picture open the program's documentation page in the interface language
+// (the desktop's viewer, else the program's help window).
 
 #include <QDialog>
 
@@ -19,7 +20,8 @@ class TfrmAbout : public QDialog {
 
   /// Reloads the button caption ("B1") and the text lines ("M1_lines", "M1_0" ... "M1_n").
   void ChangeLangue();
-  /// The page opened by the second button and the picture.
+  /// The page opened by the second button and the picture: the help page of the interface
+  /// language.
   static QString MakersPage();
 
   QLabel* Image1() const { return m_image1; }

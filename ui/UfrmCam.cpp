@@ -15,6 +15,7 @@
 #include "core/Utils.h"
 #include "ui/DocumentOpener.h"
 #include "ui/Prompter.h"
+#include "ui/UfrmHelp.h"
 #include "ui/Workbench.h"
 #include "wording/Wording.h"
 
@@ -100,9 +101,8 @@ TformCam::TformCam(Workbench& workbench) : m_workbench(workbench) {
 
   connect(m_Button1, &QPushButton::clicked, this, [this] { OkClick(); });
   connect(m_Button2, &QPushButton::clicked, this, [this] { reject(); });
-  connect(m_BitBtn1, &QPushButton::clicked, this, [this] {
-    m_workbench.opener.OpenDocument(QString::fromStdString(CameraEditor::HelpPage()));
-  });
+  connect(m_BitBtn1, &QPushButton::clicked, this,
+          [this] { OpenHelpPage(m_workbench, QString::fromStdString(CameraEditor::HelpPage())); });
   connect(m_StringGrid1, &QTableWidget::cellChanged, this,
           [this](int row, int col) { CellEdited(row, col); });
   // Rows and columns can be dragged to another place: the cameras move with them.

@@ -27,7 +27,6 @@
 
 #include "core/Utils.h"
 #include "ui/Controls.h"
-#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/ReductionGrid.h"
@@ -454,7 +453,7 @@ RecomputeResult TformCentroid::Apply(const RecomputeResult& result) {
     m_shownCaption = m_table.Caption();
   }
   UpdateView();
-  if (!result.status) m_workbench.prompter.Error(ErrorText(result.status));
+  if (!result.status) m_workbench.prompter.Error(Worded(result.status));
   return result;
 }
 

@@ -17,7 +17,7 @@
 
 #include "core/IniFile.h"
 #include "core/Utils.h"
-#include "ui/ErrorText.h"
+#include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/Workbench.h"
@@ -299,7 +299,7 @@ Status TfrmInfosLog::AjouterAuLog() {
   ReadMemos();
   const Status added = m_log.AddToLog(m_workbench.formCentroid->Table());
   if (!added) {
-    m_workbench.prompter.Error(ErrorText(added));
+    m_workbench.prompter.Error(Worded(added));
     return added;
   }
   ShowMemos();
@@ -319,7 +319,7 @@ LogSaveResult TfrmInfosLog::Enregistrer() {
   }
   const LogSaveResult result = m_log.Save(paths);
   for (size_t i = 0; i < 3; ++i) {
-    if (!result.files[i]) m_workbench.prompter.Error(ErrorText(result.files[i]));
+    if (!result.files[i]) m_workbench.prompter.Error(Worded(result.files[i]));
   }
   // Saved only when all three files were written; a cancelled or failed file keeps the
   // close question.

@@ -25,17 +25,19 @@
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QSlider>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "core/Utils.h"
 #include "ui/Controls.h"
 #include "ui/DocumentOpener.h"
-#include "ui/ErrorText.h"
+#include "ui/ImageZoom.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmAbout.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmFitsHeader.h"
+#include "ui/UfrmHelp.h"
 #include "ui/UfrmInfosLog.h"
 #include "ui/Workbench.h"
 #include "wording/Wording.h"
@@ -44,48 +46,13 @@ namespace orvek {
 
 namespace {
 
-// Commands of features that are not built yet: they exist with their captions and stay
-// disabled until the feature wires them (InstallCommand).
-const QStringList kLaterCommands = {"avi",
-                                    "BestOfsn",
-                                    "BestOfMax1",
-                                    "SlectionManuelle1",
-                                    "Dcoupage1",
-                                    "Retailler1",
-                                    "Additioner1",
-                                    "Compositageautomatique1",
-                                    "AdditionnerReductions1",
-                                    "Quad1",
-                                    "Surface1",
-                                    "SurfaceImage1",
-                                    "FFT1",
-                                    "FFTdirecteargument1",
-                                    "AutoCorrlation1",
-                                    "InterCorrlation1",
-                                    "SoustractionFond1",
-                                    "DV01",
-                                    "AutocorrlationetSoustractionFond1",
-                                    "InterCorrlationetSoustractionFond1",
-                                    "PuissanceRfrence1",
-                                    "PuissanceDouble1",
-                                    "DivisionetRetourSpatial1",
-                                    "LibrairieInterfromtrie1",
-                                    "SpeckleMask1",
-                                    "EnhancedPowerSpectrum1",
-                                    "Div1",
-                                    "Mult1",
-                                    "LowPass1",
-                                    "Conv1",
-                                    "supprPic1",
-                                    "supprautour1",
-                                    "suppr21",
-                                    "fftd1",
-                                    "CentroideMenuitem",
-                                    "Rapport1",
-                                    "AutoOrvek",
-                                    "btnDriftSingle",
-                                    "btnDriftMulti",
-                                    "Button2"};
+// Every command of a later feature: it exists with its caption and stays disabled until the
+// feature wires it (InstallCommand).
+const MainCommand kLaterCommands[] = {
+#define ORVEK_MAIN_COMMAND_ITEM(name) MainCommand::name,
+    ORVEK_MAIN_COMMANDS(ORVEK_MAIN_COMMAND_ITEM)
+#undef ORVEK_MAIN_COMMAND_ITEM
+};
 
 QFrame* Panel(QWidget* parent) {
   auto* frame = new QFrame(parent);
@@ -104,6 +71,16 @@ QLabel* Heading(const QString& text, QWidget* parent) {
 
 }  // namespace
 
+QString CommandName(MainCommand command) {
+  switch (command) {
+#define ORVEK_MAIN_COMMAND_NAME(name) \
+  case MainCommand::name: return QStringLiteral(#name);
+    ORVEK_MAIN_COMMANDS(ORVEK_MAIN_COMMAND_NAME)
+#undef ORVEK_MAIN_COMMAND_NAME
+  }
+  return {};
+}
+
 TFormMain::TFormMain(Workbench& workbench) : m_workbench(workbench) {
   setObjectName("FormMain");
   setWindowTitle("Orvek");
@@ -111,7 +88,12 @@ TFormMain::TFormMain(Workbench& workbench) : m_workbench(workbench) {
   m_crossPen = QPen(QColor(255, 0, 0), 0, Qt::DotLine);
   BuildControls();
   BuildMenus();
-  MarkPending(kLaterCommands);
+  BuildStatusBar();
+  for (MainCommand c : kLaterCommands) {
+    QObject* o = CommandObject(c);
+    m_pending.insert(o);
+    SetAllowed(o, m_allowed.value(o, true));
+  }
   // Texts first; then the empty bias frame; then the caption's folder part.
   ChangeLangue();
   m_bias = std::make_unique<OTrame>();
@@ -209,8 +191,13 @@ void TFormMain::BuildControls() {
   leftLayout->addWidget(status);
   columns->addWidget(left);
 
-  // Middle: the image at one screen pixel per image pixel.
-  m_ScrollBox1 = new QScrollArea(central);
+  // Middle: the image, at one screen pixel per image pixel until the zoom changes, with the
+  // zoom's bar above it.
+  auto* middle = new QWidget(central);
+  auto* middleLayout = new QVBoxLayout(middle);
+  middleLayout->setContentsMargins(0, 0, 0, 0);
+  middleLayout->setSpacing(3);
+  m_ScrollBox1 = new QScrollArea(middle);
   m_ScrollBox1->setObjectName("ScrollBox1");
   m_ScrollBox1->setWidgetResizable(false);
   m_ScrollBox1->setAlignment(Qt::AlignCenter);
@@ -221,7 +208,9 @@ void TFormMain::BuildControls() {
   m_Image1->setCursor(Qt::CrossCursor);
   m_ScrollBox1->setWidget(m_Image1);
   m_Image1->hide();
-  columns->addWidget(m_ScrollBox1, 1);
+  BuildZoom(middle);
+  middleLayout->addWidget(m_ScrollBox1, 1);
+  columns->addWidget(middle, 1);
   m_Image0 = new ImageView(central);
   m_Image0->setObjectName("Image0");
   m_Image0->hide();
@@ -430,8 +419,10 @@ void TFormMain::BuildControls() {
   connect(m_CtlAdj, &QCheckBox::clicked, this, [this] { MeasureAt(m_currentPoint); });
   connect(m_Capture_A, &QPushButton::clicked, this, [this] { Capture_AClick(); });
   connect(m_Capture_B, &QPushButton::clicked, this, [this] { Capture_BClick(); });
-  connect(m_Image1, &ImageView::MouseMoved, this,
-          [this](QPoint p, Qt::MouseButtons) { ImageMouseMove(p.x(), p.y()); });
+  connect(m_Image1, &ImageView::MouseMoved, this, [this](QPoint p, Qt::MouseButtons) {
+    ImageMouseMove(p.x(), p.y());
+    UpdateLive(p.x(), p.y());
+  });
   connect(m_Image1, &ImageView::MousePressed, this, [this](Qt::MouseButton b, QPoint p) {
     ImageClick(b, p.x(), p.y());
     m_HScroll1->setFocus();  // the arrow keys then change the window size
@@ -525,8 +516,10 @@ void TFormMain::BuildMenus() {
   QAction* fast =
       AddItem(inter, "InterferometryFastmeasurement1", "Interferometry Fast measurement");
   fast->setCheckable(true);
-  connect(fast, &QAction::toggled, this,
-          [this](bool on) { m_lblTipFastMeasurement->setVisible(on); });
+  connect(fast, &QAction::toggled, this, [this](bool on) {
+    m_lblTipFastMeasurement->setVisible(on);
+    RefreshGuidance();
+  });
   inter->addSeparator();
   AddItem(inter, "AutocorrlationetSoustractionFond1", "AutoCorrelation");
   AddItem(inter, "InterCorrlationetSoustractionFond1", "Cross-Correlation");
@@ -552,7 +545,7 @@ void TFormMain::BuildMenus() {
   }
   maths->menuAction()->setVisible(false);  // a development menu, never shown
 
-  QMenu* fenetre = AddMenu(nullptr, "Aide1", QString::fromUtf8("&Fenêtre"));
+  QMenu* fenetre = AddMenu(nullptr, "Aide1", QString::fromUtf8("Fe&nêtre"));
   AddItem(fenetre, "CentroideMenuitem", QString::fromUtf8("R&éduction"));
   AddItem(fenetre, "Rapport1", "&Log");
 
@@ -606,8 +599,38 @@ void TFormMain::BuildMenus() {
           [inter](bool on) { inter->menuAction()->setVisible(on); });
   inter->menuAction()->setVisible(false);
 
+  QMenu* zoom = AddMenu(nullptr, "Zoom1", "&Zoom");
+  const std::initializer_list<std::tuple<const char*, QKeySequence, std::function<void()>>>
+      zoomItems = {
+          {"ZoomIn1", QKeySequence::ZoomIn, [this] { m_zoom->Step(true); }},
+          {"ZoomOut1", QKeySequence::ZoomOut, [this] { m_zoom->Step(false); }},
+          {"ZoomFit1", QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_zoom->FitToPane(); }},
+          {"Zoom1x1", QKeySequence(Qt::CTRL | Qt::Key_1), [this] { m_zoom->SetFactor(1); }},
+          {"Zoom2x1", QKeySequence(Qt::CTRL | Qt::Key_2), [this] { m_zoom->SetFactor(2); }},
+          {"Zoom4x1", QKeySequence(Qt::CTRL | Qt::Key_4), [this] { m_zoom->SetFactor(4); }},
+          {"Zoom8x1", QKeySequence(Qt::CTRL | Qt::Key_8), [this] { m_zoom->SetFactor(8); }}};
+  for (const auto& [name, keys, run] : zoomItems) {
+    QAction* a = AddItem(zoom, name, QString());
+    QList<QKeySequence> shortcuts{keys};
+    // Ctrl with the key "=" (unshifted "+" on many keyboards) zooms in as well.
+    if (QString(name) == "ZoomIn1") shortcuts << QKeySequence(Qt::CTRL | Qt::Key_Equal);
+    a->setShortcuts(shortcuts);
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, run);
+    if (QString(name) == "ZoomOut1") zoom->addSeparator();
+  }
+  for (const char* bar :
+       {"ZoomOut1", "ZoomIn1", "ZoomFit1", "Zoom1x1", "Zoom2x1", "Zoom4x1", "Zoom8x1"}) {
+    if (auto* button = findChild<QToolButton*>(QString(bar) + "Button")) {
+      button->setDefaultAction(Action(bar));
+    }
+  }
+
   QMenu* apropos = AddMenu(nullptr, "Apropos1", "&?");
-  connect(AddItem(apropos, "Aide2", "Aide"), &QAction::triggered, this, [this] { Aide2Click(); });
+  QAction* aide2 = AddItem(apropos, "Aide2", "Aide");
+  aide2->setShortcut(QKeySequence::HelpContents);
+  aide2->setShortcutContext(Qt::WindowShortcut);
+  connect(aide2, &QAction::triggered, this, [this] { Aide2Click(); });
   connect(AddItem(apropos, "About1", "About ..."), &QAction::triggered, this,
           [this] { m_workbench.frmAbout->open(); });
 
@@ -636,15 +659,6 @@ void TFormMain::BuildMenus() {
 
 // ---- Enabling and later commands -------------------------------------------------------------
 
-void TFormMain::MarkPending(const QStringList& names) {
-  for (const QString& name : names) {
-    QObject* o = findChild<QObject*>(name);
-    if (o == nullptr) continue;
-    m_pending.insert(o);
-    SetAllowed(o, m_allowed.value(o, true));
-  }
-}
-
 void TFormMain::SetAllowed(QObject* object, bool allowed) {
   if (object == nullptr) return;
   m_allowed[object] = allowed;
@@ -662,25 +676,28 @@ void TFormMain::SetAllowed(const QString& objectName, bool allowed) {
   SetAllowed(findChild<QObject*>(objectName), allowed);
 }
 
-bool TFormMain::MarkBuilt(const QString& objectName) {
-  QObject* o = findChild<QObject*>(objectName);
-  if (o == nullptr) return false;
-  m_pending.remove(o);
-  SetAllowed(o, m_allowed.value(o, true));
-  return true;
+QObject* TFormMain::CommandObject(MainCommand command) const {
+  return findChild<QObject*>(CommandName(command));
 }
 
-bool TFormMain::InstallCommand(const QString& objectName, std::function<void()> handler) {
-  QObject* o = findChild<QObject*>(objectName);
-  if (o == nullptr) return false;
+void TFormMain::MarkBuilt(MainCommand command) {
+  QObject* o = CommandObject(command);
+  m_pending.remove(o);
+  SetAllowed(o, m_allowed.value(o, true));
+}
+
+void TFormMain::InstallCommand(MainCommand command, std::function<void()> handler) {
+  QObject* o = CommandObject(command);
   if (auto* action = qobject_cast<QAction*>(o)) {
     connect(action, &QAction::triggered, this, [handler] { handler(); });
   } else if (auto* button = qobject_cast<QAbstractButton*>(o)) {
     connect(button, &QAbstractButton::clicked, this, [handler] { handler(); });
-  } else {
-    return false;
   }
-  return MarkBuilt(objectName);
+  MarkBuilt(command);
+}
+
+bool TFormMain::IsPending(MainCommand command) const {
+  return m_pending.contains(CommandObject(command));
 }
 
 bool TFormMain::IsPending(const QString& objectName) const {
@@ -694,6 +711,22 @@ QAction* TFormMain::Action(const QString& objectName) const {
 
 QMenu* TFormMain::Menu(const QString& objectName) const {
   return findChild<QMenu*>(objectName);
+}
+
+QString TFormMain::QuadPxWeightText() const {
+  return m_hQuadPx->text();
+}
+
+bool TFormMain::SubPixel() const {
+  return m_SubPixellaire->isChecked();
+}
+
+void TFormMain::SetSubPixel(bool on) {
+  m_SubPixellaire->setChecked(on);
+}
+
+bool TFormMain::EnhancedPowerSpectrum() const {
+  return Action("EnhancedPowerSpectrum1")->isChecked();
 }
 
 // ---- Texts ----------------------------------------------------------------------------------
@@ -731,6 +764,7 @@ void TFormMain::ChangeLangue() {
   Action("MenuInterfromtrie1")->setText(text("MenuInterfromtrie1"));
   m_lblTipFastMeasurement->setText(text("lblTipFastMeasurement"));
   for (QAction* a : m_languageGroup->actions()) a->setChecked(a->data().toString() == lang);
+  ChangeLangueExtra();
   RefreshSelection();
 }
 
@@ -774,7 +808,7 @@ void TFormMain::SetCursorSlot(int slot) {
   if (slot < items.size()) items[slot]->setChecked(true);
 }
 
-void TFormMain::Aide2Click() {
+QString TFormMain::HelpPage() {
   const QString lang = SettingText("Langage", "Langue", "F");
   QString page = "tutorial";
   if (lang == "F")
@@ -783,7 +817,11 @@ void TFormMain::Aide2Click() {
     page = "manual";
   else if (lang == "I")
     page = "Tutoriit";
-  m_workbench.opener.OpenDocument(QString::fromStdString(ResourceFolder()) + page + ".htm");
+  return QString::fromStdString(ResourceFolder()) + page + ".htm";
+}
+
+void TFormMain::Aide2Click() {
+  OpenHelpPage(m_workbench, HelpPage());
 }
 
 // ---- Showing and closing --------------------------------------------------------------------
@@ -806,7 +844,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   // The parameters are written whether or not the close goes ahead.
   if (m_workbench.formCentroid) {
     const Status saved = m_workbench.formCentroid->SauveParams();
-    if (!saved) m_workbench.prompter.Error(ErrorText(saved));
+    if (!saved) m_workbench.prompter.Error(Worded(saved));
   }
   if (!allowed) {
     event->ignore();

@@ -1,16 +1,23 @@
 #pragma once
 // TFormMain: the main window. It holds the image shown (CurrentFrame) and the bias frame,
-// shows the image at one screen pixel per image pixel with its display thresholds, measures
-// stars on it (component A and B), keeps the image list at its left and carries the menus
-// through which every command is reached.
+// shows the image (at one screen pixel per image pixel until the zoom changes) with its
+// display thresholds, measures stars on it (component A and B), keeps the image list at its
+// left and carries the menus through which every command is reached.
 //
 // Sources: UfrmMain.cpp (construction, menus, texts, options, cursors, help, closing),
 // UfrmMainDisplay.cpp (loading, display, thresholds, saves), UfrmMainMeasure.cpp (pair
-// measurement), UfrmMainList.cpp (image list and STOP).
+// measurement), UfrmMainList.cpp (image list and STOP), UfrmMainGuide.cpp (zoom bar, status
+// bar, tooltips).
 //
 // Commands that belong to features not built yet exist in the menus with their captions
 // and stay disabled. A feature wires its command with InstallCommand(), which connects the
-// handler and lets the command follow the window's enabling rules from then on.
+// handler and lets the command follow the window's enabling rules from then on. Commands
+// reach the window through its typed members (MainCommand, the accessors of the controls
+// they read), never by looking a control up by name.
+//
+// Besides the design's controls the window has a zoom (ImageZoom: wheel, Ctrl+plus/minus,
+// the "Zoom" menu and the bar above the picture) and a status bar that says what the next
+// mouse gesture does (UfrmMainGuide.cpp).
 
 #include <QHash>
 #include <QMainWindow>
@@ -42,13 +49,78 @@ class QPushButton;
 class QRadioButton;
 class QScrollArea;
 class QSlider;
+class QToolButton;
 
 namespace orvek {
 
 struct Workbench;
 class ImageView;
+class ImageZoom;
 class UpDownControl;
 class CheckListBox;
+
+/// The commands of the main window that a feature wires (menu items and buttons, named as
+/// their controls).
+#define ORVEK_MAIN_COMMANDS(X)          \
+  X(avi)                                \
+  X(BestOfsn)                           \
+  X(BestOfMax1)                         \
+  X(SlectionManuelle1)                  \
+  X(Dcoupage1)                          \
+  X(Retailler1)                         \
+  X(Additioner1)                        \
+  X(Compositageautomatique1)            \
+  X(AdditionnerReductions1)             \
+  X(Quad1)                              \
+  X(Surface1)                           \
+  X(SurfaceImage1)                      \
+  X(FFT1)                               \
+  X(FFTdirecteargument1)                \
+  X(AutoCorrlation1)                    \
+  X(InterCorrlation1)                   \
+  X(SoustractionFond1)                  \
+  X(DV01)                               \
+  X(AutocorrlationetSoustractionFond1)  \
+  X(InterCorrlationetSoustractionFond1) \
+  X(PuissanceRfrence1)                  \
+  X(PuissanceDouble1)                   \
+  X(DivisionetRetourSpatial1)           \
+  X(LibrairieInterfromtrie1)            \
+  X(SpeckleMask1)                       \
+  X(EnhancedPowerSpectrum1)             \
+  X(Div1)                               \
+  X(Mult1)                              \
+  X(LowPass1)                           \
+  X(Conv1)                              \
+  X(supprPic1)                          \
+  X(supprautour1)                       \
+  X(suppr21)                            \
+  X(fftd1)                              \
+  X(CentroideMenuitem)                  \
+  X(Rapport1)                           \
+  X(AutoOrvek)                          \
+  X(btnDriftSingle)                     \
+  X(btnDriftMulti)                      \
+  X(Button2)
+
+enum class MainCommand {
+#define ORVEK_MAIN_COMMAND_ENUM(name) name,
+  ORVEK_MAIN_COMMANDS(ORVEK_MAIN_COMMAND_ENUM)
+#undef ORVEK_MAIN_COMMAND_ENUM
+};
+
+/// The control name of a command ("Quad1").
+QString CommandName(MainCommand command);
+
+/// What "comp A" or "comp B" took: the position, the window half-size, and the size of the
+/// frame it was taken on (0 x 0 before the first capture).
+struct CapturedComponent {
+  rStarPos point;
+  int halfSize = 6;
+  int frameWidth = 0;
+  int frameHeight = 0;
+  bool Taken() const { return frameWidth > 0; }
+};
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -70,18 +142,34 @@ class TFormMain : public QMainWindow {
   MainWindowParams MainParams() const;
   void ApplyMainParams(const MainWindowParams& params);
 
-  /// Connects a command of a later feature (a menu item or a button, by object name) and
-  /// lets it be enabled from then on. Returns false when no such command exists.
-  bool InstallCommand(const QString& objectName, std::function<void()> handler);
+  /// Connects a command of a later feature (a menu item or a button) and lets it be enabled
+  /// from then on.
+  void InstallCommand(MainCommand command, std::function<void()> handler);
   /// Marks a command as available without connecting anything (check items read by a
   /// feature, for example).
-  bool MarkBuilt(const QString& objectName);
+  void MarkBuilt(MainCommand command);
   /// True when the command is not wired yet (it then stays disabled).
+  bool IsPending(MainCommand command) const;
   bool IsPending(const QString& objectName) const;
-  /// A menu item of this window by object name (nullptr when none).
+  /// A menu item of this window by object name (nullptr when none); for tests and the
+  /// window's own texts.
   QAction* Action(const QString& objectName) const;
   /// A menu of this window by object name.
   QMenu* Menu(const QString& objectName) const;
+
+  // ---- Controls that commands read or set ------------------------------------------------
+
+  /// The hidden "hQuadPx" edit: the sharpening weight of QuadPx as typed.
+  QString QuadPxWeightText() const;
+  /// The hidden "SubPixellaire" box: sub-pixel registration of the alignment.
+  bool SubPixel() const;
+  void SetSubPixel(bool on);
+  /// The check item "Enhanced Power Spectrum" of the interferometry menu.
+  bool EnhancedPowerSpectrum() const;
+  /// The upper display threshold (TrackBar1) moved to the top of the display range.
+  void UpperThresholdToRangeTop();
+  /// The interferometry file list (FileListBoxInter) that can take the image list's place.
+  QListWidget* InterList() const { return m_FileListBoxInter; }
 
   /// The Quit command: asks the window to close; only when it closes are the working
   /// folders "temps", "tempc", "temp", "tempv", "tempf", "tempr" emptied and removed.
@@ -89,8 +177,12 @@ class TFormMain : public QMainWindow {
   bool QuitterClick();
   /// The six working folders emptied and removed by Quit, in order.
   static QStringList QuitFolders();
-  /// Help: the help page of the interface language opened with the desktop's handler.
+  /// Help (menu "Aide", F1): the help page of the interface language, opened by the
+  /// desktop's handler, else in the program's help window, else a message says why not.
   void Aide2Click();
+  /// The help page of the interface language: program folder + "tutoriel.htm" (F),
+  /// "tutorial.htm" (E and any other), "manual.htm" (S), "Tutoriit.htm" (I).
+  static QString HelpPage();
   /// Chooses the pointer shown over the image (slot 0..11).
   void SetCursorSlot(int slot);
   int CursorSlot() const { return m_cursorSlot; }
@@ -99,7 +191,13 @@ class TFormMain : public QMainWindow {
 
   /// Reads a file into a new CurrentFrame, shows it, measures the star at its best peak and
   /// sets the thresholds. False (with a message) when the file is missing or unreadable.
+  /// The busy pointer shows while it works.
   bool LoadAndShow(const QString& fileName);
+  /// Shows a frame that a series command has just read (a copy becomes CurrentFrame), as
+  /// LoadAndShow shows a file it reads: status, measurement at its best peak, thresholds.
+  /// A frame the command could not read (empty, or named with no image extension) shows
+  /// nothing.
+  void ShowFrame(const OTrame& frame);
   /// LoadAndShow of CurrentFrame's file, when there is one.
   void ReloadCurrent();
   /// Caption file part and the four-line status label from CurrentFrame.
@@ -139,6 +237,9 @@ class TFormMain : public QMainWindow {
   /// The mouse read-out at image position (x, y), then the magnifier follows.
   void ImageMouseMove(int x, int y);
 
+  /// The zoom of the picture (kept for the run, not in the settings file).
+  ImageZoom& Zoom() const { return *m_zoom; }
+
   // Commands of this window.
   void OuvrirClick();
   /// The list side of Open after the dialog: shows the first file and, when it loads, lists
@@ -159,11 +260,10 @@ class TFormMain : public QMainWindow {
 
   // ---- Pair measurement (UfrmMainMeasure.cpp) ----------------------------------------------
 
-  /// Measures the star round `point` (X and Y read): one pass with "Manuel" framing, two
-  /// with "Automatique"; the result is CurrentPoint; the table's read-out follows.
+  /// Measures the star round `point` (X and Y read) with the library's measurement: one
+  /// pass with "Manuel" framing, two with "Automatique"; the result is CurrentPoint, shown
+  /// with one outline, its statistics and profiles; the table's read-out follows.
   void MeasureAt(const rStarPos& point);
-  /// One measurement pass; returns CurrentPoint.Count.
-  int MeasureOnce(const rStarPos& point, bool redraw);
   /// A mouse button pressed on the image at (x, y).
   void ImageClick(Qt::MouseButton button, int x, int y);
   /// The measurement outline (exclusive-or green rectangle) round CurrentPoint.
@@ -194,6 +294,9 @@ class TFormMain : public QMainWindow {
   QSize CapturedBFrame() const { return m_capturedBFrame; }
   int SizeA() const { return m_sizeA; }
   int SizeB() const { return m_sizeB; }
+  /// What "comp A" and "comp B" took, with the size of the frame they were taken on.
+  CapturedComponent CaptureA() const;
+  CapturedComponent CaptureB() const;
   /// Window half-size P (HScroll1, 1..30); changing it re-measures while an image is shown.
   int HalfSize() const;
   void SetHalfSize(int half);
@@ -256,6 +359,18 @@ class TFormMain : public QMainWindow {
   /// Lets pending window events run (inside long loops).
   void ProcessPendingEvents();
 
+  // ---- Guidance (UfrmMainGuide.cpp) ---------------------------------------------------------
+
+  /// The status bar's text: what a left and a right click on the picture do now.
+  QString GuidanceText() const;
+  /// The status bar's live figures: theta and rho between the entered A and the star under
+  /// the pointer (empty when no A waits for its B).
+  QString LiveText() const;
+  /// The status bar's captured positions of comp A and comp B.
+  QString CapturesText() const;
+  /// Updates the three texts and the tooltips of "comp A" and "comp B".
+  void RefreshGuidance();
+
  signals:
   /// The window closed (the close question, if any, was answered Yes).
   void Closed();
@@ -268,14 +383,24 @@ class TFormMain : public QMainWindow {
   // Construction.
   void BuildControls();
   void BuildMenus();
+  void BuildZoom(QWidget* pane);
+  void BuildStatusBar();
+  /// Texts of the zoom, the status bar and the tooltips in the interface language.
+  void ChangeLangueExtra();
+  QObject* CommandObject(MainCommand command) const;
   QAction* AddItem(QMenu* menu, const QString& name, const QString& caption);
   QMenu* AddMenu(QMenu* parent, const QString& name, const QString& caption);
-  void MarkPending(const QStringList& names);
   /// Enables a command or control when its rule allows it and it is wired.
   void SetAllowed(QObject* object, bool allowed);
   void SetAllowed(const QString& objectName, bool allowed);
 
   // Display helpers.
+  /// What LoadAndShow and ShowFrame do once m_frame holds the new frame.
+  void ShowNewFrame(bool biasApplied);
+  /// One measurement shown: outline, statistics, region picture, profiles.
+  void ShowMeasurement(const MeasurePass& pass, const Raster& region);
+  /// The live figures for the pointer at image pixel (x, y).
+  void UpdateLive(int x, int y);
   void ShowRaster(const Raster& raster);
   void XorOutline(const QRect& corners);
   bool ReadRange(Extended& low, Extended& high) const;
@@ -306,6 +431,8 @@ class TFormMain : public QMainWindow {
   QSize m_capturedBFrame;
   int m_sizeA = 6;
   int m_sizeB = 6;
+  QString m_liveText;
+  QPoint m_livePixel{-1, -1};
   Extended m_lastThreshold = 0;
   bool m_manualThreshold = false;
   QRect m_outline;  // left, top, right, bottom of the outline last drawn (as a QRect's corners)
@@ -376,6 +503,13 @@ class TFormMain : public QMainWindow {
   QMenu* m_PopupMenu1 = nullptr;
   QActionGroup* m_cursorGroup = nullptr;
   QActionGroup* m_languageGroup = nullptr;
+
+  // Zoom and guidance.
+  ImageZoom* m_zoom = nullptr;
+  QLabel* m_zoomLabel = nullptr;
+  QLabel* m_guide = nullptr;
+  QLabel* m_live = nullptr;
+  QLabel* m_captures = nullptr;
 };
 
 }  // namespace orvek

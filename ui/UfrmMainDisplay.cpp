@@ -13,7 +13,9 @@
 #include "core/BmpWriter.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
+#include "ui/CommandSupport.h"
 #include "ui/Controls.h"
+#include "ui/ImageZoom.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmFitsHeader.h"
 #include "ui/UfrmMain.h"
@@ -24,8 +26,6 @@ namespace orvek {
 
 namespace {
 
-const QString kOpenFilter =
-    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
 const QString kSaveFilter = "Fichiers Image|*.bmp;*.fit;*.fits;*.orv*";
 
 QString Q(const std::string& s) {
@@ -87,35 +87,64 @@ bool TFormMain::LoadAndShow(const QString& fileName) {
   if (!FileExists(S(fileName))) {
     m_workbench.prompter.Info("File not found");
   } else {
+    BusyCursor busy;
     m_frame = std::make_unique<OTrame>();
-    Raster surface;
     m_darkfile->hide();
-    const LoadResult result =
-        m_frame->LoadFile(S(fileName), m_bias.get(), CurrentFitsOptions(), &surface);
-    m_darkfile->setVisible(result.biasApplied);
+    const LoadResult result = m_frame->LoadFile(S(fileName), m_bias.get(), CurrentFitsOptions());
     if (result.status == LoadStatus::UnknownExtension) {
+      busy.Restore();
       m_workbench.prompter.Info(MessageText("msgExtInc"));
       m_Image1->hide();
       m_imageShown = false;
     } else if (result.status == LoadStatus::Error) {
+      busy.Restore();
       m_workbench.prompter.Error(Q(Describe(result.AsStatus())));
       m_Image1->hide();
       m_imageShown = false;
     } else {
       ok = true;
-      ShowRaster(surface);
-      m_Image1->show();
-      m_imageShown = true;
-      ShowStatus();
-      m_HScroll1->show();
-      m_noPoint = true;
-      MeasureAt(m_frame->Star);
-      AutoThresholds();
+      ShowNewFrame(result.biasApplied);
     }
     if (m_workbench.frmFitsHeader) m_workbench.frmFitsHeader->SetHeaderText(Q(m_frame->HeaderText));
   }
   SetAllowed("Quad1", !QFileInfo(fileName).fileName().startsWith("quad_quad_"));
+  RefreshGuidance();
   return ok;
+}
+
+void TFormMain::ShowFrame(const OTrame& frame) {
+  // A file the command could not read leaves an empty frame, or, for an extension that is no
+  // image's, the pixels of the frame read before it under the new name: neither is shown.
+  const std::string ext = UpperExtension(frame.FileName);
+  const bool image =
+      ext == ".BMP" || ext == ".FIT" || ext == ".FITS" || ext == ".FTS" || IsOrvExtension(ext);
+  if (frame.Empty() || !image) return;
+  BusyCursor busy;
+  m_frame = std::make_unique<OTrame>(frame);
+  // The frame was read with the window's bias frame, which applies to a frame of its size
+  // that is not an ORV file.
+  const OTrame* bias = m_bias.get();
+  const bool biasApplied = bias != nullptr && !bias->Empty() && bias->LastX == frame.LastX &&
+                           bias->LastY == frame.LastY &&
+                           !IsOrvExtension(UpperExtension(frame.FileName));
+  ShowNewFrame(biasApplied);
+  if (m_workbench.frmFitsHeader) m_workbench.frmFitsHeader->SetHeaderText(Q(m_frame->HeaderText));
+  SetAllowed("Quad1", !QFileInfo(Q(frame.FileName)).fileName().startsWith("quad_quad_"));
+  RefreshGuidance();
+}
+
+void TFormMain::ShowNewFrame(bool biasApplied) {
+  m_darkfile->setVisible(biasApplied);
+  // The picture is rendered by AutoThresholds below; until then it has the frame's size.
+  ShowRaster(Raster(m_frame->Width(), m_frame->Height()));
+  m_Image1->show();
+  m_imageShown = true;
+  ShowStatus();
+  m_HScroll1->show();
+  m_noPoint = true;
+  MeasureAt(m_frame->Star);
+  AutoThresholds();
+  m_zoom->PictureChanged();
 }
 
 void TFormMain::ReloadCurrent() {
@@ -216,6 +245,11 @@ Raster TFormMain::DisplayRendering() const {
                          ThresholdValue(m_niv2), ThresholdValue(m_niv1));
 }
 
+void TFormMain::UpperThresholdToRangeTop() {
+  Extended top = 0;
+  if (ParseNumber(S(m_TrackBarsMax->text()), top)) m_TrackBar1->setValue(ValueToPosition(top));
+}
+
 void TFormMain::Stretch1Click() {
   Extended min, max;
   ReadRange(min, max);
@@ -280,7 +314,7 @@ void TFormMain::ImageMouseMove(int x, int y) {
 // ---- Open -----------------------------------------------------------------------------------
 
 void TFormMain::OuvrirClick() {
-  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, true);
+  const QStringList files = m_workbench.prompter.OpenFiles(ImageOpenFilter(), true);
   if (files.isEmpty()) return;
   OpenFiles(files);
 }

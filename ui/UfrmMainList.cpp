@@ -13,6 +13,7 @@
 #include <QSlider>
 
 #include "core/Utils.h"
+#include "ui/CommandSupport.h"
 #include "ui/Controls.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmMain.h"
@@ -21,9 +22,6 @@
 namespace orvek {
 
 namespace {
-
-const QString kOpenFilter =
-    QString::fromUtf8("Fichiers Image (*.bmp;*.fit;*.fits;*.fts)|*.bmp;*.fit;*.fits;*.fts;*.orv*");
 
 QListWidgetItem* NewItem(const QString& name, bool ticked) {
   auto* item = new QListWidgetItem(name);
@@ -209,7 +207,7 @@ void TFormMain::PercentageChanged(const QString& text) {
 }
 
 void TFormMain::ChargerRp1Click() {
-  const QStringList files = m_workbench.prompter.OpenFiles(kOpenFilter, false);
+  const QStringList files = m_workbench.prompter.OpenFiles(ImageOpenFilter(), false);
   if (files.isEmpty()) return;
   const std::string file = files.first().toStdString();
   const std::string folder = FolderOf(file);

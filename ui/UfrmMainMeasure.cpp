@@ -69,28 +69,22 @@ bool TFormMain::IsCentredSpectrum() const {
 }
 
 void TFormMain::MeasureAt(const rStarPos& point) {
-  if (m_CadrageGroup->checkedId() == 0) {
-    MeasureOnce(point, true);
-  } else {
-    MeasureOnce(point, true);
-    MeasureOnce(m_currentPoint, true);  // the second pass starts from the first centroid
-  }
+  if (!HasImage()) return;
+  Raster region;
+  const MeasurePass pass =
+      orvek::MeasureAt(*m_frame, m_mat, point, CurrentMeasureSettings(), &region);
+  ShowMeasurement(pass, region);
   if (m_workbench.formCentroid) m_workbench.formCentroid->RefreshZoomCent();
 }
 
-int TFormMain::MeasureOnce(const rStarPos& point, bool redraw) {
-  if (!HasImage()) return 0;
-  // The outline still stands round the previous point (none yet on a new image).
+void TFormMain::ShowMeasurement(const MeasurePass& pass, const Raster& region) {
+  // The outline stands round the previous point (none yet on a new image): it moves to the
+  // new one, so that exactly one outline shows.
   if (m_noPoint) {
-    if (redraw) DrawWindowFrame(false);
     m_noPoint = false;
-  } else if (redraw) {
-    DrawWindowFrame(true);
+  } else if (m_outlineValid) {
+    XorOutline(m_outline);
   }
-  m_currentPoint = point;
-  Raster region;
-  const MeasurePass pass =
-      orvek::MeasureOnce(*m_frame, m_mat, point, CurrentMeasureSettings(), &region);
   m_currentPoint = pass.point;
   m_Label2->setText("Max :" + IntText(m_mat.Peak.Value) + "\n" + "Moy :" + IntText(pass.mean) +
                     "\n" + "Min : " + IntText(m_mat.Min) + "\n" +
@@ -102,8 +96,8 @@ int TFormMain::MeasureOnce(const rStarPos& point, bool redraw) {
   }
   m_lastThreshold = pass.threshold;
   DrawProfiles();
-  if (redraw) DrawWindowFrame(true);
-  return m_currentPoint.Count;
+  DrawWindowFrame(false);
+  m_livePixel = QPoint(-1, -1);
 }
 
 void TFormMain::XorOutline(const QRect& c) {
@@ -227,6 +221,7 @@ void TFormMain::ImageClick(Qt::MouseButton button, int x, int y) {
   if (!FastMeasurement()) {
     table->ShowTable();
     table->SaveCentroid();
+    RefreshGuidance();
     return;
   }
   if (!IsCentredSpectrum()) {
@@ -243,18 +238,21 @@ void TFormMain::ImageClick(Qt::MouseButton button, int x, int y) {
   m_currentPoint.X = keptX;
   m_currentPoint.Y = keptY;
   table->SaveCentroid(PairKind::Correlation);
+  RefreshGuidance();
 }
 
 void TFormMain::SetCapturedA(Extended x, Extended y) {
   m_capturedA.X = x;
   m_capturedA.Y = y;
   m_capturedAFrame = QSize(m_frame->Width(), m_frame->Height());
+  RefreshGuidance();
 }
 
 void TFormMain::SetCapturedB(Extended x, Extended y) {
   m_capturedB.X = x;
   m_capturedB.Y = y;
   m_capturedBFrame = QSize(m_frame->Width(), m_frame->Height());
+  RefreshGuidance();
 }
 
 void TFormMain::SetAutoOrvekAllowed(bool allowed) {
@@ -262,14 +260,14 @@ void TFormMain::SetAutoOrvekAllowed(bool allowed) {
 }
 
 void TFormMain::Capture_AClick() {
-  SetCapturedA(m_currentPoint.X, m_currentPoint.Y);
   m_sizeA = m_HScroll1->value();
+  SetCapturedA(m_currentPoint.X, m_currentPoint.Y);
   DrawCross(Nearest32(m_currentPoint.X), Nearest32(m_currentPoint.Y), false, false, 15);
 }
 
 void TFormMain::Capture_BClick() {
-  SetCapturedB(m_currentPoint.X, m_currentPoint.Y);
   m_sizeB = m_HScroll1->value();
+  SetCapturedB(m_currentPoint.X, m_currentPoint.Y);
   DrawCross(Nearest32(m_currentPoint.X), Nearest32(m_currentPoint.Y), false, false, 10);
 }
 

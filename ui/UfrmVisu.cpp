@@ -14,6 +14,7 @@
 #include "core/Utils.h"
 #include "series/Thumbnails.h"
 #include "ui/Controls.h"
+#include "ui/Langue.h"
 #include "ui/StepArrows.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
@@ -118,23 +119,23 @@ TfrmVisu::TfrmVisu(Workbench& workbench) : m_workbench(workbench) {
   m_Edit4 = NumberBox("Edit4", bar);
   m_lblTotal = new QLabel(bar);
   m_lblTotal->setObjectName("lblTotal");
-  row->addWidget(new QLabel("Images", bar));
+  for (QLabel*& label : m_captions) label = new QLabel(bar);
+  row->addWidget(m_captions[0]);
   row->addWidget(m_Edit2);
-  row->addWidget(new QLabel(QString::fromUtf8("à"), bar));
+  row->addWidget(m_captions[1]);
   row->addWidget(m_Edit4);
   row->addWidget(m_lblTotal);
   row->addSpacing(10);
-  row->addWidget(new QLabel("Page", bar));
+  row->addWidget(m_captions[2]);
   row->addWidget(m_UpDown1);
   row->addSpacing(24);
   row->addWidget(Dot(QColor(0, 255, 0), bar));
-  row->addWidget(new QLabel("retenue", bar));
+  row->addWidget(m_captions[3]);
   row->addSpacing(8);
   row->addWidget(Dot(QColor(255, 0, 0), bar));
-  row->addWidget(
-      new QLabel(QString::fromUtf8("écartée  (un clic sur une vignette l'inverse)"), bar));
+  row->addWidget(m_captions[4]);
   row->addStretch(1);
-  m_btnClose = new QPushButton("Fermer", bar);
+  m_btnClose = new QPushButton(bar);
   m_btnClose->setObjectName("btnClose");
   m_btnClose->setMinimumWidth(84);
   row->addWidget(m_btnClose);
@@ -142,6 +143,13 @@ TfrmVisu::TfrmVisu(Workbench& workbench) : m_workbench(workbench) {
 
   connect(m_UpDown1, &StepArrows::Clicked, this, [this] { UpDown1Click(); });
   connect(m_btnClose, &QPushButton::clicked, this, [this] { close(); });
+  ApplyTexts();
+}
+
+void TfrmVisu::ApplyTexts() {
+  const char* keys[] = {"visImages", "visTo", "visPage", "visKept", "visLeft"};
+  for (size_t i = 0; i < m_captions.size(); ++i) m_captions[i]->setText(MainText(keys[i]));
+  m_btnClose->setText(MainText("visClose"));
 }
 
 void TfrmVisu::ShowModal() {
@@ -163,7 +171,8 @@ void TfrmVisu::FormShow() {
   const int count = m_workbench.FormMain->ItemCount();
   m_UpDown1->SetRange(0, VisuSelectorMax(count));
   m_UpDown1->SetPosition(0);
-  m_lblTotal->setText(QString("sur %1").arg(count));
+  ApplyTexts();
+  m_lblTotal->setText(Fill(MainText("visOf"), {{"n", QString::number(count)}}));
   FillPage();
 }
 

@@ -57,6 +57,9 @@ class TfrmVisu : public QWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  /// The bar's texts in the interface language.
+  void ApplyTexts();
+
   Workbench& m_workbench;
   std::array<ImageView*, 50> m_images{};
   QLineEdit* m_Edit1 = nullptr;
@@ -64,6 +67,7 @@ class TfrmVisu : public QWidget {
   QLineEdit* m_Edit2 = nullptr;
   QLineEdit* m_Edit4 = nullptr;
   QLabel* m_lblTotal = nullptr;
+  std::array<QLabel*, 5> m_captions{};  // "Images", "to", "Page", and the key to the dots
   QPushButton* m_btnClose = nullptr;
 };
 

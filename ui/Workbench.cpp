@@ -1,10 +1,14 @@
 #include "ui/Workbench.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QString>
+#include <QTranslator>
 
 #include "core/Utils.h"
 #include "ui/AnalysisCommands.h"
 #include "ui/ArithmeticCommands.h"
+#include "ui/Langue.h"
 #include "ui/ReductionCommands.h"
 #include "ui/Resources.h"
 #include "ui/SeriesCommands.h"
@@ -16,6 +20,7 @@
 #include "ui/UfrmCam.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmFitsHeader.h"
+#include "ui/UfrmHelp.h"
 #include "ui/UfrmInfosLog.h"
 #include "ui/UfrmMain.h"
 #include "ui/UfrmSurface.h"
@@ -27,6 +32,7 @@ Workbench::Workbench(Prompter& p, DocumentOpener& o, WorkerPool* w)
     : prompter(p), opener(o), pool(w) {}
 
 Workbench::~Workbench() {
+  frmHelp.reset();
   frmFitsHeader.reset();
   frmVisu.reset();
   DlgAVI.reset();
@@ -38,9 +44,28 @@ Workbench::~Workbench() {
   frmAbout.reset();
   formCentroid.reset();
   FormMain.reset();
+  if (qtTranslator) QCoreApplication::removeTranslator(qtTranslator.get());
+}
+
+bool Workbench::InstallQtTranslation() {
+  if (qtTranslator) {
+    QCoreApplication::removeTranslator(qtTranslator.get());
+    qtTranslator.reset();
+  }
+  const QString lang = Langue();
+  const QString code = lang == "F" ? "fr" : lang == "S" ? "es" : lang == "I" ? "it" : QString();
+  if (code.isEmpty()) return true;  // English: Qt's own texts
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load("qtbase_" + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  QCoreApplication::installTranslator(translator.get());
+  qtTranslator = std::move(translator);
+  return true;
 }
 
 void Workbench::ChangeLangueAll() {
+  InstallQtTranslation();
   if (FormMain) FormMain->ChangeLangue();
   if (formCentroid) formCentroid->ChangeLangue();
   if (frmAbout) frmAbout->ChangeLangue();
@@ -48,12 +73,14 @@ void Workbench::ChangeLangueAll() {
   if (DlgAlign) DlgAlign->ChangeLangue();
   if (formSurface) formSurface->ChangeLangue();
   if (formCam) formCam->ChangeLangue();
+  if (frmHelp) frmHelp->ChangeLangue();
 }
 
 std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener,
                                            WorkerPool* pool) {
   InitResources();
   auto wb = std::make_unique<Workbench>(prompter, opener, pool);
+  wb->InstallQtTranslation();
   wb->cursors.Load(QString::fromStdString(ResourceFolder()));
   wb->FormMain = std::make_unique<TFormMain>(*wb);
   wb->formCentroid = std::make_unique<TformCentroid>(*wb);

@@ -7,6 +7,8 @@
 
 #include "ui/CursorSlots.h"
 
+class QTranslator;
+
 namespace orvek {
 
 class Prompter;
@@ -22,6 +24,7 @@ class TformCam;
 class TDlgAVI;
 class TfrmVisu;
 class TfrmFitsHeader;
+class TfrmHelp;
 class SeriesCommands;
 class ReductionCommands;
 class AnalysisCommands;
@@ -54,6 +57,11 @@ struct Workbench {
   std::unique_ptr<TDlgAVI> DlgAVI;
   std::unique_ptr<TfrmVisu> frmVisu;
   std::unique_ptr<TfrmFitsHeader> frmFitsHeader;
+  /// The help window, created the first time a help page cannot be shown by the desktop.
+  std::unique_ptr<TfrmHelp> frmHelp;
+  /// Qt's own texts (standard buttons and dialogs) in the interface language; none for
+  /// English, Qt's own language.
+  std::unique_ptr<QTranslator> qtTranslator;
 
   /// The image-series commands of the main window (best-of, alignment, addition, bias).
   std::unique_ptr<SeriesCommands> seriesCommands;
@@ -67,8 +75,12 @@ struct Workbench {
   std::unique_ptr<SurfaceCommands> surfaceCommands;
 
   /// Reloads the texts of every translated window, in the order main window, measurement
-  /// table, about box, log window, alignment dialog, surface window, camera window.
+  /// table, about box, log window, alignment dialog, surface window, camera window (and the
+  /// help window when it exists), after Qt's own texts.
   void ChangeLangueAll();
+  /// Installs Qt's translation of the interface language (qtbase_fr, _es, _it) from Qt's
+  /// translations folder, replacing the previous one; false when it could not be loaded.
+  bool InstallQtTranslation();
 };
 
 /// Start-up: the pointer slots are filled from the program folder, then the windows are

@@ -137,11 +137,12 @@ TEST_F(Conv, SecondImageOfAnotherWidthEndsSilently) {
   EXPECT_TRUE(ListFiles(folder, "*").empty());
 }
 
-TEST_F(Conv, SecondImageOfTheRightWidthButTooFewRowsIsNotReadOutside) {
+TEST_F(Conv, SecondImageOfTheRightWidthButTooFewRowsIsRefusedAloud) {
+  // It would be read outside its rows; the window says so (not silent).
   const OTrame current = Noise(kN, kN, 2);
   const ArithmeticResult r = ConvCommand(current, Noise(kN, 40, 3), ProgramOutput(folder));
-  EXPECT_EQ(r.status, ArithmeticStatus::SizeMismatch);
-  EXPECT_TRUE(r.silent);
+  EXPECT_EQ(r.status, ArithmeticStatus::TooFewRows);
+  EXPECT_FALSE(r.silent);
   EXPECT_TRUE(ListFiles(folder, "*").empty());
 }
 

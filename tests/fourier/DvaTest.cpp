@@ -1,5 +1,5 @@
-// Directed vector autocorrelation: the two-pixel case worked by hand, constant images, images of
-// another size, and the shared accumulation against the plain pair loop.
+// Directed vector autocorrelation: the two-pixel case worked by hand, constant images, larger
+// and smaller images than the first, and the shared accumulation against the plain pair loop.
 
 #include <gtest/gtest.h>
 
@@ -119,15 +119,22 @@ TEST_F(DvaFolder, SharedAccumulationEqualsThePairLoop) {
     ASSERT_TRUE(SameBits(shared.Data()[i], plain.Data()[i])) << i;
 }
 
-TEST_F(DvaFolder, ImageOfAnotherSizeIsSkippedAndReported) {
+TEST_F(DvaFolder, LargerImageIsSkippedAndSmallerOneIsAdded) {
   OTrame a = test::MakeFrame(64, 64, 0);
   a.Px(20, 30) = 10;
   a.Px(23, 30) = 4;
   OTrame big = test::MakeFrame(128, 128, 0);
   big.Px(100, 100) = 50;
+  // A 32 x 32 image with 6 at [5][7] and 2 two rows below: its shifts fit in the 128 x 128
+  // buffer round the first image's zero shift [63][63]: (0, +2) gets 6 + 2 = 8, the centre
+  // 2 x 6 + 2 x 2 = 16 more.
+  OTrame small = test::MakeFrame(32, 32, 0);
+  small.Px(5, 7) = 6;
+  small.Px(5, 9) = 2;
   test::RecordingObserver observer;
   SeriesInput in;
-  in.files = {WriteOrv(a, home.File("a.orv")), WriteOrv(big, home.File("big.orv"))};
+  in.files = {WriteOrv(a, home.File("a.orv")), WriteOrv(big, home.File("big.orv")),
+              WriteOrv(small, home.File("small.orv"))};
   in.observer = &observer;
   const FourierResult r = DvaCommand(in, ProgramOutput(folder));
   ASSERT_TRUE(r.ok()) << DebugText(r.error);
@@ -138,7 +145,11 @@ TEST_F(DvaFolder, ImageOfAnotherSizeIsSkippedAndReported) {
   EXPECT_EQ(observer.problems[0].path, r.warnings[0].path);
   const OTrame dv = LoadOrv(folder + "DV_tampon.orvv");
   EXPECT_EQ(dv.Px(66, 63), 14.0L);
-  EXPECT_EQ(dv.Px(63, 63), 28.0L);
+  EXPECT_EQ(dv.Px(63, 65), 8.0L);
+  EXPECT_EQ(dv.Px(63, 63), 28.0L + 16.0L);
+  E total = 0;
+  for (E v : dv.Data()) total += v;
+  EXPECT_EQ(total, 42.0L + 24.0L);
 }
 
 TEST_F(DvaFolder, StopLeavesOnlyTheBufferFile) {

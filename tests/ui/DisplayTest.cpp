@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "UiFixture.h"
 #include "core/Utils.h"
 #include "ui/Controls.h"
+#include "ui/UfrmFitsHeader.h"
 
 namespace orvek::test {
 namespace {
@@ -135,7 +137,19 @@ TEST_F(DisplayTest, MissingFileAndUnknownExtensionReachTheMessageInterface) {
   EXPECT_FALSE(Main().HasImage());
 }
 
-TEST_F(DisplayTest, UnreadableFileIsReportedAsAnError) {
+// The busy pointer shows while a frame loads (seen here as the FITS header window receives
+// the frame's cards, a step of the load) and is gone once the load has ended, also when the
+// file could not be read.
+TEST_F(DisplayTest, BusyPointerWhileAFrameLoadsAndUnreadableFileIsReported) {
+  std::vector<int> shapes;
+  QObject::connect(Wb().frmFitsHeader->Memo1(), &QPlainTextEdit::textChanged, [&shapes] {
+    const QCursor* c = QApplication::overrideCursor();
+    shapes.push_back(c != nullptr ? c->shape() : -1);
+  });
+  LoadStar();
+  ASSERT_FALSE(shapes.empty());
+  EXPECT_EQ(shapes.back(), Qt::WaitCursor);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   QFile bad(QData("broken.fit"));
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
   bad.write("SIMPLE  =                    T");
@@ -143,11 +157,12 @@ TEST_F(DisplayTest, UnreadableFileIsReportedAsAnError) {
   EXPECT_FALSE(Main().LoadAndShow(QData("broken.fit")));
   EXPECT_EQ(m_prompter.Count(Kind::Error), 1);
   EXPECT_FALSE(Find<QWidget>("Image1")->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(DisplayTest, QuadQuadFilesDisableQuadPx) {
   // QuadPx is wired as its feature would wire it.
-  ASSERT_TRUE(Main().InstallCommand("Quad1", [] {}));
+  Main().InstallCommand(MainCommand::Quad1, [] {});
   const OTrame f = StarFrame();
   ASSERT_TRUE(f.SaveOrv(0, 0, f.LastX, f.LastY, Data("quad_quad_x.orv")).ok);
   ASSERT_TRUE(f.SaveOrv(0, 0, f.LastX, f.LastY, Data("quad_x.orv")).ok);

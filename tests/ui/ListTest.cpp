@@ -114,11 +114,42 @@ TEST_F(ListTest, DraggingOver3443Toggles343) {
   }
 }
 
+// A press on a tick box, a move of one pixel with the button held and the release change the
+// tick once, at the press: the move stays on the item the press toggled.
+TEST_F(ListTest, PressMoveAndReleaseOnATickBoxChangeItOnce) {
+  FillNames(4);
+  CheckListBox* list = Main().List();
+  const QRect row = list->visualItemRect(list->item(2));
+  QPoint tick(-1, -1);
+  for (int x = row.left(); x < row.left() + 40 && tick.x() < 0; ++x) {
+    if (list->OnTickBox(QPoint(x, row.center().y()))) tick = QPoint(x + 2, row.center().y());
+  }
+  ASSERT_GE(tick.x(), 0);
+  QWidget* viewport = list->viewport();
+  int changes = 0;
+  QObject::connect(list, &QListWidget::itemChanged, [&changes] { ++changes; });
+  QTest::mousePress(viewport, Qt::LeftButton, {}, tick);
+  EXPECT_FALSE(Main().IsTicked(2));
+  const QPoint moved = tick + QPoint(1, 0);
+  QMouseEvent move(QEvent::MouseMove, moved, viewport->mapToGlobal(moved), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(viewport, &move);
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, moved);
+  EXPECT_FALSE(Main().IsTicked(2));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(Counter(), "Sel : 3");
+  // A plain click toggles it back.
+  QTest::mouseClick(viewport, Qt::LeftButton, {}, tick);
+  EXPECT_TRUE(Main().IsTicked(2));
+  EXPECT_EQ(Counter(), "Sel : 4");
+}
+
 TEST_F(ListTest, UntickingAllDisablesTheSeriesCommands) {
   // Wire the later commands as their features would, so that only the rule decides.
-  for (const char* name :
-       {"Retailler1", "Additioner1", "btnDriftSingle", "btnDriftMulti", "Dcoupage1", "AutoOrvek"}) {
-    ASSERT_TRUE(Main().InstallCommand(name, [] {}));
+  for (MainCommand c :
+       {MainCommand::Retailler1, MainCommand::Additioner1, MainCommand::btnDriftSingle,
+        MainCommand::btnDriftMulti, MainCommand::Dcoupage1, MainCommand::AutoOrvek}) {
+    Main().InstallCommand(c, [] {});
   }
   FillNames(4);
   auto enabled = [&] {

@@ -1,18 +1,23 @@
-// Measuring the pair on the image shown: the measurement at load, clicks, the window size,
-// the exclusive-or marks, the captured positions, the profiles, AutoOrvek and the
-// interferometric fast measurement.
+// Measuring the pair on the image shown: the measurement at load, clicks (at 1:1 and zoomed),
+// the window size, the exclusive-or marks, the captured positions, the profiles, the status
+// bar's guidance, AutoOrvek and the interferometric fast measurement.
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSlider>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 
 #include "UiFixture.h"
+#include "core/IniFile.h"
 #include "core/Rounding.h"
 #include "ui/Controls.h"
+#include "ui/ImageZoom.h"
+#include "ui/Langue.h"
 #include "ui/ReductionCommands.h"
 #include "ui/UfrmCentroid.h"
 
@@ -35,6 +40,13 @@ class MeasureTest : public UiTest {
   void LoadStar() {
     WriteFits(StarFrame(), Data("star.fit"));
     ASSERT_TRUE(Main().LoadAndShow(QData("star.fit")));
+  }
+  // A 100 x 80 frame with a bright star at (30.3, 40.6) and a fainter one at (60.2, 25.7).
+  void WritePair() {
+    OTrame f = MakeFrame(100, 80, 100);
+    AddMoffat(f, 30.3, 40.6, 5000, 3.0);
+    AddMoffat(f, 60.2, 25.7, 2000, 3.0);
+    WriteFits(f, Data("pair.fit"));
   }
   QString Label(const char* name) { return Find<QLabel>(name)->text(); }
   const ReductionTable& Table() { return Wb().formCentroid->Table(); }
@@ -79,10 +91,7 @@ TEST_F(MeasureTest, WindowSizeOneGivesThreeByThreeAndMeasuresAgain) {
 }
 
 TEST_F(MeasureTest, LeftClickMeasuresTheStarUnderThePointer) {
-  OTrame f = MakeFrame(100, 80, 100);
-  AddMoffat(f, 30.3, 40.6, 5000, 3.0);
-  AddMoffat(f, 60.2, 25.7, 2000, 3.0);
-  WriteFits(f, Data("pair.fit"));
+  WritePair();
   ASSERT_TRUE(Main().LoadAndShow(QData("pair.fit")));
   // At load: the brighter star.
   EXPECT_NEAR(static_cast<double>(Main().CurrentPoint().X), 30.3, 0.35);
@@ -98,6 +107,134 @@ TEST_F(MeasureTest, LeftClickMeasuresTheStarUnderThePointer) {
   EXPECT_EQ(Main().Mat().X0, 52);
   EXPECT_EQ(Main().Mat().Y0, 18);
   EXPECT_EQ(Main().Mat().NX, 12);
+}
+
+// At 3x every frame pixel is a 3 x 3 square of the screen: a real click inside the square of
+// a pixel measures what a click on that pixel measures at 1:1, the read-out names the frame
+// pixel, and the marks stay drawn in frame pixels, enlarged with them.
+TEST_F(MeasureTest, ClickAtThreeTimesZoomMeasuresTheSameStar) {
+  WritePair();
+  ASSERT_TRUE(Main().LoadAndShow(QData("pair.fit")));
+  QTest::mouseClick(Main().Image1(), Qt::LeftButton, {}, QPoint(62, 27));
+  const rStarPos atOne = Main().CurrentPoint();
+  ASSERT_NEAR(static_cast<double>(atOne.X), 60.2, 0.35);
+
+  Main().Zoom().SetFactor(3);
+  QApplication::processEvents();
+  EXPECT_EQ(Main().Image1()->size(), QSize(300, 240));
+  EXPECT_EQ(Main().Image1()->Picture().size(), QSize(100, 80));  // marks stay in frame pixels
+  Main().ImageClick(Qt::LeftButton, 30, 40);                     // elsewhere first
+  QTest::mouseClick(Main().Image1(), Qt::LeftButton, {}, QPoint(62 * 3 + 2, 27 * 3 + 1));
+  EXPECT_EQ(Main().CurrentPoint().X, atOne.X);
+  EXPECT_EQ(Main().CurrentPoint().Y, atOne.Y);
+  EXPECT_EQ(Main().CurrentPoint().Count, atOne.Count);
+  QTest::mouseMove(Main().Image1(), QPoint(62 * 3 + 2, 27 * 3 + 1));
+  EXPECT_TRUE(Label("Label4").startsWith("(X,Y) : (62, 27)")) << Label("Label4").toStdString();
+  // What the screen shows at (u, v) is frame pixel (u / 3, v / 3) of the picture, outline
+  // included.
+  const QImage picture = Main().Image1()->Picture();
+  const QImage screen = Main().Image1()->grab().toImage();
+  const QRect outline(Main().Mat().X0, Main().Mat().Y0, Main().Mat().NX, Main().Mat().NY);
+  for (QPoint p : {outline.topLeft(), outline.center(), QPoint(60, 26), QPoint(0, 0)}) {
+    for (QPoint d : {QPoint(0, 0), QPoint(2, 1)}) {
+      EXPECT_EQ(screen.pixel(p * 3 + d) & 0xFFFFFF, picture.pixel(p) & 0xFFFFFF)
+          << p.x() << "," << p.y();
+    }
+  }
+}
+
+// The wheel zooms one step about the pointer: the frame pixel under it stays under it; Ctrl+minus
+// steps back.
+// "Fit to pane" shows the whole frame as large as the pane allows.
+TEST_F(MeasureTest, WheelZoomsAboutThePointerAndFitFillsThePane) {
+  WriteFits(MakeFrame(700, 600, 100), Data("big.fit"));
+  ASSERT_TRUE(Main().LoadAndShow(QData("big.fit")));
+  const std::vector<unsigned char> settings = ReadBytes(Home() + "orvek.ini");
+  auto* pane = Find<QScrollArea>("ScrollBox1");
+  Main().Zoom().SetFactor(2);
+  QApplication::processEvents();
+  ImageView* view = Main().Image1();
+  const QPoint at = pane->viewport()->rect().center() + QPoint(37, -21);
+  const QPoint before = view->ImagePixelAt(view->mapFrom(pane->viewport(), at));
+  QWheelEvent wheel(view->mapFrom(pane->viewport(), at), pane->viewport()->mapToGlobal(at),
+                    QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                    false);
+  QApplication::sendEvent(view, &wheel);
+  QApplication::processEvents();
+  EXPECT_EQ(Main().Zoom().Factor(), ImageZoom::NextStep(2, true));
+  EXPECT_GT(Main().Zoom().Factor(), 2);
+  const QPoint after = view->ImagePixelAt(view->mapFrom(pane->viewport(), at));
+  EXPECT_LE((after - before).manhattanLength(), 1)
+      << before.x() << "," << before.y() << " -> " << after.x() << "," << after.y();
+  // Ctrl+minus goes one step back.
+  QApplication::setActiveWindow(&Main());
+  QTest::keyClick(&Main(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(Main().Zoom().Factor(), 2);
+  Main().Action("ZoomFit1")->trigger();
+  QApplication::processEvents();
+  const QSize room = pane->maximumViewportSize();
+  EXPECT_LE(view->width(), room.width());
+  EXPECT_LE(view->height(), room.height());
+  EXPECT_TRUE(std::abs(view->width() - room.width()) <= 1 ||
+              std::abs(view->height() - room.height()) <= 1);
+  EXPECT_TRUE(Main().Zoom().FitsPane());
+  // A new frame is fitted too; the zoom is kept for the run and never written down.
+  WriteFits(StarFrame(), Data("star.fit"));
+  ASSERT_TRUE(Main().LoadAndShow(QData("star.fit")));
+  QApplication::processEvents();
+  EXPECT_NEAR(Main().Zoom().Factor(), std::min(room.width() / 21.0, room.height() / 21.0), 1e-9);
+  EXPECT_EQ(ReadBytes(Home() + "orvek.ini"), settings);
+}
+
+// The status bar says what the next click does, names the entered A and the captured
+// positions, and shows theta and rho from A to the star under the pointer: the figures the
+// table then shows for that pair.
+TEST_F(MeasureTest, StatusBarGuidesThroughAPair) {
+  const IniFile ini(Home() + "orvek.ini");
+  auto text = [&](const char* key) {
+    return QString::fromStdString(ini.ReadString("FMain", key, ""));
+  };
+  QLabel* guide = Find<QLabel>("StatusGuide");
+  EXPECT_TRUE(guide->text().contains(QString::fromUtf8("Charger Rép.")))
+      << guide->text().toStdString();
+  WritePair();
+  m_prompter.QueueOpen({QData("pair.fit")});
+  Main().OuvrirClick();
+  EXPECT_EQ(guide->text(), text("sbEnterA"));
+  EXPECT_TRUE(Find<QLabel>("StatusLive")->text().isEmpty());
+  // comp A: the status bar and the button's tooltip name the position and the frame's size.
+  QTest::mouseClick(Find<QPushButton>("Capture_A"), Qt::LeftButton);
+  const QString a =
+      "(" + QString::fromStdString(FormatFixed(static_cast<double>(Main().CapturedA().X), 2)) +
+      ", " + QString::fromStdString(FormatFixed(static_cast<double>(Main().CapturedA().Y), 2)) +
+      ")";
+  EXPECT_TRUE(Find<QLabel>("StatusCaptures")->text().contains(a));
+  EXPECT_TRUE(Find<QPushButton>("Capture_A")->toolTip().contains(a));
+  EXPECT_TRUE(Find<QPushButton>("Capture_A")->toolTip().contains(QString::fromUtf8("100 × 80")));
+  EXPECT_TRUE(Find<QPushButton>("Capture_B")->toolTip().contains(text("ttCapNone")));
+  // A entered: the next right click enters B; A's coordinates are those of the table.
+  QTest::mouseClick(Main().Image1(), Qt::RightButton, {}, QPoint(30, 40));
+  ASSERT_TRUE(Table().LastRowOpen());
+  EXPECT_EQ(guide->text(),
+            Fill(text("sbEnterB"), {{"x", QString::fromStdString(Cell(1, kColXA))},
+                                    {"y", QString::fromStdString(Cell(1, kColYA))}}));
+  // The pointer over B: the live figures; then B measured there and entered.
+  QTest::mouseMove(Main().Image1(), QPoint(61, 26));
+  const QString live = Find<QLabel>("StatusLive")->text();
+  EXPECT_FALSE(live.isEmpty());
+  QTest::mouseClick(Main().Image1(), Qt::LeftButton, {}, QPoint(61, 26));
+  QTest::mouseClick(Main().Image1(), Qt::RightButton, {}, QPoint(61, 26));
+  ASSERT_EQ(Table().DataRows(), 1);
+  ASSERT_FALSE(Table().LastRowOpen());
+  EXPECT_EQ(live, Fill(text("sbLive"),
+                       {{"theta", QString::fromStdString(Table().ResultCell(1, kResTheta))},
+                        {"rho", QString::fromStdString(Table().ResultCell(1, kResRho))}}));
+  EXPECT_EQ(guide->text(), text("sbEnterA"));
+  EXPECT_TRUE(Find<QLabel>("StatusLive")->text().isEmpty());  // no A waits any more
+  // The texts follow the interface language.
+  Main().SelectLanguage("E");
+  EXPECT_EQ(guide->text(), QString::fromStdString(ini.ReadString("EMain", "sbEnterA", "")));
+  EXPECT_NE(guide->text(), text("sbEnterA"));
 }
 
 TEST_F(MeasureTest, OutlineIsDrawnOnceAndExclusiveOrTwiceLeavesThePicture) {

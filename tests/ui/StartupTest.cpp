@@ -1,4 +1,5 @@
-// Start-up, the shipped files, the interface language, help, the about box and closing.
+// Start-up, the shipped files, the interface language (Qt's own texts and the menus'
+// mnemonics included), help and its window, the about box and closing.
 
 #include <QAbstractButton>
 #include <QAction>
@@ -7,8 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <set>
 
 #include "UiFixture.h"
 #include "core/IniFile.h"
@@ -21,6 +27,7 @@
 #include "ui/UfrmCam.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmFitsHeader.h"
+#include "ui/UfrmHelp.h"
 #include "ui/UfrmInfosLog.h"
 #include "ui/UfrmSurface.h"
 #include "ui/UfrmVisu.h"
@@ -160,7 +167,7 @@ TEST_F(UiTest, EveryCommandExistsUnderItsNameWithItsCaption) {
       {"mask1", "DEBUG"},
       {"Interfromtrie1", "Interférométrie"},
       {"Outils1", "Maths"},
-      {"Aide1", "&Fenêtre"},
+      {"Aide1", "Fe&nêtre"},  // Alt+F opens "Fichier" alone
       {"Options1", "Options"},
       {"Cursor1", "Cursor"},
       {"Langage1", "Langage"},
@@ -245,12 +252,22 @@ TEST_F(UiTest, CommandsOfLaterFeaturesStayDisabledUntilWired) {
   EXPECT_GE(pending, 1);
   // Wiring one lets it follow the enabling rule.
   int calls = 0;
-  ASSERT_TRUE(Main().InstallCommand("fftd1", [&] { ++calls; }));
-  EXPECT_FALSE(Main().IsPending("fftd1"));
+  Main().InstallCommand(MainCommand::fftd1, [&] { ++calls; });
+  EXPECT_FALSE(Main().IsPending(MainCommand::fftd1));
   EXPECT_TRUE(Main().Action("fftd1")->isEnabled());
   Main().Action("fftd1")->trigger();
   EXPECT_EQ(calls, 1);
-  EXPECT_FALSE(Main().InstallCommand("NoSuchCommand", [] {}));
+  // Every command a feature can wire is a menu item or a button of the window.
+  for (MainCommand c : {
+#define ORVEK_TEST_COMMAND(name) MainCommand::name,
+           ORVEK_MAIN_COMMANDS(ORVEK_TEST_COMMAND)
+#undef ORVEK_TEST_COMMAND
+       }) {
+    QObject* o = Main().findChild<QObject*>(CommandName(c));
+    EXPECT_TRUE(qobject_cast<QAction*>(o) != nullptr ||
+                qobject_cast<QAbstractButton*>(o) != nullptr)
+        << CommandName(c).toStdString();
+  }
 }
 
 TEST_F(UiTest, ResourcesAreInstalledOnceAndTheSettingsFileIsNeverOverwritten) {
@@ -335,6 +352,70 @@ TEST_F(UiTest, HelpOpensThePageOfTheLanguage) {
     Main().Action("Aide2")->trigger();
     ASSERT_EQ(m_opener.opened.size(), 1);
     EXPECT_EQ(m_opener.opened.first(), QHome() + page) << letter;
+  }
+}
+
+// Without a desktop viewer the help page opens in the program's own help window (F1 as
+// well), whose links lead to the other pages; a page that cannot be read is named in a
+// message. The about box's second button takes the same road.
+TEST_F(UiTest, HelpWithoutADesktopViewerOpensTheHelpWindowElseSaysWhy) {
+  m_opener.canOpen = false;
+  Main().activateWindow();
+  QApplication::setActiveWindow(&Main());
+  QTest::keyClick(&Main(), Qt::Key_F1);
+  ASSERT_EQ(m_opener.opened, QStringList{QHome() + "tutoriel.htm"});
+  ASSERT_TRUE(Wb().frmHelp);
+  TfrmHelp& help = *Wb().frmHelp;
+  EXPECT_TRUE(help.isVisible());
+  EXPECT_EQ(help.Browser()->source().toLocalFile(), QHome() + "tutoriel.htm");
+  // The page itself, not an empty browser: it names the menu item that loads a series.
+  EXPECT_TRUE(help.Browser()->toPlainText().contains(QString::fromUtf8("Charger Rép.")));
+  emit help.Browser()->anchorClicked(QUrl("pixel.htm"));
+  EXPECT_EQ(help.Browser()->source().toLocalFile(), QHome() + "pixel.htm");
+  EXPECT_EQ(m_prompter.Calls().size(), 0u);
+  help.hide();
+  m_opener.opened.clear();
+  Wb().frmAbout->B2()->click();
+  EXPECT_EQ(m_opener.opened, QStringList{TfrmAbout::MakersPage()});
+  EXPECT_TRUE(help.isVisible());
+  // Neither the desktop nor the window can show a missing page: a message names it.
+  ASSERT_TRUE(QFile::remove(QHome() + "tutoriel.htm"));
+  Main().Action("Aide2")->trigger();
+  const QStringList info = m_prompter.Texts(Kind::Info);
+  ASSERT_EQ(info.size(), 1);
+  EXPECT_TRUE(info[0].contains(QHome() + "tutoriel.htm")) << info[0].toStdString();
+}
+
+// In every language: Qt's standard buttons speak it (Qt's own translations), and no two items
+// of a menu bar, or of one menu, share a mnemonic.
+TEST_F(UiTest, QtTextsAndMenuMnemonicsFollowEveryLanguage) {
+  const std::vector<std::pair<const char*, const char*>> languages = {
+      {"F", "&Oui"}, {"E", "&Yes"}, {"S", "&Sí"}, {"I", "&Sì"}};
+  for (const auto& [letter, yes] : languages) {
+    Main().SelectLanguage(letter);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QString::fromUtf8(yes)) << letter;
+    std::vector<QWidget*> menuHolders;
+    for (QWidget* w :
+         {static_cast<QWidget*>(&Main()), static_cast<QWidget*>(Wb().formCentroid.get()),
+          static_cast<QWidget*>(Wb().frmInfosLog.get())}) {
+      for (QMenuBar* bar : w->findChildren<QMenuBar*>()) menuHolders.push_back(bar);
+      for (QMenu* menu : w->findChildren<QMenu*>()) menuHolders.push_back(menu);
+    }
+    ASSERT_GE(menuHolders.size(), 10u);
+    for (QWidget* holder : menuHolders) {
+      std::set<int> seen;
+      for (QAction* a : holder->actions()) {
+        if (!a->isVisible() || a->isSeparator()) continue;
+        const QString caption = a->menu() != nullptr ? a->menu()->title() : a->text();
+        const QKeySequence key = QKeySequence::mnemonic(caption);
+        if (key.isEmpty()) continue;
+        EXPECT_TRUE(seen.insert(key[0].toCombined()).second)
+            << letter << ": " << holder->objectName().toStdString() << " \""
+            << caption.toStdString() << "\" repeats a mnemonic";
+      }
+    }
   }
 }
 

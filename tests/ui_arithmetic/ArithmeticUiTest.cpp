@@ -215,6 +215,15 @@ TEST_F(ArithmeticUi, ConvSizeMessageAndSilentMismatch) {
   Trigger("Conv1");
   EXPECT_EQ(m_prompter.Calls().size(), 1u);  // the open dialog only
   EXPECT_EQ(Current().FileName, Data("c.orv"));
+  // A second image of the right width but too few rows is named with both row counts.
+  m_prompter.ClearCalls();
+  m_prompter.QueueOpen({Q(Write(MakeFrame(64, 40, 1), "e.orv"))});
+  Trigger("Conv1");
+  const QStringList errors = m_prompter.Texts(Kind::Error);
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0].contains(Q(Data("e.orv")))) << errors[0].toStdString();
+  EXPECT_TRUE(errors[0].contains(" 40 ") && errors[0].contains(" 64")) << errors[0].toStdString();
+  EXPECT_EQ(Current().FileName, Data("c.orv"));
   EXPECT_TRUE(ListFiles(Temp(), "*").empty());
 }
 

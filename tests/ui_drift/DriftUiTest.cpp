@@ -1,8 +1,8 @@
 // The drift calibration driven through the main window: "Drift Analysis" on a trail,
-// "Synthetic Drift" over a series, the orientation dialog, and the calibration fed to the
-// measurement table. The window's txtDelta is compared with the library and with orvek-cli
-// run on the same frames; the expected angles are also worked out by hand from the path's
-// slope.
+// "Synthetic Drift" over a series, the orientation dialog, the question before Delta is
+// replaced, and the calibration fed to the measurement table. The window's txtDelta is compared
+// with the library and with orvek-cli run on the same frames; the expected angles are also worked
+// out by hand from the path's slope.
 
 #include <gtest/gtest.h>
 
@@ -246,10 +246,17 @@ TEST_F(DriftUi, TrailGivesTheLibrarysDeltaAndMarksThePicture) {
 
   const QPen keptPen(QColor(10, 20, 30), 2, Qt::DashLine);
   Main().SetCrossPen(keptPen, true);
+  const std::string before = Field(ReductionField::txtDelta);
   DialogAnswer answer(&Dialog(), "BitBtn1");  // north up, east left
+  m_prompter.QueueYesNo(true);
   Click("btnDriftSingle");
   ASSERT_TRUE(answer.shown);
-  EXPECT_EQ(m_prompter.Calls().size(), 0u);
+  // The question names the new Delta beside the old one.
+  const QStringList asked = m_prompter.Texts(ScriptedPrompter::Kind::YesNo);
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_EQ(m_prompter.Calls().size(), 1u);
+  EXPECT_TRUE(asked[0].contains(QString::fromStdString(Field(ReductionField::txtDelta))));
+  EXPECT_TRUE(asked[0].contains(QString::fromStdString(before)));
 
   // The library on the same frame, measured with the same settings, fed into a table read
   // from the same settings file.
@@ -307,12 +314,40 @@ TEST_F(DriftUi, HorizontalTrailGivesDeltaZeroWhateverTheOrientation) {
     f.Px(x, 30) += 1500;
     f.Px(x, 31) += 400;
   }
-  OpenSeries({f}, "flat");
+  const auto paths = OpenSeries({f}, "flat");
   Main().SetCapturedA(15.0L, 30.0L);
   Main().SetCapturedB(105.0L, 30.0L);
+  // A pair in the table: the new Delta empties it, so the user is asked first; No changes
+  // nothing at all: rows, fields, orientation, settings file.
+  Table().SaveCentroid(Point(10, 10), paths[0]);
+  Table().SaveCentroid(Point(20, 15), paths[0]);
+  TableWindow().UpdateView();
+  Table().EditField(ReductionField::txtDelta, "1.5");
+  const ReductionTable before = Table();
+  const std::vector<unsigned char> settings = ReadBytes(Home() + "orvek.ini");
+  {
+    DialogAnswer refuse(&Dialog(), "BitBtn4");
+    m_prompter.QueueYesNo(false);
+    Click("btnDriftSingle");
+    ASSERT_TRUE(refuse.shown);
+  }
+  ASSERT_EQ(m_prompter.Count(ScriptedPrompter::Kind::YesNo), 1);
+  EXPECT_TRUE(m_prompter.Texts(ScriptedPrompter::Kind::YesNo)[0].contains("1.5"));
+  EXPECT_EQ(Table().RawRows(), before.RawRows());
+  EXPECT_EQ(Table().ResultRows(), before.ResultRows());
+  for (ReductionField f : {ReductionField::txtDelta, ReductionField::txtEps,
+                           ReductionField::txtTheta, ReductionField::txtRho}) {
+    EXPECT_EQ(Table().Field(f), before.Field(f));
+  }
+  EXPECT_EQ(Table().Button2(), before.Button2());
+  EXPECT_EQ(Table().Button1(), before.Button1());
+  EXPECT_EQ(ReadBytes(Home() + "orvek.ini"), settings);
+
   DialogAnswer answer(&Dialog(), "BitBtn4");
+  m_prompter.QueueYesNo(true);
   Click("btnDriftSingle");
   ASSERT_TRUE(answer.shown);
+  EXPECT_EQ(Table().DataRows(), 0);
   EXPECT_EQ(HandAngle(-119, 0, false), 270.0);
   EXPECT_EQ(Table().Button2(), "W");
   EXPECT_EQ(Table().Button1(), "S");
@@ -333,9 +368,10 @@ TEST_F(DriftUi, SyntheticDriftMatchesLibraryAndCommandLine) {
   const std::string before = Field(ReductionField::txtDelta);
 
   DialogAnswer answer(&Dialog(), "BitBtn2");  // north up, east right
+  m_prompter.QueueYesNo(true);
   Click("btnDriftMulti");
   ASSERT_TRUE(answer.shown);
-  EXPECT_EQ(m_prompter.Calls().size(), 0u);
+  EXPECT_EQ(m_prompter.Calls().size(), 1u);  // the question before Delta is replaced
   const std::string windowDelta = Field(ReductionField::txtDelta);
   EXPECT_NE(windowDelta, before);
   EXPECT_EQ(Field(ReductionField::txtEps), eps);

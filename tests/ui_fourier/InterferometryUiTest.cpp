@@ -381,13 +381,13 @@ TEST_F(InterferometryUi, BackgroundSeriesIsNamedAfterTheImage) {
   EXPECT_EQ(Main().CurrentFrame().FileName, Tempf() + "S0_m57_0.orvc");
 }
 
-TEST_F(InterferometryUi, DvaSkipsAndReportsAFrameOfAnotherSize) {
+TEST_F(InterferometryUi, DvaSkipsAndReportsALargerFrame) {
   // Two pixels above the 97th percentile, 10 and 4, the fainter 3 columns right of the
   // brighter: the buffer gets 10 + 4 = 14 at [X + 3][Y] and 2 x 10 + 2 x 4 = 28 at [X][Y].
   OTrame a = MakeFrame(32, 32, 1);
   a.Px(10, 12) = 10;
   a.Px(13, 12) = 4;
-  OpenSeries({a, MakeFrame(16, 16, 1)}, "dva");
+  OpenSeries({a, MakeFrame(48, 48, 1)}, "dva");
   Trigger("DV01");
   EXPECT_EQ(Commands().LastStatus(), FourierStatus::Written);
   ASSERT_EQ(m_prompter.Count(ScriptedPrompter::Kind::Info), 1);

@@ -1,19 +1,56 @@
 // "BestOf (S/N)" and "BestOf (Max)" through the main window: the list reordered best first
-// with the ticks following their items, STOP, the progress in the counter.
+// with the ticks following their items, STOP, the progress in the counter; and the series
+// commands read each frame once, the window showing the frame they read.
 
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <map>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include "SeriesUiSupport.h"
 #include "ui/SeriesCommands.h"
+#include "ui/UdlgAlign.h"
+#include "ui/UfrmVisu.h"
 
 namespace orvek::test {
 namespace {
 
 using Kind = ScriptedPrompter::Kind;
+
+// How many times each file of a folder is opened, as the kernel reports it (inotify). Closes
+// are watched too: the kernel merges identical events that follow each other, and an open
+// of a file just closed would otherwise not be counted.
+class OpenCounter {
+ public:
+  explicit OpenCounter(const std::string& folder) : m_fd(inotify_init1(IN_NONBLOCK)) {
+    EXPECT_GE(m_fd, 0);
+    EXPECT_GE(inotify_add_watch(m_fd, folder.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+  }
+  ~OpenCounter() { close(m_fd); }
+  OpenCounter(const OpenCounter&) = delete;
+  OpenCounter& operator=(const OpenCounter&) = delete;
+  /// The opens since the last call, by file name.
+  std::map<std::string, int> Take() {
+    std::map<std::string, int> counts;
+    alignas(inotify_event) char buffer[16384];
+    for (ssize_t n; (n = read(m_fd, buffer, sizeof buffer)) > 0;) {
+      for (ssize_t at = 0; at < n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+        if (e->len > 0 && (e->mask & IN_OPEN) != 0) ++counts[e->name];
+        at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+      }
+    }
+    return counts;
+  }
+
+ private:
+  int m_fd;
+};
 
 class BestOfWindowTest : public SeriesUiTest {
  protected:
@@ -59,6 +96,37 @@ TEST_F(BestOfWindowTest, SignalToNoiseSortsFiveNineOneNineAsNineNineFiveOne) {
   EXPECT_EQ(Counter(), "Sel : 2");
   EXPECT_FALSE(Find<QPushButton>("btnSTOP")->isVisible());
   EXPECT_EQ(m_prompter.Calls().size(), 0u);
+}
+
+// The window shows each frame a command reads as it was read: every frame is opened once by
+// the loop, plus the loads the commands make of their own after it (the best-of shows its new
+// first item; the visual selection shows the first item before its window opens and again
+// when it closes; the alignment shows the current frame before its dialog).
+TEST_F(BestOfWindowTest, SeriesCommandsReadEachFrameOnce) {
+  WriteFiveNineOneNine();
+  OpenCounter opens(m_data->Path());
+  opens.Take();
+  Main().Action("BestOfsn")->trigger();
+  EXPECT_EQ(opens.Take(), (std::map<std::string, int>{
+                              {"a1.fit", 1}, {"a2.fit", 2}, {"a3.fit", 1}, {"a4.fit", 1}}));
+  {
+    ModalDriver driver(&Visu(), [&] { Visu().close(); });
+    Main().Action("SlectionManuelle1")->trigger();
+    ASSERT_TRUE(driver.Ran());
+  }
+  EXPECT_EQ(opens.Take(), (std::map<std::string, int>{
+                              {"a1.fit", 1}, {"a2.fit", 3}, {"a3.fit", 1}, {"a4.fit", 1}}));
+  Main().CheckAllClick(true);
+  {
+    ModalDriver driver(&Dialog(), [&] {
+      Dialog().SetCropSizeText("32");
+      Dialog().Button1Click();
+    });
+    Main().Action("Retailler1")->trigger();
+    ASSERT_TRUE(driver.Ran());
+  }
+  EXPECT_EQ(opens.Take(), (std::map<std::string, int>{
+                              {"a1.fit", 1}, {"a2.fit", 2}, {"a3.fit", 1}, {"a4.fit", 1}}));
 }
 
 TEST_F(BestOfWindowTest, PercentageAfterTheSortKeepsTheBest) {
@@ -139,8 +207,11 @@ TEST_F(BestOfWindowTest, UnreadableFrameIsReportedAndSortsLast) {
   WriteFiveNineOneNine();
   QFile::remove(QData("a2.fit"));
   Main().Action("BestOfsn")->trigger();
-  // The window reports the missing file when it comes to it; the rest is sorted.
-  EXPECT_EQ(m_prompter.Texts(Kind::Info), QStringList{"File not found"});
+  // The missing file is named once the frames are scored; the rest is sorted.
+  const QStringList errors = m_prompter.Texts(Kind::Error);
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0].contains("a2.fit")) << errors[0].toStdString();
+  EXPECT_EQ(m_prompter.Count(Kind::Info), 0);
   EXPECT_EQ(Names(), (QStringList{"a4.fit", "a1.fit", "a3.fit", "a2.fit"}));
 }
 

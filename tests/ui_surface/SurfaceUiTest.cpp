@@ -219,11 +219,30 @@ TEST_F(SurfaceUiTest, StarsTooFarApartGiveTheSurfaceMessageAndNothingElse) {
   EXPECT_FALSE(FileExists(ModelFile()));
 }
 
-TEST_F(SurfaceUiTest, SurfaceWithoutAnImageGivesTheSurfaceMessage) {
+TEST_F(SurfaceUiTest, PositionsNotTakenOrTakenOnAnotherFrameSizeAreSaidSo) {
+  // Nothing captured (no image either): the user is told to take comp A and comp B.
   SurfaceWindowAnswer answer(&Window());
   Main().Action("Surface1")->trigger();
+  EXPECT_EQ(m_prompter.Texts(Kind::Info),
+            QStringList{QString::fromStdString(
+                IniFile(Home() + "orvek.ini").ReadString("FMain", "srfNotTaken", "<missing>"))});
+  // Captured on a 300 x 300 frame, then a 120 x 80 frame shown: its sizes and the frame's are
+  // named, not "components too far apart".
+  ShowPair(BrightPair());
+  CaptureWithTheMouse(100, 101, 119, 115);
+  const OTrame other = PairFrame(120, 80, BrightPair());
+  ASSERT_TRUE(other.SaveOrv(0, 0, other.LastX, other.LastY, Data("other.orv")).ok);
+  ASSERT_TRUE(Main().LoadAndShow(QData("other.orv")));
+  m_prompter.ClearCalls();
+  Main().Action("Surface1")->trigger();
+  const QStringList info = m_prompter.Texts(Kind::Info);
+  ASSERT_EQ(info.size(), 1);
+  EXPECT_TRUE(info[0].contains(QString::fromUtf8("300 × 300"))) << info[0].toStdString();
+  EXPECT_TRUE(info[0].contains(QString::fromUtf8("120 × 80"))) << info[0].toStdString();
+  EXPECT_NE(info[0], Main().MessageText("msgErrSurface"));
   EXPECT_FALSE(answer.shown);
-  EXPECT_EQ(m_prompter.Texts(Kind::Info), QStringList{Main().MessageText("msgErrSurface")});
+  EXPECT_EQ(Table().DataRows(), 0);
+  EXPECT_FALSE(FileExists(ModelFile()));
 }
 
 TEST_F(SurfaceUiTest, MathImageBeforeAnyFitIsNotAvailable) {
