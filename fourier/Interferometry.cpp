@@ -150,13 +150,13 @@ void PowerSpectrumSum::Add(const Extended* pixels) {
   ++m_count;
 }
 
-void PowerSpectrumSum::WriteAutocorrelation(OTrame& frame) const {
+void PowerSpectrumSum::WriteAutocorrelation(OTrame& frame, Extended top) const {
   // The accumulator as the series commands hold it: real part = the sum, imaginary part 0.
   OFFT a(m_n, m_pool);
   a.Assign(m_acc.data(), nullptr);
   a.Transform(false);
   a.SwapQuadrants();
-  a.WriteToFrame(frame, kCorrelationTop);
+  a.WriteToFrame(frame, top);
 }
 
 // ---- Series sums --------------------------------------------------------------------------------
@@ -249,6 +249,38 @@ FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
 
 // ---- Background series --------------------------------------------------------------------------
 
+OTrame SubtractBoxMean(const OTrame& image, int radius, OTrame& boxMeans, WorkerPool* pool) {
+  OTrame cur = image;
+  const int w = image.Width();
+  const int h = image.Height();
+  const Extended cells = static_cast<Extended>((2 * radius + 1) * (2 * radius + 1));
+  const int x0 = radius;
+  const int x1 = w - 1 - radius;  // inclusive
+  if (x1 >= x0) {
+    ShareRange(pool, x1 - x0 + 1, [&](int first, int last) {
+      for (int x = x0 + first; x < x0 + last; ++x) BoxMeans(image, x, radius, cells, boxMeans.Column(x));
+    });
+  }
+  for (int x = 0; x < w; ++x) {
+    for (int y = 0; y < h; ++y) {
+      Extended& v = cur.Px(x, y);
+      v = v - boxMeans.Px(x, y);
+    }
+  }
+  return cur;
+}
+
+void ShiftToZeroMinimum(OTrame& image) {
+  Extended minimum = 0;
+  for (const Extended v : image.Data()) {
+    if (v < minimum) minimum = v;
+  }
+  if (minimum < 0) {
+    const Extended shift = -minimum;
+    for (Extended& v : image.Data()) v = v + shift;
+  }
+}
+
 FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& out,
                                     const std::string& name, WorkerPool* pool) {
   FourierResult r;
@@ -263,30 +295,9 @@ FourierResult BuildBackgroundSeries(const OTrame& current, const OutputFolder& o
   OTrame original;  // "Back.orva" as every pass reloads it
   if (Status s = LoadWritten(back, original); !s) return Fail(FourierStatus::WriteFailed, s);
   OTrame b = original;  // the box means; cells not reached by a pass keep their earlier value
-  const int w = original.Width();
-  const int h = original.Height();
   for (int radius = 1; radius <= 9; ++radius) {
-    OTrame cur = original;
-    const Extended cells = static_cast<Extended>((2 * radius + 1) * (2 * radius + 1));
-    const int x0 = radius;
-    const int x1 = w - 1 - radius;  // inclusive
-    if (x1 >= x0) {
-      ShareRange(pool, x1 - x0 + 1, [&](int first, int last) {
-        for (int x = x0 + first; x < x0 + last; ++x) BoxMeans(cur, x, radius, cells, b.Column(x));
-      });
-    }
-    Extended minimum = 0;
-    for (int x = 0; x < w; ++x) {
-      for (int y = 0; y < h; ++y) {
-        Extended& v = cur.Px(x, y);
-        v = v - b.Px(x, y);
-        if (v < minimum) minimum = v;
-      }
-    }
-    if (minimum < 0) {
-      const Extended shift = -minimum;
-      for (Extended& v : cur.Data()) v = v + shift;
-    }
+    OTrame cur = SubtractBoxMean(original, radius, b, pool);
+    ShiftToZeroMinimum(cur);
     const std::string path = OutputPath(out, "S" + std::to_string(radius) + "_" + name + ".orvc");
     if (Status s = SaveWhole(cur, path); !s) return Fail(FourierStatus::WriteFailed, s);
     r.written.push_back(path);

@@ -91,8 +91,8 @@ class PowerSpectrumSum {
   /// The accumulated real part, [x][y] at x * n + y.
   const std::vector<Extended>& Sum() const { return m_acc; }
   /// The centred autocorrelation: the sum transformed with Transform(false), SwapQuadrants,
-  /// written into `frame` with top 65535.
-  void WriteAutocorrelation(OTrame& frame) const;
+  /// written into `frame` with `top` (WriteToFrame: 65535 as the commands write it, -1 unscaled).
+  void WriteAutocorrelation(OTrame& frame, Extended top = kCorrelationTop) const;
 
  private:
   int m_n;
@@ -114,6 +114,17 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const OutputFolder& out,
 /// transformed back, centred and written as folder + name + ".orvc" after emptying the folder.
 FourierResult SumCrossSpectra(const SeriesInput& input, const OutputFolder& out,
                               const std::string& name, OTrame* frame = nullptr);
+
+/// One image of the background series before its shift: `image` minus its box mean of radius
+/// `radius`, the (2r+1)^2 mean being taken where the box fits inside the image and written
+/// into `boxMeans` (same size as the image); nearer the border `boxMeans` keeps what it held.
+/// The series passes the means of the smaller radii, so that a pixel at distance d < r from
+/// the border takes its radius-d mean and the outermost ring the pixel itself (`boxMeans`
+/// starts as a copy of the image).
+OTrame SubtractBoxMean(const OTrame& image, int radius, OTrame& boxMeans,
+                       WorkerPool* pool = nullptr);
+/// The series' shift: when the smallest value m is negative, -m is added to every pixel.
+void ShiftToZeroMinimum(OTrame& image);
 
 /// BuildBackgroundSeries(name): from `current`, writes "S0_" + name + ".orvc" (the image) and
 /// "Back.orva", then for r = 1..9 "S" + r + "_" + name + ".orvc": the image minus its box mean
