@@ -350,10 +350,11 @@ Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptio
     }
     const int usable = static_cast<int>(order.size());
     SortDescendingByScore(scores, order);
-    const int keep =
-        std::clamp(static_cast<int>(std::ceil(o.selectPercent * usable / 100.0 - 1e-9)), 1, usable);
-    for (int i = 0; i < keep && i < usable; ++i) chosen[order[i]] = 1;
-    chosenCount = std::min(keep, usable);
+    // At least one frame when there is one; a share of a frame counts as a whole frame.
+    const int keep = std::min(
+        usable, std::max(1, static_cast<int>(std::ceil(o.selectPercent * usable / 100.0 - 1e-9))));
+    for (int i = 0; i < keep; ++i) chosen[order[i]] = 1;
+    chosenCount = keep;
     result.framesNotSelected = usable - static_cast<int>(chosenCount);
   }
 
@@ -382,7 +383,9 @@ Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptio
       continue;
     }
     if (!sums) {
-      maxRho = o.maxRhoPx > 0 ? std::min(o.maxRhoPx, side / 2.0 - 3) : side / 4.0;
+      // The window, with the margin of the largest box mean, stays inside the image.
+      const double farthest = side / 2.0 - 3 - kMaxBackgroundRadius;
+      maxRho = o.maxRhoPx > 0 ? std::min(o.maxRhoPx, farthest) : side / 4.0;
       windowRadius = static_cast<int>(std::ceil(maxRho)) + 2;
       sums = std::make_unique<SpeckleSums>(side, windowRadius, windowRadius + kMaxBackgroundRadius,
                                            o.threads);

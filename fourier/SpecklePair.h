@@ -51,7 +51,7 @@ struct SpeckleOptions {
   /// the radius where the pair stands out most from the spread of the values round it.
   int backgroundRadius = 0;
   double minRhoPx = 2;       ///< nearest companion looked for, pixels
-  double maxRhoPx = 0;       ///< farthest, pixels; 0: a quarter of the side
+  double maxRhoPx = 0;       ///< farthest, pixels (at most side / 2 - 12); 0: side / 4
   int groups = 10;           ///< jack-knife groups (at least 3 for errors)
   double resolveMargin = 3;  ///< each estimator's asymmetry beyond this many standard errors
   MeasureSettings measure;   ///< the star measurement at the best peak
