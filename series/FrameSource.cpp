@@ -28,8 +28,12 @@ bool Small(int32_t w, int32_t h, int32_t minSide) {
   return w < minSide || h < minSide;
 }
 
-// Statistics and star of a frame decoded from a video, as LoadFile computes them for a file.
+// Extremes, statistics and star of a frame decoded from a video, as LoadFile computes them
+// for a file (its readers set the extremes).
 void Measure(OTrame& frame) {
+  const auto [low, high] = std::minmax_element(frame.Data().begin(), frame.Data().end());
+  frame.MinValue = frame.Empty() ? 0 : *low;
+  frame.MaxValue = frame.Empty() ? 0 : *high;
   frame.ComputeStats();
   frame.FindStar(Point(0, 0), Point(frame.LastX, frame.LastY), frame.Star);
 }

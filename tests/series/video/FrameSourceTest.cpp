@@ -50,6 +50,8 @@ void ExpectSameFrame(const SourceFrame& a, const SourceFrame& b) {
   EXPECT_TRUE(a.frame.Data() == b.frame.Data()) << "frame " << a.number;
   EXPECT_EQ(a.frame.Star.X, b.frame.Star.X);
   EXPECT_EQ(a.frame.Star.Y, b.frame.Star.Y);
+  EXPECT_EQ(a.frame.MaxValue, b.frame.MaxValue);
+  EXPECT_EQ(a.frame.MinValue, b.frame.MinValue);
   EXPECT_EQ(a.frame.Median, b.frame.Median);
   EXPECT_EQ(a.frame.Sigma, b.frame.Sigma);
   ASSERT_EQ(a.frame.Time.has_value(), b.frame.Time.has_value());
