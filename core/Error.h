@@ -102,10 +102,13 @@ namespace orvek {
   X(SurfaceNoPair)         /* {v1} passes left a height at the floor of {v2} */        \
   /* {path} has {v1} rows where {v2} are needed */                                     \
   X(TooFewRows)                                                                        \
-  X(SpeckleTooSmall) /* {path}: frame {row} of {v1} x {v2} pixels, under {v3} */       \
-  X(SpeckleNoFrame)  /* {v1} frames, none usable: {v2} {v3} {v4} (no star, ...) */     \
-  X(SpeckleNoPair)   /* no companion peak between {v1} and {v2} px of the centre */    \
-  X(SpeckleStopped)  /* stopped after {v1} frames */
+  /* Close-pair measurement: */                                                        \
+  /* {v1} frames, none usable: {v2} no star, {v3} at the edge, {v4} saturated */       \
+  X(SpeckleNoFrame)                                                                    \
+  /* no companion peak between {v1} and {v2} pixels of the centre */                   \
+  X(SpeckleNoPair)                                                                     \
+  /* stopped after {v1} frames */                                                      \
+  X(SpeckleStopped)
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

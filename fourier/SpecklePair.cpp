@@ -285,22 +285,78 @@ struct Counts {
   }
 };
 
-// Reads the next frame and settles the crop side on the first one.
-Result<bool> NextFrame(SpeckleFrames& frames, const SpeckleOptions& o, int64_t index,
-                       LoadedFrame& loaded, int& side) {
-  Result<bool> next = frames.Next(loaded.frame);
-  if (!next.ok() || !next.value()) return next;
-  const OTrame& f = loaded.frame;
-  if (f.Width() < kSpeckleMinSide || f.Height() < kSpeckleMinSide) {
-    return Unexpected(Error(ErrorCode::SpeckleTooSmall)
-                          .Path(f.FileName)
-                          .Row(index + 1)
-                          .Values({static_cast<double>(f.Width()), static_cast<double>(f.Height()),
-                                   kSpeckleMinSide}));
+// The frames of one pass.
+class Pass {
+ public:
+  Pass(const SpeckleFrameOpener& open, const SpeckleOptions& o) : m_open(open), m_options(o) {}
+
+  Result<void> Start() {
+    Result<std::unique_ptr<FrameSource>> opened = m_open();
+    if (!opened) return Unexpected(std::move(opened).error());
+    m_source = std::move(*opened);
+    return {};
   }
-  if (side == 0) side = SpeckleSide(f.Width(), f.Height(), o.side);
-  return true;
-}
+  int64_t Count() const { return m_source->Count(); }
+  const std::vector<Error>& Warnings() const { return m_source->Warnings(); }
+
+  // Reads the next frame into `loaded` and settles the crop side on the first one.
+  Result<bool> Next(LoadedFrame& loaded, int& side) {
+    std::swap(m_frame.frame, loaded.frame);  // one pixel buffer for the whole pass
+    Result<bool> next = m_source->Next(m_frame);
+    std::swap(m_frame.frame, loaded.frame);
+    if (!next.ok() || !next.value()) return next;
+    const OTrame& f = loaded.frame;
+    if (f.Width() < kSpeckleMinSide || f.Height() < kSpeckleMinSide) {
+      return Unexpected(
+          Error(ErrorCode::FrameTooSmall)
+              .Path(m_frame.name)
+              .Values({static_cast<double>(m_frame.number), static_cast<double>(f.Width()),
+                       static_cast<double>(f.Height()), kSpeckleMinSide}));
+    }
+    if (side == 0) side = SpeckleSide(f.Width(), f.Height(), m_options.side);
+    return true;
+  }
+  int64_t Number() const { return m_frame.number; }
+
+ private:
+  const SpeckleFrameOpener& m_open;
+  const SpeckleOptions& m_options;
+  std::unique_ptr<FrameSource> m_source;
+  SourceFrame m_frame;
+};
+
+// The mean of the frames' times, when every frame has one.
+class TimeMean {
+ public:
+  void Add(const std::optional<FrameTime>& t) {
+    if (!t) {
+      m_missing = true;
+      return;
+    }
+    m_approximate = m_approximate || t->approximate;
+    if (!m_first) {
+      m_first = t->utc;
+    } else if (Result<double> s = SecondsBetween(*m_first, t->utc); s) {
+      m_seconds += *s;
+    } else {
+      m_missing = true;
+    }
+    ++m_count;
+  }
+  std::optional<UtcTime> Mean() const {
+    if (m_missing || !m_first) return std::nullopt;
+    Result<UtcTime> mean = AddSeconds(*m_first, m_seconds / m_count);
+    return mean ? std::optional<UtcTime>(*mean) : std::nullopt;
+  }
+  bool Approximate() const { return m_approximate; }
+
+ private:
+  std::optional<UtcTime> m_first;
+  double m_seconds = 0;
+  int64_t m_count = 0;
+  bool m_missing = false;
+  bool m_approximate = false;
+};
 
 Error Stopped(int64_t framesRead) {
   return Error(ErrorCode::SpeckleStopped).Values({static_cast<double>(framesRead)});
@@ -314,10 +370,9 @@ double IntensityRatioFromPeaks(double q) {
   return (1 - std::sqrt(1 - 4 * q * q)) / (2 * q);
 }
 
-Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptions& o,
+Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open, const SpeckleOptions& o,
                                        SeriesObserver& observer) {
   if (Result<void> ok = CheckOptions(o); !ok) return Unexpected(ok.error());
-  const int64_t count = frames.Count();
   SpeckleResult result;
   Counts counts;
   LoadedFrame loaded;
@@ -328,25 +383,25 @@ Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptio
   std::vector<char> chosen;
   int64_t chosenCount = 0;
   if (selecting) {
-    if (Result<void> r = frames.Rewind(); !r) return Unexpected(r.error());
+    Pass pass(open, o);
+    if (Result<void> r = pass.Start(); !r) return Unexpected(r.error());
+    const int count = static_cast<int>(pass.Count());
     std::vector<Extended> scores;
     std::vector<int> order;
-    for (int64_t k = 0;; ++k) {
-      Result<bool> next = NextFrame(frames, o, k, loaded, side);
+    for (int k = 0;; ++k) {
+      Result<bool> next = pass.Next(loaded, side);
       if (!next) return Unexpected(std::move(next).error());
       if (!next.value()) break;
-      if (!observer.FrameLoaded(static_cast<int>(k), static_cast<int>(count), loaded.frame)) {
-        return Unexpected(Stopped(k + 1));
-      }
+      if (!observer.FrameLoaded(k, count, loaded.frame)) return Unexpected(Stopped(k + 1));
       const SpeckleFrameCheck check = CheckSpeckleFrame(loaded, side, o.measure, o.saturation);
       chosen.push_back(0);
       if (check.reject != SpeckleReject::None) {
         counts.Count(check.reject);
-        result.rejected.push_back(SpeckleFrameNote{k, check.reject});
+        result.rejected.push_back(SpeckleFrameNote{pass.Number(), check.reject});
         continue;
       }
       scores.push_back(check.score);
-      order.push_back(static_cast<int>(k));
+      order.push_back(k);
     }
     const int usable = static_cast<int>(order.size());
     SortDescendingByScore(scores, order);
@@ -355,31 +410,32 @@ Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptio
         usable, std::max(1, static_cast<int>(std::ceil(o.selectPercent * usable / 100.0 - 1e-9))));
     for (int i = 0; i < keep; ++i) chosen[order[i]] = 1;
     chosenCount = keep;
-    result.framesNotSelected = usable - static_cast<int>(chosenCount);
+    result.framesNotSelected = usable - keep;
   }
 
   // The measuring pass.
-  if (Result<void> r = frames.Rewind(); !r) return Unexpected(r.error());
+  Pass pass(open, o);
+  if (Result<void> r = pass.Start(); !r) return Unexpected(r.error());
+  const int count = static_cast<int>(pass.Count());
   std::unique_ptr<SpeckleSums> sums;
   std::vector<GroupWindows> groups;
+  TimeMean times;
   int windowRadius = 0;
   double maxRho = 0;
   int currentGroup = -1;
   int64_t rank = 0;  // frames measured so far
   OTrame crop;
-  for (int64_t k = 0;; ++k) {
-    Result<bool> next = NextFrame(frames, o, k, loaded, side);
+  for (int k = 0;; ++k) {
+    Result<bool> next = pass.Next(loaded, side);
     if (!next) return Unexpected(std::move(next).error());
     if (!next.value()) break;
-    if (!observer.FrameLoaded(static_cast<int>(k), static_cast<int>(count), loaded.frame)) {
-      return Unexpected(Stopped(k + 1));
-    }
-    if (selecting && (k >= static_cast<int64_t>(chosen.size()) || !chosen[k])) continue;
+    if (!observer.FrameLoaded(k, count, loaded.frame)) return Unexpected(Stopped(k + 1));
+    if (selecting && (k >= static_cast<int>(chosen.size()) || !chosen[k])) continue;
     const SpeckleFrameCheck check = CheckSpeckleFrame(loaded, side, o.measure, o.saturation);
     if (check.reject != SpeckleReject::None) {
       // With a first pass the frame was chosen there: a frame that changed between passes.
       counts.Count(check.reject);
-      result.rejected.push_back(SpeckleFrameNote{k, check.reject});
+      result.rejected.push_back(SpeckleFrameNote{pass.Number(), check.reject});
       continue;
     }
     if (!sums) {
@@ -393,18 +449,22 @@ Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptio
     // Consecutive groups: by rank among the chosen frames, else by position in the pass.
     const int group = selecting
                           ? static_cast<int>(rank * o.groups / std::max<int64_t>(1, chosenCount))
-                          : static_cast<int>(k * o.groups / std::max<int64_t>(1, count));
+                          : static_cast<int>(int64_t{k} * o.groups / std::max(1, count));
     if (group != currentGroup) {
       sums->CloseGroup(groups);
       currentGroup = group;
     }
     CropSpeckleFrame(loaded.frame, check.window, crop);
     sums->Add(crop, loaded.frame.Median);
+    times.Add(loaded.frame.Time);
     ++rank;
   }
   result.side = side;
   result.framesUsed = static_cast<int>(rank);
   result.framesRejected = counts.noStar + counts.atBorder + counts.saturated;
+  result.sourceWarnings = pass.Warnings();
+  result.meanTime = times.Mean();
+  result.timeApproximate = times.Approximate();
   if (!sums) {
     return Unexpected(
         Error(ErrorCode::SpeckleNoFrame)
@@ -501,6 +561,18 @@ Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptio
     result.shiftAndAddImage.Data()[i] = saa[i] / static_cast<double>(result.framesUsed);
   }
   return result;
+}
+
+}  // namespace orvek::fourier
+
+namespace orvek::fourier {
+
+Result<SpeckleResult> MeasureClosePair(const std::vector<std::string>& inputs,
+                                       FrameSourceOptions source, const SpeckleOptions& options,
+                                       SeriesObserver& observer) {
+  source.minSide = std::max(source.minSide, kSpeckleMinSide);
+  const SpeckleFrameOpener open = [&] { return OpenFrameSource(inputs, source); };
+  return MeasureClosePair(open, options, observer);
 }
 
 }  // namespace orvek::fourier

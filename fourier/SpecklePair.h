@@ -19,29 +19,26 @@
 // (downwards); the companion B lies at A + (dx, dy).
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/OTrame.h"
+#include "core/ObsTime.h"
 #include "core/Progress.h"
 #include "core/Result.h"
 #include "fourier/SpeckleFrames.h"
 #include "fourier/SpecklePeaks.h"
 #include "measure/Measurement.h"
+#include "series/FrameSource.h"
 
 namespace orvek::fourier {
 
-/// The frames of a series, one pass at a time (the measurement may read them twice).
-class SpeckleFrames {
- public:
-  virtual ~SpeckleFrames() = default;
-  /// Frames in a pass.
-  virtual int64_t Count() const = 0;
-  /// Starts a pass from the first frame.
-  virtual Result<void> Rewind() = 0;
-  /// Loads the next frame, with its statistics and Star as a load leaves them, into `frame`
-  /// (whose buffers may be reused): true with a frame, false after the last.
-  virtual Result<bool> Next(OTrame& frame) = 0;
-};
+/// Opens the frames afresh for one pass over them: the measurement reads them twice when it
+/// keeps only the best.
+using SpeckleFrameOpener = std::function<Result<std::unique_ptr<FrameSource>>()>;
 
 struct SpeckleOptions {
   int side = 0;                ///< crop side 64, 128, 256 or 512; 0: SpeckleSide's choice
@@ -68,7 +65,7 @@ struct QuadrantEstimate {
 
 /// A frame left out, with the reason.
 struct SpeckleFrameNote {
-  int64_t index = 0;  ///< position in the pass, from 0
+  int64_t number = 0;  ///< the frame's number in its source (SourceFrame::number)
   SpeckleReject reason = SpeckleReject::None;
 };
 
@@ -98,6 +95,11 @@ struct SpeckleResult {
   int framesNotSelected = 0;  ///< usable but below the best PERCENT
   int groups = 0;             ///< jack-knife groups that held frames
   std::vector<SpeckleFrameNote> rejected;
+  /// Frames of the range that the source could not give (VideoFrameMissing, VideoDecode).
+  std::vector<Error> sourceWarnings;
+  /// The mean of the times of the frames used, when every one of them has a time.
+  std::optional<UtcTime> meanTime;
+  bool timeApproximate = false;  ///< one of those times stands for a whole video
   /// The background-subtracted autocorrelation the peaks were found on, as the background
   /// series writes it (zero shift at [side/2][side/2], shifted to a minimum of 0). The
   /// measurement itself replaces the zero-shift value, which holds the noise of all frames,
@@ -111,12 +113,17 @@ struct SpeckleResult {
 
 /// Measures the pair. `observer` sees every frame of every pass (FrameLoaded false: STOP).
 /// Failures: OutOfRange for an option outside its range (field = the option's name);
-/// SpeckleTooSmall (row = frame number from 1, v1 width, v2 height, v3 = 64) for a frame
-/// smaller than 64 x 64; SpeckleNoFrame (v1 frames, v2 NoStar, v3 AtBorder, v4 Saturated)
-/// when no frame is usable; SpeckleNoPair (v1, v2 = the distances searched) when the
-/// autocorrelation has no secondary pair; SpeckleStopped (v1 frames read) on STOP; and those of
-/// the frames themselves.
-Result<SpeckleResult> MeasureClosePair(SpeckleFrames& frames, const SpeckleOptions& options,
+/// FrameTooSmall (v1 frame number, v2 width, v3 height, v4 = 64) for a frame smaller than
+/// 64 x 64; SpeckleNoFrame (v1 frames, v2 NoStar, v3 AtBorder, v4 Saturated) when no frame is
+/// usable; SpeckleNoPair (v1, v2 = the distances searched) when the autocorrelation has no
+/// secondary pair; SpeckleStopped (v1 frames read) on STOP; and those of the frame source.
+Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open,
+                                       const SpeckleOptions& options,
+                                       SeriesObserver& observer = SilentObserver());
+/// The same on the frames of `inputs` (one video, or image files) as OpenFrameSource gives them
+/// with `source`, whose frames smaller than 64 x 64 are refused.
+Result<SpeckleResult> MeasureClosePair(const std::vector<std::string>& inputs,
+                                       FrameSourceOptions source, const SpeckleOptions& options,
                                        SeriesObserver& observer = SilentObserver());
 
 /// The intensity ratio r <= 1 of two point sources whose autocorrelation has a secondary to

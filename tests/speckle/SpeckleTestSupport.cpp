@@ -1,22 +1,30 @@
 #include "speckle/SpeckleTestSupport.h"
 
-#include <gtest/gtest.h>
-
 namespace orvek::speckletest {
 
-SerFrames::SerFrames(const std::string& path) {
-  const Status s = m_reader.Open(path);
-  EXPECT_TRUE(s.ok) << s.message;
-}
-
-Result<bool> SerFrames::Next(OTrame& frame) {
-  const SerHeader& h = m_reader.Header();
-  if (m_next >= h.frameCount) return false;
-  if (const Status s = m_reader.ReadFrame(m_next++, m_samples); !s) {
-    return Unexpected(s.error);
+namespace {
+class Source : public FrameSource {
+ public:
+  explicit Source(const std::vector<OTrame>& frames) : m_frames(frames) {}
+  int64_t Count() const override { return static_cast<int64_t>(m_frames.size()); }
+  Result<bool> Next(SourceFrame& out) override {
+    if (m_next >= m_frames.size()) return false;
+    out.frame = m_frames[m_next];
+    out.number = static_cast<int64_t>(m_next++);
+    return true;
   }
-  frame = FrameFromSamples(m_samples, h.width, h.height);
-  return true;
+
+ private:
+  const std::vector<OTrame>& m_frames;
+  size_t m_next = 0;
+};
+}  // namespace
+
+fourier::SpeckleFrameOpener FramesInMemory::Opener() {
+  return [this]() -> Result<std::unique_ptr<FrameSource>> {
+    ++m_passes;
+    return std::unique_ptr<FrameSource>(std::make_unique<Source>(m_frames));
+  };
 }
 
 std::vector<OTrame> SceneFrames(const SpeckleScene& scene, int count) {
