@@ -258,7 +258,8 @@ OTrame SubtractBoxMean(const OTrame& image, int radius, OTrame& boxMeans, Worker
   const int x1 = w - 1 - radius;  // inclusive
   if (x1 >= x0) {
     ShareRange(pool, x1 - x0 + 1, [&](int first, int last) {
-      for (int x = x0 + first; x < x0 + last; ++x) BoxMeans(image, x, radius, cells, boxMeans.Column(x));
+      for (int x = x0 + first; x < x0 + last; ++x)
+        BoxMeans(image, x, radius, cells, boxMeans.Column(x));
     });
   }
   for (int x = 0; x < w; ++x) {

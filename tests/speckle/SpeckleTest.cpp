@@ -6,21 +6,22 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Output.h"
 #include "core/Utils.h"
 #include "fourier/FourierTestSupport.h"
 #include "fourier/Interferometry.h"
-#include "fourier/SpecklePair.h"
 #include "measure/Measurement.h"
+#include "speckle/SpecklePair.h"
 #include "speckle/SpeckleTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace orvek::speckletest {
 namespace {
 
-using fourier::MeasureClosePair;
-using fourier::SpeckleOptions;
-using fourier::SpeckleReject;
-using fourier::SpeckleResult;
+using speckle::MeasureClosePair;
+using speckle::SpeckleOptions;
+using speckle::SpeckleReject;
+using speckle::SpeckleResult;
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -229,7 +230,7 @@ TEST(SpecklePeaks, ParaboloidSummitAndPeakRatio) {
   // Point sources of intensities 1 and r: secondary / central autocorrelation peak
   // r / (1 + r^2), inverted for r <= 1.
   for (double r : {0.05, 0.25, 0.5, 0.9, 1.0}) {
-    EXPECT_NEAR(fourier::IntensityRatioFromPeaks(r / (1 + r * r)), r, 1e-9);
+    EXPECT_NEAR(speckle::IntensityRatioFromPeaks(r / (1 + r * r)), r, 1e-9);
   }
 }
 
@@ -248,8 +249,9 @@ TEST(ClosePair, DesignedAutocorrelationShowsThePairToTheFastMeasurement) {
     in.files.push_back(test::WriteOrv(f, home.File("s" + std::to_string(k++) + ".orv")));
   }
   const std::string folder = WorkFolder(fourier::kInterferometryFolder);
-  const fourier::FourierResult r = fourier::AutoCorrelationCommand(in, folder, false);
-  ASSERT_TRUE(r.ok()) << r.message;
+  const fourier::FourierResult r =
+      fourier::AutoCorrelationCommand(in, ProgramOutput(folder), false);
+  ASSERT_TRUE(r.ok()) << DebugText(r.error);
   const OTrame s3 = test::LoadOrv(folder + "S3_AutoSous.orvc");
   MeasureSettings settings;
   settings.half = 1;

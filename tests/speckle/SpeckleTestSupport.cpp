@@ -20,7 +20,7 @@ class Source : public FrameSource {
 };
 }  // namespace
 
-fourier::SpeckleFrameOpener FramesInMemory::Opener() {
+speckle::SpeckleFrameOpener FramesInMemory::Opener() {
   return [this]() -> Result<std::unique_ptr<FrameSource>> {
     ++m_passes;
     return std::unique_ptr<FrameSource>(std::make_unique<Source>(m_frames));

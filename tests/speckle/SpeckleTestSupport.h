@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/OTrame.h"
-#include "fourier/SpecklePair.h"
 #include "series/FrameSource.h"
+#include "speckle/SpecklePair.h"
 #include "speckle/SyntheticSpeckle.h"
 
 namespace orvek::speckletest {
@@ -15,7 +15,7 @@ namespace orvek::speckletest {
 class FramesInMemory {
  public:
   explicit FramesInMemory(std::vector<OTrame> frames) : m_frames(std::move(frames)) {}
-  fourier::SpeckleFrameOpener Opener();
+  speckle::SpeckleFrameOpener Opener();
   /// Sources opened so far.
   int Passes() const { return m_passes; }
 

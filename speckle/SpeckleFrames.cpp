@@ -1,10 +1,10 @@
-#include "fourier/SpeckleFrames.h"
+#include "speckle/SpeckleFrames.h"
 
 #include <algorithm>
 
 #include "series/BestOf.h"
 
-namespace orvek::fourier {
+namespace orvek::speckle {
 
 namespace {
 constexpr int kSides[] = {64, 128, 256, 512};
@@ -132,4 +132,4 @@ void CropSpeckleFrame(const OTrame& frame, const CropWindow& window, OTrame& out
   }
 }
 
-}  // namespace orvek::fourier
+}  // namespace orvek::speckle

@@ -1,4 +1,4 @@
-#include "fourier/SpecklePair.h"
+#include "speckle/SpecklePair.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,10 +8,22 @@
 
 #include "fourier/Interferometry.h"
 #include "fourier/OFFT.h"
-#include "fourier/WorkerPool.h"
 #include "series/BestOf.h"
 
-namespace orvek::fourier {
+namespace orvek::speckle {
+
+using fourier::Bilinear;
+using fourier::FitPeak;
+using fourier::FitPeakNear;
+using fourier::OFFT;
+using fourier::PeakFit;
+using fourier::PeakPair;
+using fourier::PowerSpectrumSum;
+using fourier::RingMedian;
+using fourier::ShiftToZeroMinimum;
+using fourier::ShiftWindow;
+using fourier::StrongestSymmetricPair;
+using fourier::SubtractBoxMean;
 
 namespace {
 
@@ -87,12 +99,12 @@ void ReplaceZeroShift(OTrame& part) {
 }
 
 // The background-subtracted window of radius `radius` of a central part (zero shift cleaned).
-ShiftWindow SubtractedWindow(const OTrame& part, int background, int radius, int threads) {
+ShiftWindow SubtractedWindow(const OTrame& part, int background, int radius, WorkerPool* pool) {
   OTrame cleaned = part;
   ReplaceZeroShift(cleaned);
   OTrame means = cleaned;
   const int m = part.Width() / 2;
-  return ShiftWindow::Cut(SubtractBoxMean(cleaned, background, means, threads), m, m, radius);
+  return ShiftWindow::Cut(SubtractBoxMean(cleaned, background, means, pool), m, m, radius);
 }
 
 // 1.4826 x the median absolute deviation of the values at distances minRho..maxRho: the
@@ -125,10 +137,10 @@ struct PairChoice {
 // The strongest symmetric pair on the image of the background radius `fixed`, or, with 0, on
 // the radius 1..9 where the pair stands out most from the spread round it.
 std::optional<PairChoice> ChoosePair(const OTrame& part, int fixed, int radius, double minRho,
-                                     double maxRho, int threads) {
+                                     double maxRho, WorkerPool* pool) {
   std::optional<PairChoice> best;
   for (int r = fixed > 0 ? fixed : 1; r <= (fixed > 0 ? fixed : kMaxBackgroundRadius); ++r) {
-    const ShiftWindow w = SubtractedWindow(part, r, radius, threads);
+    const ShiftWindow w = SubtractedWindow(part, r, radius, pool);
     const std::optional<PeakPair> pair = StrongestSymmetricPair(w, minRho, maxRho);
     if (!pair) continue;
     const double rho =
@@ -144,16 +156,16 @@ std::optional<PairChoice> ChoosePair(const OTrame& part, int fixed, int radius, 
 // The three sums over the frames, and the windows of each group of frames.
 class SpeckleSums {
  public:
-  SpeckleSums(int side, int windowRadius, int partRadius, int threads)
+  SpeckleSums(int side, int windowRadius, int partRadius, WorkerPool* pool)
       : m_n(side),
         m_radius(windowRadius),
         m_partRadius(partRadius),
-        m_threads(threads <= 0 ? DefaultThreads() : threads),
-        m_power(side, m_threads),
+        m_pool(pool),
+        m_power(side, pool),
         m_powerAtGroupStart(static_cast<size_t>(side) * side, 0.0L),
-        m_cross(side, m_threads),
-        m_p(side, 1),
-        m_q(side, 1),
+        m_cross(side, pool),
+        m_p(side),
+        m_q(side),
         m_values(static_cast<size_t>(side) * side),
         m_squares(static_cast<size_t>(side) * side),
         m_saaGroup(static_cast<size_t>(side) * side, 0.0),
@@ -174,8 +186,8 @@ class SpeckleSums {
     // Cross-spectrum: FFT(image) x conjugate(FFT(image^2)), both transforms at once.
     m_p.Assign(m_values.data(), nullptr);
     m_q.Assign(m_squares.data(), nullptr);
-    if (m_threads >= 2) {
-      WorkerPool::Shared().Run(2, [&](int t) { (t == 0 ? m_p : m_q).Transform(false); });
+    if (TasksOf(m_pool) >= 2) {
+      m_pool->Run(2, [&](int t) { (t == 0 ? m_p : m_q).Transform(false); });
     } else {
       m_p.Transform(false);
       m_q.Transform(false);
@@ -216,7 +228,7 @@ class SpeckleSums {
     m_cross.SwapQuadrants();
     m_cross.WriteToFrame(image, -1);
     g.crossCorrelation = ShiftWindow::Cut(image, c, c, m_radius);
-    m_cross = OFFT(m_n, m_threads);
+    m_cross = OFFT(m_n, m_pool);
     // The group's shift-and-add.
     g.shiftAndAdd = ShiftWindow(m_radius);
     for (int dx = -m_radius; dx <= m_radius; ++dx) {
@@ -239,7 +251,7 @@ class SpeckleSums {
   int m_n;
   int m_radius;
   int m_partRadius;
-  int m_threads;
+  WorkerPool* m_pool;
   PowerSpectrumSum m_power;
   std::vector<Extended> m_powerAtGroupStart;
   OFFT m_cross;
@@ -444,7 +456,7 @@ Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open, const Spe
       maxRho = o.maxRhoPx > 0 ? std::min(o.maxRhoPx, farthest) : side / 4.0;
       windowRadius = static_cast<int>(std::ceil(maxRho)) + 2;
       sums = std::make_unique<SpeckleSums>(side, windowRadius, windowRadius + kMaxBackgroundRadius,
-                                           o.threads);
+                                           o.pool);
     }
     // Consecutive groups: by rank among the chosen frames, else by position in the pass.
     const int group = selecting
@@ -479,7 +491,7 @@ Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open, const Spe
   sums->Power().WriteAutocorrelation(acf);
   const std::optional<PairChoice> choice =
       ChoosePair(CentralPart(acf, windowRadius + kMaxBackgroundRadius), o.backgroundRadius,
-                 windowRadius, o.minRhoPx, maxRho, o.threads);
+                 windowRadius, o.minRhoPx, maxRho, o.pool);
   if (!choice) {
     return Unexpected(Error(ErrorCode::SpeckleNoPair).Values({o.minRhoPx, maxRho}));
   }
@@ -510,7 +522,7 @@ Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open, const Spe
     for (const GroupWindows& g : groups) {
       OTrame part = acfAll;
       AddInto(part, g.autocorrelation, -1);
-      const ShiftWindow rest = SubtractedWindow(part, choice->background, windowRadius, 1);
+      const ShiftWindow rest = SubtractedWindow(part, choice->background, windowRadius, nullptr);
       const PeakFit p = FitPeakNear(rest, sx, sy, 1);
       const PeakFit m = FitPeakNear(rest, -sx, -sy, 1);
       const double jx = (p.dx - m.dx) / 2;
@@ -545,7 +557,7 @@ Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open, const Spe
   result.mirror = sign > 0 ? pair->mirror : pair->peak;
 
   const ShiftWindow main = SubtractedWindow(CentralPart(acf, windowRadius + kMaxBackgroundRadius),
-                                            choice->background, windowRadius, o.threads);
+                                            choice->background, windowRadius, o.pool);
   const double central = FitPeak(main, 0, 0).height;
   const double secondary = (pair->peak.height + pair->mirror.height) / 2;
   result.peakRatio = central > 0 ? secondary / central : 0;
@@ -553,7 +565,7 @@ Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open, const Spe
   result.dm = ratio > 0 ? -2.5 * std::log10(ratio) : kNaN;
 
   OTrame means = acf;
-  result.autocorrelation = SubtractBoxMean(acf, choice->background, means, o.threads);
+  result.autocorrelation = SubtractBoxMean(acf, choice->background, means, o.pool);
   ShiftToZeroMinimum(result.autocorrelation);
   const std::vector<double>& saa = sums->ShiftAndAddTotal();
   result.shiftAndAddImage.Allocate(side, side);
@@ -563,9 +575,9 @@ Result<SpeckleResult> MeasureClosePair(const SpeckleFrameOpener& open, const Spe
   return result;
 }
 
-}  // namespace orvek::fourier
+}  // namespace orvek::speckle
 
-namespace orvek::fourier {
+namespace orvek::speckle {
 
 Result<SpeckleResult> MeasureClosePair(const std::vector<std::string>& inputs,
                                        FrameSourceOptions source, const SpeckleOptions& options,
@@ -575,4 +587,4 @@ Result<SpeckleResult> MeasureClosePair(const std::vector<std::string>& inputs,
   return MeasureClosePair(open, options, observer);
 }
 
-}  // namespace orvek::fourier
+}  // namespace orvek::speckle

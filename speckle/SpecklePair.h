@@ -29,12 +29,13 @@
 #include "core/ObsTime.h"
 #include "core/Progress.h"
 #include "core/Result.h"
-#include "fourier/SpeckleFrames.h"
+#include "core/WorkerPool.h"
 #include "fourier/SpecklePeaks.h"
 #include "measure/Measurement.h"
 #include "series/FrameSource.h"
+#include "speckle/SpeckleFrames.h"
 
-namespace orvek::fourier {
+namespace orvek::speckle {
 
 /// Opens the frames afresh for one pass over them: the measurement reads them twice when it
 /// keeps only the best.
@@ -47,12 +48,12 @@ struct SpeckleOptions {
   /// Radius of the background series' box mean (1..9) on which the pair is looked for; 0:
   /// the radius where the pair stands out most from the spread of the values round it.
   int backgroundRadius = 0;
-  double minRhoPx = 2;       ///< nearest companion looked for, pixels
-  double maxRhoPx = 0;       ///< farthest, pixels (at most side / 2 - 12); 0: side / 4
-  int groups = 10;           ///< jack-knife groups (at least 3 for errors)
-  double resolveMargin = 3;  ///< each estimator's asymmetry beyond this many standard errors
-  MeasureSettings measure;   ///< the star measurement at the best peak
-  int threads = 0;           ///< tasks of the transforms (0: this machine's)
+  double minRhoPx = 2;         ///< nearest companion looked for, pixels
+  double maxRhoPx = 0;         ///< farthest, pixels (at most side / 2 - 12); 0: side / 4
+  int groups = 10;             ///< jack-knife groups (at least 3 for errors)
+  double resolveMargin = 3;    ///< each estimator's asymmetry beyond this many standard errors
+  MeasureSettings measure;     ///< the star measurement at the best peak
+  WorkerPool* pool = nullptr;  ///< shares the transforms (none: one thread)
 };
 
 /// One of the two quadrant estimators.
@@ -107,8 +108,9 @@ struct SpeckleResult {
   OTrame autocorrelation;
   /// The shift-and-add image (brightest speckle at [side/2][side/2]), mean of the frames.
   OTrame shiftAndAddImage;
-  PeakFit companion;  ///< the peak on B's side, offsets from the centre, background-subtracted
-  PeakFit mirror;     ///< the peak on the other side
+  fourier::PeakFit
+      companion;  ///< the peak on B's side, offsets from the centre, background-subtracted
+  fourier::PeakFit mirror;  ///< the peak on the other side
 };
 
 /// Measures the pair. `observer` sees every frame of every pass (FrameLoaded false: STOP).
@@ -130,4 +132,4 @@ Result<SpeckleResult> MeasureClosePair(const std::vector<std::string>& inputs,
 /// central peak ratio q = r / (1 + r^2) (q >= 0.5 gives 1, q <= 0 gives 0).
 double IntensityRatioFromPeaks(double q);
 
-}  // namespace orvek::fourier
+}  // namespace orvek::speckle

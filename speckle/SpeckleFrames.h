@@ -13,7 +13,7 @@
 #include "measure/FrameLoader.h"
 #include "series/Stacking.h"
 
-namespace orvek::fourier {
+namespace orvek::speckle {
 
 /// Smallest frame side the measurement takes.
 inline constexpr int kSpeckleMinSide = 64;
@@ -59,4 +59,4 @@ SpeckleFrameCheck CheckSpeckleFrame(LoadedFrame& loaded, int side, const Measure
 /// outside the frame taking its Median, as the alignment writes its crops.
 void CropSpeckleFrame(const OTrame& frame, const CropWindow& window, OTrame& out);
 
-}  // namespace orvek::fourier
+}  // namespace orvek::speckle
