@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/SeriesFrames.h"
 #include "cli/SeriesOptions.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -64,6 +65,7 @@ void DeclareDrift(Verb& v) {
       .Overwrite()
       .JsonOutput();
   SeriesLoadOptions(v);
+  SeriesFrameOptions(v);
 }
 
 int Drift(Verb& v) {
@@ -77,11 +79,13 @@ int Drift(Verb& v) {
     out = v.FileFolder(image);
     name = FileNameOf(image);
   }
-  const SeriesLoad load = MakeSeriesLoad(v);
+  SeriesLoad load = MakeSeriesLoad(v);
+  const SeriesFrames frames = SeriesFramesOf(v);
+  load.context.frames = frames.Provider();
 
   CliSeriesObserver observer(v, "drift");
   const SyntheticDriftResult r =
-      SyntheticDrift(TickedItems(v.Positional()), load.context, out, name, observer);
+      SyntheticDrift(TickedItems(frames.files), load.context, out, name, observer);
   Check(r.status);
 
   ReductionTable table(SettingsPath());
@@ -128,7 +132,8 @@ int DriftTrailVerb(Verb& v) {
 }  // namespace
 
 ORVEK_CLI_VERB(drift, "drift",
-               "drift FILE... [--orient ns|sn,ew|we] [--image FILE.orvc] [--bias FILE] [--half P] "
+               "drift FILE...|VIDEO [--frames FIRST-LAST] [--orient ns|sn,ew|we] [--image "
+               "FILE.orvc] [--bias FILE] [--half P] "
                "[--framing auto|manual] [--overwrite] [--json]",
                DeclareDrift, Drift);
 ORVEK_CLI_VERB(drift_trail, "drift-trail",

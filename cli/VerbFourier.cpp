@@ -12,6 +12,7 @@
 
 #include "cli/Cli.h"
 #include "cli/CliFrames.h"
+#include "cli/SeriesFrames.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -44,10 +45,12 @@ void CheckResult(FourierResult r, const ScratchFolder& work, const OutputFolder&
   throw CommandError(r.error);
 }
 
-SeriesInput InputOf(const Verb& v) {
+SeriesInput InputOf(const Verb& v, const SeriesFrames& frames) {
   SeriesInput in;
   in.pool = &v.Pool();
-  in.files = v.Positional();
+  in.files = frames.files;
+  in.frames = frames.Provider();
+  if (in.frames != nullptr) return in;
   for (const std::string& f : in.files) {
     if (!FileExists(f)) throw CommandError(Error(ErrorCode::FileNotFound).Path(f));
   }
@@ -93,6 +96,7 @@ int Fft(Verb& v) {
 
 void DeclareSpectrumSeries(Verb& v) {
   v.Files({"FILE..."}).Option("--out-dir", "DIR").Overwrite().JsonOutput();
+  SeriesFrameOptions(v);
 }
 
 void DeclareAutoCorr(Verb& v) {
@@ -102,7 +106,8 @@ void DeclareAutoCorr(Verb& v) {
 
 int SpectrumSeries(Verb& v, bool cross) {
   const OutputFolder out = v.OutFolder("--out-dir");
-  const SeriesInput in = InputOf(v);
+  const SeriesFrames frames = SeriesFramesOf(v);
+  const SeriesInput in = InputOf(v, frames);
   const std::string series = cross ? fourier::kCrossSeries : fourier::kAutoSeries;
   std::vector<std::string> names = {std::string(fourier::kTargetSpectrumName) + ".orvc"};
   for (const std::string& s : SeriesNames(series)) names.push_back(s);
@@ -129,7 +134,8 @@ int CrossCorr(Verb& v) {
 
 int RefPower(Verb& v) {
   const OutputFolder out = v.OutFolder("--out-dir");
-  const SeriesInput in = InputOf(v);
+  const SeriesFrames frames = SeriesFramesOf(v);
+  const SeriesInput in = InputOf(v, frames);
   const std::vector<std::string> names = {std::string(fourier::kReferenceSpectrumName) + ".orvc"};
   CheckNew(out, names);
   ScratchFolder work;
@@ -158,7 +164,8 @@ int Result(Verb& v) {
 
 int Dva(Verb& v) {
   const OutputFolder out = v.OutFolder("--out-dir");
-  const SeriesInput in = InputOf(v);
+  const SeriesFrames frames = SeriesFramesOf(v);
+  const SeriesInput in = InputOf(v, frames);
   std::vector<std::string> names = {fourier::kDvaBufferFile};
   for (const std::string& s : SeriesNames(fourier::kDvaSeries)) names.push_back(s);
   CheckNew(out, names);
@@ -254,16 +261,20 @@ ORVEK_CLI_VERB(fft, "fft",
                "[--json]",
                DeclareFft, Fft);
 ORVEK_CLI_VERB(autocorr, "autocorr",
-               "autocorr --out-dir DIR [--enhanced] [--overwrite] [--json] FILE...",
+               "autocorr --out-dir DIR [--enhanced] [--overwrite] [--json] FILE...|VIDEO [--frames "
+               "FIRST-LAST]",
                DeclareAutoCorr, AutoCorr);
-ORVEK_CLI_VERB(crosscorr, "crosscorr", "crosscorr --out-dir DIR [--overwrite] [--json] FILE...",
+ORVEK_CLI_VERB(crosscorr, "crosscorr",
+               "crosscorr --out-dir DIR [--overwrite] [--json] FILE...|VIDEO [--frames FIRST-LAST]",
                DeclareSpectrumSeries, CrossCorr);
 ORVEK_CLI_VERB(refpower, "refpower",
-               "refpower --out-dir DIR [--enhanced] [--overwrite] [--json] FILE...",
+               "refpower --out-dir DIR [--enhanced] [--overwrite] [--json] FILE...|VIDEO [--frames "
+               "FIRST-LAST]",
                DeclareAutoCorr, RefPower);
 ORVEK_CLI_VERB(result, "result", "result --out-dir DIR [--overwrite] [--json]", DeclareResult,
                Result);
-ORVEK_CLI_VERB(dva, "dva", "dva --out-dir DIR [--overwrite] [--json] FILE...",
+ORVEK_CLI_VERB(dva, "dva",
+               "dva --out-dir DIR [--overwrite] [--json] FILE...|VIDEO [--frames FIRST-LAST]",
                DeclareSpectrumSeries, Dva);
 ORVEK_CLI_VERB(peak, "peak",
                "peak FILE --at X,Y [--half P] [--delta D] [--epsilon E] [--orient ns|sn,ew|we] "

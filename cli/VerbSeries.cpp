@@ -9,6 +9,7 @@
 
 #include "cli/Cli.h"
 #include "cli/CliFrames.h"
+#include "cli/SeriesFrames.h"
 #include "cli/SeriesOptions.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
@@ -40,13 +41,16 @@ std::string Text(Extended v) {
 void DeclareBestOf(Verb& v) {
   v.Files({"FILE..."}).Option("--mode", "sn|max").JsonOutput();
   SeriesLoadOptions(v);
+  SeriesFrameOptions(v);
 }
 
 int BestOf(Verb& v) {
-  const std::vector<std::string>& files = v.Positional();
   const std::string modeText = v.Choice("--mode", {"sn", "max"}, "sn");
   const BestOfMode mode = modeText == "max" ? BestOfMode::Max : BestOfMode::SignalToNoise;
-  const SeriesLoad load = MakeSeriesLoad(v);
+  SeriesLoad load = MakeSeriesLoad(v);
+  const SeriesFrames frames = SeriesFramesOf(v);
+  const std::vector<std::string>& files = frames.files;
+  load.context.frames = frames.Provider();
   CliSeriesObserver observer(v, "bestof");
 
   std::vector<SeriesItem> ordered;
@@ -132,15 +136,17 @@ void DeclareAlign(Verb& v) {
       .Overwrite()
       .JsonOutput();
   SeriesLoadOptions(v);
+  SeriesFrameOptions(v);
 }
 
 int Align(Verb& v) {
   const AlignSettings settings = ReadAlignSettings(v);
   const OutputFolder out = v.OutFolder("--out");
-  const SeriesLoad load = MakeSeriesLoad(v);
+  SeriesLoad load = MakeSeriesLoad(v);
+  const SeriesFrames frames = SeriesFramesOf(v);
+  load.context.frames = frames.Provider();
   CliSeriesObserver observer(v, "align");
-  const AlignResult r =
-      AlignList(TickedItems(v.Positional()), settings, load.context, out, observer);
+  const AlignResult r = AlignList(TickedItems(frames.files), settings, load.context, out, observer);
   Check(r.status);
   if (v.IsSet("--json")) {
     PrintJson({{"folder", out.dir},
@@ -166,14 +172,17 @@ void AddFields(const Verb& v, const AddResult& add, Json& j) {
 void DeclareStack(Verb& v) {
   v.Files({"FILE..."}).Option("--out", "DIR").Overwrite().JsonOutput();
   SeriesLoadOptions(v);
+  SeriesFrameOptions(v);
 }
 
 int Stack(Verb& v) {
   AddOutput out;
   out.folder = v.OutFolder("--out");
-  const SeriesLoad load = MakeSeriesLoad(v);
+  SeriesLoad load = MakeSeriesLoad(v);
+  const SeriesFrames frames = SeriesFramesOf(v);
+  load.context.frames = frames.Provider();
   CliSeriesObserver observer(v, "stack");
-  const AddResult add = AddList(TickedItems(v.Positional()), load.context, out, observer);
+  const AddResult add = AddList(TickedItems(frames.files), load.context, out, observer);
   Check(add.status);
   if (v.IsSet("--json")) {
     Json j = Json::object();
@@ -253,15 +262,18 @@ int Bias(Verb& v) {
 }  // namespace
 
 ORVEK_CLI_VERB(bestof, "bestof",
-               "bestof [--mode sn|max] FILE... [--bias FILE] [--half P] [--framing auto|manual] "
+               "bestof [--mode sn|max] FILE...|VIDEO [--frames FIRST-LAST] [--bias FILE] [--half "
+               "P] [--framing auto|manual] "
                "[--json]",
                DeclareBestOf, BestOf);
 ORVEK_CLI_VERB(align, "align",
-               "align --size S [--offset DX,DY] [--fixed X,Y] --out DIR FILE... [--bias FILE] "
+               "align --size S [--offset DX,DY] [--fixed X,Y] --out DIR FILE...|VIDEO [--frames "
+               "FIRST-LAST] [--bias FILE] "
                "[--half P] [--framing auto|manual] [--overwrite] [--json]",
                DeclareAlign, Align);
 ORVEK_CLI_VERB(stack, "stack",
-               "stack --out DIR FILE... [--bias FILE] [--half P] [--framing auto|manual] "
+               "stack --out DIR FILE...|VIDEO [--frames FIRST-LAST] [--bias FILE] [--half P] "
+               "[--framing auto|manual] "
                "[--overwrite] [--json]",
                DeclareStack, Stack);
 ORVEK_CLI_VERB(composite, "composite",

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/SeriesFrames.h"
 #include "cli/SeriesOptions.h"
 #include "core/ObsTime.h"
 #include "core/Rounding.h"
@@ -19,15 +20,14 @@ namespace {
 
 void DeclareSpeckle(Verb& v) {
   v.Files({"INPUT..."})
-      .Option("--frames", "FIRST-LAST")
       .Option("--select", "PERCENT")
       .Option("--size", "N")
       .Option("--delta", "D")
       .Option("--epsilon", "E")
       .Option("--orient", "ns|sn,ew|we")
       .Option("--pixel", "L,H")
-      .Option("--ser-byte-order", "header|little|big")
       .JsonOutput();
+  SeriesFrameOptions(v);
 }
 
 // The calibration of the table from the options: Delta 0, no Epsilon, north up, east left and
@@ -55,22 +55,6 @@ Calibration CalibrationOf(const Verb& v, bool& hasEpsilon) {
   return c;
 }
 
-FrameSourceOptions SourceOptionsOf(const Verb& v) {
-  FrameSourceOptions o;
-  if (v.Has("--frames")) {
-    Result<FrameRange> range = ParseFrameRange(v.Value("--frames"));
-    if (!range)
-      throw UsageError("FrameRangeText", Error().Field("--frames").Text(v.Value("--frames")));
-    o.range = *range;
-  }
-  o.fits = StoredFitsOptions();
-  const std::string order = v.Choice("--ser-byte-order", {"header", "little", "big"}, "header");
-  o.serByteOrder = order == "little" ? SerByteOrder::Little
-                   : order == "big"  ? SerByteOrder::Big
-                                     : SerByteOrder::FromHeader;
-  return o;
-}
-
 int Speckle(Verb& v) {
   speckle::SpeckleOptions options;
   options.pool = &v.Pool();
@@ -85,7 +69,7 @@ int Speckle(Verb& v) {
   options.side = static_cast<int>(size);
   bool hasEpsilon = false;
   const Calibration calibration = CalibrationOf(v, hasEpsilon);
-  const FrameSourceOptions source = SourceOptionsOf(v);
+  const FrameSourceOptions source = FrameOptionsOf(v);
 
   CliSeriesObserver observer(v, "speckle");
   const Result<speckle::SpeckleResult> measured =

@@ -84,7 +84,7 @@ void OTrame::Allocate(int32_t width, int32_t height) {
 }
 
 LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const FitsOptions& fits,
-                            Raster* surface, WholeStore* wholeValues) {
+                            Raster* surface, WholeStore* wholeValues, FrameProvider* provider) {
   if (wholeValues != nullptr) wholeValues->clear();
   LoadResult result;
   HeaderText.clear();
@@ -94,7 +94,10 @@ LoadResult OTrame::LoadFile(const std::string& name, const OTrame* bias, const F
   m_whole.clear();  // filled again by a reader that finds whole values
   const std::string ext = UpperExtension(name);
   Status read;
-  if (ext == ".BMP") {
+  if (provider != nullptr && provider->Provides(name)) {
+    read = provider->Read(name, *this);
+    if (read && surface != nullptr) *surface = Raster(m_width, m_height);
+  } else if (ext == ".BMP") {
     read = ReadBmp(name, surface);
   } else if (ext == ".FIT" || ext == ".FITS" || ext == ".FTS") {
     read = ReadFits(name, fits, surface);

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/FrameProvider.h"
 #include "core/ObsTime.h"
 #include "core/Raster.h"
 #include "core/Result.h"
@@ -126,10 +127,11 @@ class OTrame {
   /// statistics and finds the star. `surface`, when given, receives a blank picture of the
   /// frame's size (BMP: the decoded picture itself). `wholeValues`, when given, receives
   /// what WholeValues would give when the reader produced it on the way (8- and 16-bit FITS
-  /// without a bias), and is emptied otherwise.
+  /// without a bias), and is emptied otherwise. A name that `provider` provides is read from
+  /// it instead of a file, and then treated as a file of that name.
   LoadResult LoadFile(const std::string& name, const OTrame* bias = nullptr,
                       const FitsOptions& fits = {}, Raster* surface = nullptr,
-                      WholeStore* wholeValues = nullptr);
+                      WholeStore* wholeValues = nullptr, FrameProvider* provider = nullptr);
 
   /// The readers (normally reached through LoadFile). They set LastX, LastY, Pixels,
   /// MaxValue, MinValue and FormatText, and never read past the bytes of the file.

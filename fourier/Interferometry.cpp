@@ -19,8 +19,10 @@ namespace {
 // Reads an image of the series the way the window's LoadAndShow does (bias, FITS options).
 Status LoadImage(const std::string& path, const SeriesInput& input, OTrame& frame) {
   frame = OTrame();
-  if (!FileExists(path)) return Status::Fail(Error(ErrorCode::FileNotFound).Path(path));
-  const LoadResult r = frame.LoadFile(path, input.bias, input.fits);
+  const bool provided = input.frames != nullptr && input.frames->Provides(path);
+  if (!provided && !FileExists(path))
+    return Status::Fail(Error(ErrorCode::FileNotFound).Path(path));
+  const LoadResult r = frame.LoadFile(path, input.bias, input.fits, nullptr, nullptr, input.frames);
   if (!r.ok()) return Status::Fail(ReadFailure(path, r));
   return Status::Ok();
 }

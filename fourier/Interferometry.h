@@ -72,6 +72,7 @@ struct SeriesInput {
   std::vector<std::string> files;      ///< full paths of the ticked items, in list order
   const OTrame* bias = nullptr;        ///< the main window's bias frame, or none
   FitsOptions fits;                    ///< FITS orientation options
+  FrameProvider* frames = nullptr;     ///< frames read by name without files, or none
   SeriesObserver* observer = nullptr;  ///< progress and STOP (none: never stops)
   WorkerPool* pool = nullptr;          ///< shares the transforms and sums (none: one thread)
 };

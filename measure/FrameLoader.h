@@ -13,11 +13,12 @@
 namespace orvek {
 
 struct LoadContext {
-  const OTrame* bias = nullptr;  ///< the bias frame, or none
-  FitsOptions fits;              ///< FITS orientation options
-  MeasureSettings measure;       ///< window size, framing, method, connectivity
-  WorkerPool* pool = nullptr;    ///< the program's pool, which series loops read ahead on
-                                 ///< (none: every frame is read by the calling thread)
+  const OTrame* bias = nullptr;     ///< the bias frame, or none
+  FitsOptions fits;                 ///< FITS orientation options
+  MeasureSettings measure;          ///< window size, framing, method, connectivity
+  FrameProvider* frames = nullptr;  ///< frames read by name without files (a video's), or none
+  WorkerPool* pool = nullptr;       ///< the program's pool, which series loops read ahead on
+                                    ///< (none: every frame is read by the calling thread)
 };
 
 struct LoadedFrame {

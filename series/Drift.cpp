@@ -142,7 +142,8 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
 
   OTrame scratch;
   const std::string& firstPath = items[static_cast<size_t>(firstIndex)].path;
-  const LoadResult firstRead = scratch.LoadFile(firstPath, nullptr, context.fits, nullptr);
+  const LoadResult firstRead =
+      scratch.LoadFile(firstPath, nullptr, context.fits, nullptr, nullptr, context.frames);
   if (!firstRead.ok()) {
     result.status = Status::Fail(ReadFailure(firstPath, firstRead));
     return result;

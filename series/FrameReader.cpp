@@ -21,7 +21,7 @@ void ReadEntry(const std::string& path, const LoadContext& context, bool wholeVa
   }
   try {
     slot.read = slot.frame.LoadFile(path, context.bias, context.fits, nullptr,
-                                    wholeValues ? &slot.whole : nullptr);
+                                    wholeValues ? &slot.whole : nullptr, context.frames);
     // Frames the reader did not give as whole values may still be (8-bit BMP...).
     slot.wholeOk =
         wholeValues && slot.read.ok() &&
