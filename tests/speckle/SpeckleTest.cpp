@@ -92,12 +92,22 @@ TEST_P(ClosePairs, ThetaRhoAndQuadrantFromTheVideo) {
   EXPECT_GT(r->rhoErrPx, 0);
   EXPECT_LT(r->rhoErrPx, 0.3);
   EXPECT_LT(r->angleErrDeg, 2.0);
+  // The errors made, for the record (--gtest_output=xml).
+  RecordProperty("theta_error_deg", std::to_string(AngleError(*r, scene)));
+  RecordProperty("rho_error_px", std::to_string(r->rhoPx - pc.rho));
+  RecordProperty("dm_error", std::to_string(r->dm - pc.dm));
 }
 
 INSTANTIATE_TEST_SUITE_P(FourQuadrants, ClosePairs,
                          ::testing::Values(PairCase{5, 30, 0.4}, PairCase{5.5, 200, 1.5},
                                            PairCase{7, 100, 0.8}, PairCase{8, 250, 1.2},
-                                           PairCase{10, 315, 1.5}, PairCase{9, 160, 0.4}));
+                                           PairCase{10, 315, 1.5}, PairCase{9, 160, 0.4}),
+                         [](const auto& info) {
+                           const PairCase& c = info.param;
+                           return "rho" + std::to_string(int(c.rho * 10)) + "_theta" +
+                                  std::to_string(int(c.thetaDeg)) + "_dm" +
+                                  std::to_string(int(c.dm * 10));
+                         });
 
 TEST(ClosePair, EqualComponentsAreAmbiguous) {
   const SpeckleScene scene = Pair(7, 45, 0.0, 5);
