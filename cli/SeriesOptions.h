@@ -55,6 +55,7 @@ class CliSeriesObserver : public SeriesObserver {
   CliSeriesObserver(const Verb& verb, std::string name) : m_verb(verb), m_name(std::move(name)) {}
   void Warning(const std::string& text) override { Note(m_name, text); }
   void Problem(const Error& error) override { Note(m_name, m_verb.Words().Describe(error)); }
+  bool WantsFrames() const override { return false; }
 
  private:
   const Verb& m_verb;

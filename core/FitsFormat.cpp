@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/ExtendedCodec.h"
+#include "core/FitsRows.h"
 #include "core/FitsTime.h"
 #include "core/OTrame.h"
 #include "core/Rounding.h"
@@ -220,14 +221,27 @@ void OTrame::DecodeSamples(const uint8_t* samples, Extended scale, Extended offs
   MinValue = minValue;
 }
 
-Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& name,
-                         const FitsOptions& fits) {
+namespace {
+
+// What a FITS file's primary header says of its image, checked against the file's size.
+struct FitsLayout {
   int64_t width = -1;
   int64_t height = -1;
-  int64_t bits = 0;
+  int64_t bits = 0;  ///< BITPIX (0: no card, read as 16-bit samples)
   Extended offset = 0;
   Extended scale = 1;
-  std::string header;
+  int64_t endCard = -1;
+  uint64_t dataStart = 0;  ///< offset of the first sample
+  std::string header;      ///< the cards read, as HeaderText shows them (also on failure)
+};
+
+Status ParseFitsLayout(const uint8_t* data, size_t size, const std::string& name, FitsLayout& l) {
+  int64_t& width = l.width;
+  int64_t& height = l.height;
+  int64_t& bits = l.bits;
+  Extended& offset = l.offset;
+  Extended& scale = l.scale;
+  std::string& header = l.header;
   int64_t endCard = -1;
 
   const auto badValue = [&](ErrorCode code, const char* key, const std::string& text) {
@@ -265,7 +279,6 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
       break;
     }
   }
-  HeaderText = header;
 
   const std::vector<double> size2 = {static_cast<double>(width), static_cast<double>(height)};
   if (endCard < 0)
@@ -294,7 +307,9 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
                               .Values({static_cast<double>(bits)}));
   }
 
+  l.endCard = endCard;
   const uint64_t dataStart = (static_cast<uint64_t>(endCard) / 36 + 1) * kBlock;
+  l.dataStart = dataStart;
   const uint64_t needed = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) *
                           static_cast<uint64_t>(bytesPerSample);
   const uint64_t available = size > dataStart ? size - dataStart : 0;
@@ -302,6 +317,34 @@ Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& na
     return Status::Fail(Error(ErrorCode::DataTruncated)
                             .Path(name)
                             .Values({size2[0], size2[1], double(needed), double(available)}));
+  return Status::Ok();
+}
+
+// True when DecodeSamples takes every value of these samples as a whole number in 32 bits:
+// 8-bit samples, and 16-bit samples of unit scale with a whole offset of moderate size.
+bool WholeSamples(const FitsLayout& l) {
+  if (l.bits == 8) return true;
+  if (l.bits != 16 && l.bits != 0) return false;
+  const bool wholeOffset = std::fabs(l.offset) < 0x1p52L && l.offset == std::trunc(l.offset);
+  return l.scale == 1 && wholeOffset && l.offset > -(int64_t{1} << 30) &&
+         l.offset < (int64_t{1} << 30);
+}
+
+}  // namespace
+
+Status OTrame::ParseFits(const uint8_t* data, size_t size, const std::string& name,
+                         const FitsOptions& fits) {
+  FitsLayout layout;
+  const Status parsed = ParseFitsLayout(data, size, name, layout);
+  HeaderText = layout.header;
+  if (!parsed) return parsed;
+  const int64_t width = layout.width;
+  const int64_t height = layout.height;
+  const int64_t bits = layout.bits;
+  const Extended offset = layout.offset;
+  const Extended scale = layout.scale;
+  const int64_t endCard = layout.endCard;
+  const uint64_t dataStart = layout.dataStart;
 
   AllocateUninitialized(static_cast<int32_t>(width), static_cast<int32_t>(height));
   MaxValue = -10000000.0L;
@@ -419,6 +462,38 @@ Result<std::vector<uint8_t>> OTrame::EncodeLosslessFits() const {
     }
   }
   return out;
+}
+
+Result<bool> ReadFitsRows(const std::string& name, FitsRows& out) {
+  out.width = out.height = 0;
+  out.values.clear();
+  std::vector<unsigned char> bytes;
+  if (Status read = ReadWholeFile(name, bytes); !read) return Unexpected(read.error);
+  FitsLayout l;
+  if (Status s = ParseFitsLayout(bytes.data(), bytes.size(), name, l); !s) {
+    return Unexpected(s.error);
+  }
+  if (!WholeSamples(l)) return false;
+  const size_t count = static_cast<size_t>(l.width) * static_cast<size_t>(l.height);
+  out.values.resize(count);
+  const uint8_t* samples = bytes.data() + l.dataStart;
+  int32_t* v = out.values.data();
+  if (l.bits == 8) {
+    for (size_t i = 0; i < count; ++i) v[i] = samples[i];  // stored as they are
+  } else {
+    const auto off = static_cast<int32_t>(l.offset);
+    for (size_t i = 0; i < count; ++i) {
+      v[i] = static_cast<int16_t>((samples[2 * i] << 8) | samples[2 * i + 1]) + off;
+    }
+  }
+  // The same shift of a frame with negative values as ParseFits.
+  const int32_t minimum = *std::min_element(out.values.begin(), out.values.end());
+  if (minimum < 0) {
+    for (int32_t& x : out.values) x -= minimum;
+  }
+  out.width = static_cast<int32_t>(l.width);
+  out.height = static_cast<int32_t>(l.height);
+  return true;
 }
 
 }  // namespace orvek

@@ -24,11 +24,18 @@ class SeriesObserver {
   /// The same as a typed failure, for the observer to word; by default passed on to
   /// Warning(text) in its plain developer's form.
   virtual void Problem(const Error& error) { Warning(DebugText(error)); }
+  /// False when FrameLoaded never looks at the frame it is given (a counter, the command
+  /// line): a loop whose own results need less than the whole frame may then pass an empty
+  /// frame instead of making one.
+  virtual bool WantsFrames() const { return true; }
 };
 
 /// An observer that never stops and reports nothing.
 inline SeriesObserver& SilentObserver() {
-  static SeriesObserver silent;
+  struct Silent : SeriesObserver {
+    bool WantsFrames() const override { return false; }
+  };
+  static Silent silent;
   return silent;
 }
 

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libvulkan-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcfitsio-dev libfftw3-dev fitsverify
+  libcfitsio-dev libfftw3-dev fitsverify hyperfine
   liberfa-dev libcli11-dev nlohmann-json3-dev qt6-charts-dev qt6-translations-l10n
   clang-15 libfuzzer-15-dev desktop-file-utils appstream dpkg-dev fakeroot python3-erfa
   python3 python3-astropy python3-numpy

@@ -5,21 +5,48 @@
 #include <exception>
 #include <mutex>
 
+#include "core/Utils.h"
 #include "core/WorkerPool.h"
 
 namespace orvek {
 
 namespace {
 
-void ReadEntry(const std::string& path, const LoadContext& context, bool wholeValues,
-               ReadSlot& slot) {
+bool IsFitsName(const std::string& path) {
+  const std::string ext = UpperExtension(path);
+  return ext == ".FIT" || ext == ".FITS" || ext == ".FTS";
+}
+
+// Reads the whole values of a FITS frame in the file's order: true when they stand for the
+// frame (slot.rowsOk), or when the read failed (slot.read); false to read the frame.
+bool ReadRows(const std::string& path, const LoadContext& context, ReadSlot& slot) {
+  const Result<bool> whole = ReadFitsRows(path, slot.rows);
+  if (!whole) {
+    slot.read.status = LoadStatus::Error;
+    slot.read.error = whole.error();
+    return true;
+  }
+  // A bias frame of the same size would be subtracted: then the values are not those read.
+  const OTrame* bias = context.bias;
+  const bool biased = bias != nullptr && !bias->Empty() && bias->Width() == slot.rows.width &&
+                      bias->Height() == slot.rows.height;
+  if (!whole.value() || biased) return false;
+  slot.rowsOk = true;
+  slot.frame = OTrame();
+  return true;
+}
+
+void ReadEntry(const std::string& path, const LoadContext& context, ReadWhat what, ReadSlot& slot) {
   slot.read = LoadResult{};
   slot.wholeOk = false;
+  slot.rowsOk = false;
   if (path.empty()) {
     slot.frame = OTrame();
     return;
   }
+  const bool wholeValues = what != ReadWhat::Frame;
   try {
+    if (what == ReadWhat::WholeRows && IsFitsName(path) && ReadRows(path, context, slot)) return;
     slot.read = slot.frame.LoadFile(path, context.bias, context.fits, nullptr,
                                     wholeValues ? &slot.whole : nullptr, context.frames);
     // Frames the reader did not give as whole values may still be (8-bit BMP...).
@@ -35,12 +62,12 @@ void ReadEntry(const std::string& path, const LoadContext& context, bool wholeVa
 // The shared state of a read-ahead run.
 class Ring {
  public:
-  Ring(const std::vector<std::string>& paths, const LoadContext& context, bool wholeValues,
+  Ring(const std::vector<std::string>& paths, const LoadContext& context, ReadWhat what,
        const std::function<void(size_t, ReadSlot&)>& inTurn,
        const std::function<void(size_t, const ReadSlot&)>& consume, size_t slots)
       : m_paths(paths),
         m_context(context),
-        m_wholeValues(wholeValues),
+        m_what(what),
         m_inTurn(inTurn),
         m_consume(consume),
         m_slots(slots),
@@ -105,7 +132,7 @@ class Ring {
   // done. False when the run was stopped meanwhile.
   bool Read(size_t t) {
     ReadSlot& slot = m_slots[t % m_slots.size()];
-    ReadEntry(m_paths[t], m_context, m_wholeValues, slot);
+    ReadEntry(m_paths[t], m_context, m_what, slot);
     {
       std::unique_lock<std::mutex> lock(m_mutex);
       m_changed.wait(lock, [&] { return m_stop || m_turn == t; });
@@ -123,7 +150,7 @@ class Ring {
 
   const std::vector<std::string>& m_paths;
   const LoadContext& m_context;
-  const bool m_wholeValues;
+  const ReadWhat m_what;
   const std::function<void(size_t, ReadSlot&)>& m_inTurn;
   const std::function<void(size_t, const ReadSlot&)>& m_consume;
   std::vector<ReadSlot> m_slots;
@@ -140,21 +167,21 @@ class Ring {
 
 }  // namespace
 
-void ReadInOrder(const std::vector<std::string>& paths, const LoadContext& context,
-                 bool wholeValues, const std::function<void(size_t, ReadSlot&)>& inTurn,
+void ReadInOrder(const std::vector<std::string>& paths, const LoadContext& context, ReadWhat what,
+                 const std::function<void(size_t, ReadSlot&)>& inTurn,
                  const std::function<void(size_t, const ReadSlot&)>& consume) {
   const int tasks =
       static_cast<int>(std::min<size_t>(static_cast<size_t>(TasksOf(context.pool)), paths.size()));
   if (tasks <= 1) {
     ReadSlot slot;
     for (size_t t = 0; t < paths.size(); ++t) {
-      ReadEntry(paths[t], context, wholeValues, slot);
+      ReadEntry(paths[t], context, what, slot);
       if (inTurn) inTurn(t, slot);
       consume(t, slot);
     }
     return;
   }
-  Ring ring(paths, context, wholeValues, inTurn, consume, static_cast<size_t>(tasks) + 1);
+  Ring ring(paths, context, what, inTurn, consume, static_cast<size_t>(tasks) + 1);
   context.pool->Run(tasks, [&](int task) {
     if (task == 0) {
       ring.Caller();

@@ -12,6 +12,7 @@
 #include "core/Utils.h"
 #include "measure/ReductionTable.h"
 #include "series/FrameReader.h"
+#include "series/FrameSum.h"
 
 namespace fs = std::filesystem;
 
@@ -356,63 +357,62 @@ AddResult AddList(const std::vector<SeriesItem>& items, const LoadContext& conte
     positions.push_back(p);
     paths.push_back(p == firstIndex ? std::string() : items[static_cast<size_t>(p)].path);
   }
-  // The frames are read ahead on worker threads, and each is added there as soon as the
-  // frames before it are: in list order, so the sum is the same as one read after the
-  // other. While every frame holds whole values (camera frames without a bias), the sum is
-  // kept in 64-bit integers: every partial sum is then exact, as it is in the extended sum,
-  // so the two agree bit for bit; the first frame that is not whole hands the integer sum
-  // over to the extended one. The loop below only reports, in the same order.
+  // The frames are read ahead on the pool, and each is added there as soon as the frames
+  // before it are: in list order, so the sum is the same as one read after the other (see
+  // FrameSum for the integer sum of whole frames). The loop below only reports, in the same
+  // order. An observer that does not look at the frames lets whole FITS frames be read as
+  // their values alone.
   WholeStore firstWhole;
-  std::vector<int64_t> wholeSum;
   const bool firstIsWhole = firstAddend.WholeValues(firstWhole);
-  bool summingWhole = firstIsWhole;
-  if (summingWhole) wholeSum.assign(sum.size(), 0);
-  const auto handOver = [&] {
-    for (size_t i = 0; i < sum.size(); ++i) StoreIntegerExtended(wholeSum[i], &sum[i]);
-    summingWhole = false;
-    std::vector<int64_t>().swap(wholeSum);
-  };
+  FrameSum frameSum(accumulator.Width(), accumulator.Height(), context.fits);
   const auto isFirst = [&](size_t t) { return positions[t] == firstIndex; };
+  const auto width = [&](size_t t, const ReadSlot& slot) {
+    return isFirst(t) ? firstAddend.Width() : slot.Width();
+  };
+  const auto height = [&](size_t t, const ReadSlot& slot) {
+    return isFirst(t) ? firstAddend.Height() : slot.Height();
+  };
   const auto addable = [&](size_t t, const ReadSlot& slot) {
-    const OTrame& frame = isFirst(t) ? firstAddend : slot.frame;
     // The sum is only defined pixel for pixel on frames of one size.
-    return slot.read.ok() && frame.LastX == accumulator.LastX && frame.LastY == accumulator.LastY;
+    return slot.read.ok() && width(t, slot) == accumulator.Width() &&
+           height(t, slot) == accumulator.Height();
   };
   const auto add = [&](size_t t, ReadSlot& slot) {
     if (!addable(t, slot)) return;
-    const size_t n = sum.size();
-    const bool whole = isFirst(t) ? firstIsWhole : slot.wholeOk;
-    if (summingWhole && !whole) handOver();
-    if (summingWhole) {
-      const int32_t* frameValues = isFirst(t) ? firstWhole.data() : slot.whole.data();
-      int64_t* acc = wholeSum.data();
-      for (size_t i = 0; i < n; ++i) acc[i] += frameValues[i];
+    if (isFirst(t)) {
+      if (firstIsWhole) {
+        frameSum.AddColumns(firstWhole.data());
+      } else {
+        frameSum.AddExtended(firstAddend.Data().data());
+      }
+    } else if (slot.rowsOk) {
+      frameSum.AddRows(slot.rows.values.data());
+    } else if (slot.wholeOk) {
+      frameSum.AddColumns(slot.whole.data());
     } else {
-      const Extended* frameValues = (isFirst(t) ? firstAddend : slot.frame).Data().data();
-      Extended* acc = sum.data();
-      for (size_t i = 0; i < n; ++i) acc[i] += frameValues[i];
+      frameSum.AddExtended(slot.frame.Data().data());
     }
   };
+  const ReadWhat what = observer.WantsFrames() ? ReadWhat::WholeValues : ReadWhat::WholeRows;
   int k = 0;
-  ReadInOrder(paths, context, true, add, [&](size_t t, const ReadSlot& slot) {
+  ReadInOrder(paths, context, what, add, [&](size_t t, const ReadSlot& slot) {
     const int p = positions[t];
     const std::string& path = items[static_cast<size_t>(p)].path;
     result.lastPosition = p + 1;
-    const OTrame& frame = isFirst(t) ? firstAddend : slot.frame;
-    observer.FrameLoaded(p, count, frame);
+    observer.FrameLoaded(p, count, isFirst(t) ? firstAddend : slot.frame);
     if (!slot.read.ok()) {
       Warn(result.warnings, observer, ReadFailure(path, slot.read));
     } else if (!addable(t, slot)) {
       result.skipped.push_back(path);
       observer.Problem(Error(ErrorCode::FrameSizesDiffer)
                            .Path(path)
-                           .Values({double(frame.Width()), double(frame.Height()),
+                           .Values({double(width(t, slot)), double(height(t, slot)),
                                     double(accumulator.Width()), double(accumulator.Height())}));
     } else {
       ++k;
     }
   });
-  if (summingWhole) handOver();  // every entry was added before it was consumed
+  frameSum.WriteTo(sum.data());
   result.frames = k;
   if (k == 0) {
     result.status = Status::Fail(Error(ErrorCode::NoFrameUsable));

@@ -5,7 +5,9 @@
 #include "core/Output.h"
 
 #include <algorithm>
+#include <random>
 
+#include "core/FitsBuilder.h"
 #include "core/Utils.h"
 #include "series/Stacking.h"
 #include "series_stack/SeriesStackSupport.h"
@@ -184,6 +186,48 @@ TEST_F(StackFiles, UnreadableFirstFrameWritesNothing) {
   const AddResult r = AddList(items, LoadContext{}, Tempc());
   EXPECT_FALSE(r.status.ok);
   EXPECT_TRUE(ListFiles(WorkFolder("tempc"), "*").empty());
+}
+
+TEST_F(StackFiles, WholeFramesReadAsTheirValuesGiveTheSameComposite) {
+  // An observer that does not look at the frames lets AddList read whole FITS frames as their
+  // values alone; the composite must be byte for byte the one made from the frames read
+  // whole: with both orientation options, with scaled samples among them (the integer sum
+  // hands over to the extended one), and with a bias frame (subtracted, so nothing is whole).
+  std::mt19937 rng(4);
+  std::vector<SeriesItem> items;
+  for (int k = 0; k < 7; ++k) {
+    test::FitsBuilder b;
+    b.Image(16, 9, 7).Card("BZERO", "32768");
+    if (k == 4) b.Card("BSCALE", "1.5");
+    for (int i = 0; i < 63; ++i) b.I16(static_cast<int>(rng() % 65536) - 32768);
+    const std::string path = home.File("w" + std::to_string(k) + ".fit");
+    test::WriteBytes(path, b.Bytes());
+    items.push_back({path, k != 2});
+  }
+  OTrame bias = MakeFrame(9, 7, 0);
+  for (Extended& v : bias.Data()) v = (rng() % 3000) / 7.0L;
+  RecordingObserver watching;
+  for (const bool scaled : {false, true}) {
+    for (const bool withBias : {false, true}) {
+      for (const FitsOptions fits : {FitsOptions{false, false}, FitsOptions{true, true}}) {
+        std::vector<SeriesItem> series = items;
+        if (!scaled) series[4].ticked = false;
+        LoadContext context;
+        context.fits = fits;
+        context.bias = withBias ? &bias : nullptr;
+        WorkerPool pool(2);
+        context.pool = &pool;
+        const AddResult frames = AddList(series, context, Tempc(), watching);
+        ASSERT_TRUE(frames.status.ok);
+        const std::vector<unsigned char> expected = test::ReadBytes(frames.compositePath);
+        const AddResult values = AddList(series, context, Tempc());
+        ASSERT_TRUE(values.status.ok);
+        EXPECT_EQ(values.frames, frames.frames);
+        EXPECT_EQ(test::ReadBytes(values.compositePath), expected)
+            << scaled << withBias << fits.swapVert;
+      }
+    }
+  }
 }
 
 TEST_F(StackFiles, ManyFramesAreAddedInListOrder) {
