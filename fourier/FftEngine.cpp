@@ -95,7 +95,8 @@ struct RealView {
   }
 };
 
-// The power-spectrum sum: acc += re^2 + im^2.
+// The power spectrum re^2 + im^2, added to acc (Add) or stored there.
+template <bool Add>
 struct PowerSink {
   E* acc;
   ptrdiff_t indexStride;
@@ -103,7 +104,11 @@ struct PowerSink {
   void Put(int i, int s, E r, E m) const {
     E& a = acc[i * indexStride + s * laneStride];
     const E power = r * r + m * m;
-    a = a + power;
+    if constexpr (Add) {
+      a = a + power;
+    } else {
+      a = power;
+    }
   }
   void Prefetch(int i, int lanes) const {
     PrefetchForWrite(&acc[i * indexStride], lanes * sizeof(E));
@@ -545,11 +550,12 @@ PassResult ColumnPass(CellGrid& work, FftWorkspace::Impl& ws, bool back, const T
       [&](int y0) { return View<ExtOps>(w, static_cast<ptrdiff_t>(y0) * N, 1, N); }, sinkFor);
 }
 
-// Sink of the power-spectrum sum.
+// Sink of the power spectrum, added or stored.
+template <bool Add>
 struct PowerSinkAt {
   E* acc;
   int n;
-  PowerSink operator()(int y0) const { return PowerSink{acc + y0, n, 1}; }
+  PowerSink<Add> operator()(int y0) const { return PowerSink<Add>{acc + y0, n, 1}; }
 };
 
 // Tasks of a pass: the pool's, but never more than its blocks of columns.
@@ -609,8 +615,11 @@ void Transform2D(CellGrid& data, CellGrid& work, bool back, FftWorkspace& worksp
   if (report != nullptr) *report = local;
 }
 
-void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& work,
-                             FftWorkspace& workspace, WorkerPool* pool, FftReport* report) {
+namespace {
+
+template <bool Add>
+void PowerSpectrumInto(const Extended* frame, Extended* acc, CellGrid& work,
+                       FftWorkspace& workspace, WorkerPool* pool, FftReport* report) {
   const int N = work.N();
   if (workspace.N() != N) throw std::invalid_argument("FFT grid and workspace of different sides");
   const size_t count = static_cast<size_t>(N) * N;
@@ -620,7 +629,11 @@ void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& wor
     SmallTransform(re.data(), im.data(), N, false);
     for (size_t i = 0; i < count; ++i) {
       const E power = re[i] * re[i] + im[i] * im[i];
-      acc[i] = acc[i] + power;
+      if constexpr (Add) {
+        acc[i] = acc[i] + power;
+      } else {
+        acc[i] = power;
+      }
     }
     if (report != nullptr) *report = local;
     return;
@@ -634,9 +647,22 @@ void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& wor
         return RealView{frame + static_cast<ptrdiff_t>(x0) * N, 1, N};
       },
       work, ws, false, tw, tw.pairExact, pool, tasks, local);
-  const PassResult r = ColumnPass(work, ws, false, tw, false, pool, tasks, PowerSinkAt{acc, N});
+  const PassResult r =
+      ColumnPass(work, ws, false, tw, false, pool, tasks, PowerSinkAt<Add>{acc, N});
   local.redoneStrips += r.redone;
   if (report != nullptr) *report = local;
+}
+
+}  // namespace
+
+void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& work,
+                             FftWorkspace& workspace, WorkerPool* pool, FftReport* report) {
+  PowerSpectrumInto<true>(frame, acc, work, workspace, pool, report);
+}
+
+void PowerSpectrum(const Extended* frame, Extended* power, CellGrid& work, FftWorkspace& workspace,
+                   WorkerPool* pool, FftReport* report) {
+  PowerSpectrumInto<false>(frame, power, work, workspace, pool, report);
 }
 
 }  // namespace orvek::fourier

@@ -85,4 +85,10 @@ void AccumulatePowerSpectrum(const Extended* frame, Extended* acc, CellGrid& wor
                              FftWorkspace& workspace, WorkerPool* pool,
                              FftReport* report = nullptr);
 
+/// The same step with the power spectrum stored into power[x][y] instead of added: adding
+/// it to acc afterwards (acc[i] = acc[i] + power[i]) gives acc bit for bit as
+/// AccumulatePowerSpectrum would, so that frames may be transformed apart and added in turn.
+void PowerSpectrum(const Extended* frame, Extended* power, CellGrid& work, FftWorkspace& workspace,
+                   WorkerPool* pool, FftReport* report = nullptr);
+
 }  // namespace orvek::fourier

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <utility>
 
@@ -152,6 +156,13 @@ void PowerSpectrumSum::Add(const Extended* pixels) {
   ++m_count;
 }
 
+void PowerSpectrumSum::AddPower(const Extended* power) {
+  const ExtendedFpuScope fpu;
+  Extended* acc = m_acc.data();
+  for (size_t i = 0; i < m_acc.size(); ++i) acc[i] = acc[i] + power[i];
+  ++m_count;
+}
+
 void PowerSpectrumSum::WriteAutocorrelation(OTrame& frame, Extended top) const {
   // The accumulator as the series commands hold it: real part = the sum, imaginary part 0.
   OFFT a(m_n, m_pool);
@@ -162,6 +173,89 @@ void PowerSpectrumSum::WriteAutocorrelation(OTrame& frame, Extended top) const {
 }
 
 // ---- Series sums --------------------------------------------------------------------------------
+
+namespace {
+
+// The frame-by-frame check and preparation of image k of a power-spectrum series of side n:
+// the failure the loop ends with, or an empty result with the frame ready for its transform.
+FourierResult PrepareSpectrumFrame(const SeriesInput& input, int k, int n, bool enhanced,
+                                   OTrame& frame) {
+  if (Status s = LoadImage(input.files[k], input, frame); !s) {
+    return Fail(FourierStatus::LoadFailed, s);
+  }
+  if (!IsCentredSpectrum(frame)) return WrongSize(input.files[k], frame);
+  if (frame.Width() != n) return OtherSize(input.files[k], frame, n);
+  if (enhanced) frame.SquarePixels();
+  return FourierResult{};
+}
+
+// Images 1 .. count - 1 of a series without an observer, a whole image per task of the pool:
+// each task reads an image and transforms it on its own core, then adds its power spectrum
+// once every earlier image's is added, so the sum is the one of the plain loop. Ends with the
+// failure of the first image, in list order, that fails; `last` is the last image read.
+FourierResult SumSpectraByImage(const SeriesInput& input, int n, bool enhanced,
+                                PowerSpectrumSum& sum, OTrame& last) {
+  const int count = static_cast<int>(input.files.size());
+  const int tasks = std::min(TasksOf(input.pool), count - 1);
+  struct Lane {
+    explicit Lane(int n) : power(static_cast<size_t>(n) * n), work(n), workspace(n) {}
+    OTrame frame;
+    std::vector<Extended> power;
+    CellGrid work;
+    FftWorkspace workspace;
+  };
+  std::vector<std::unique_ptr<Lane>> lanes;
+  for (int t = 0; t < tasks; ++t) lanes.push_back(std::make_unique<Lane>(n));
+  std::mutex mutex;
+  std::condition_variable turnChanged;
+  int next = 1;  // the next image to claim
+  int turn = 1;  // the next image to add
+  bool stop = false;
+  FourierResult failure;
+  std::exception_ptr thrown;
+  RunTasks(input.pool, tasks, [&](int task) {
+    Lane& lane = *lanes[static_cast<size_t>(task)];
+    try {
+      for (;;) {
+        int k = 0;
+        {
+          std::lock_guard<std::mutex> lock(mutex);
+          if (stop || next >= count) return;
+          k = next++;
+        }
+        FourierResult bad = PrepareSpectrumFrame(input, k, n, enhanced, lane.frame);
+        if (bad.ok()) {
+          PowerSpectrum(lane.frame.Data().data(), lane.power.data(), lane.work, lane.workspace,
+                        nullptr);
+        }
+        std::unique_lock<std::mutex> lock(mutex);
+        turnChanged.wait(lock, [&] { return stop || turn == k; });
+        if (stop) return;
+        if (!bad.ok()) {
+          failure = std::move(bad);
+          stop = true;
+        } else {
+          // Only the task whose turn it is touches the sum.
+          lock.unlock();
+          sum.AddPower(lane.power.data());
+          if (k == count - 1) last = std::move(lane.frame);
+          lock.lock();
+          ++turn;
+        }
+        turnChanged.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!thrown) thrown = std::current_exception();
+      stop = true;
+      turnChanged.notify_all();
+    }
+  });
+  if (thrown) std::rethrow_exception(thrown);
+  return failure;
+}
+
+}  // namespace
 
 FourierResult SumPowerSpectra(const SeriesInput& input, const OutputFolder& out,
                               const std::string& name, bool enhanced, OTrame* frameOut) {
@@ -176,7 +270,15 @@ FourierResult SumPowerSpectra(const SeriesInput& input, const OutputFolder& out,
   const int n = frame.Width();
   PowerSpectrumSum sum(n, input.pool);
   const int count = static_cast<int>(input.files.size());
-  for (int k = 0; k < count; ++k) {
+  if (input.observer == nullptr && TasksOf(input.pool) >= 2 && count >= 3) {
+    // Nothing to show or stop: the images go one per core.
+    if (enhanced) frame.SquarePixels();
+    sum.Add(frame);
+    if (FourierResult bad = SumSpectraByImage(input, n, enhanced, sum, frame); !bad.ok()) {
+      return bad;
+    }
+  }
+  for (int k = sum.Count(); k < count; ++k) {
     if (k > 0) {
       if (Status s = LoadImage(input.files[k], input, frame); !s) {
         return Fail(FourierStatus::LoadFailed, s);

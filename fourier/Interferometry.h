@@ -87,6 +87,9 @@ class PowerSpectrumSum {
   void Add(const OTrame& frame);
   /// The same from n x n pixels [x][y] at x * n + y.
   void Add(const Extended* pixels);
+  /// Adds a power spectrum computed apart (PowerSpectrum), [x][y] at x * n + y: the same sum
+  /// as Add of its frame.
+  void AddPower(const Extended* power);
   /// Frames added so far.
   int Count() const { return m_count; }
   /// The accumulated real part, [x][y] at x * n + y.

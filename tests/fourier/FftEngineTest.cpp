@@ -326,23 +326,32 @@ TEST(FastEngine, WorksIn80BitsWhateverTheCallersControlWord) {
 }
 
 TEST(FastEngine, PowerSpectrumSumMatchesTheStepByStepSequence) {
-  // The fused step equals OFFT(frame), Transform(false), ToPowerSpectrum, acc += real.
-  const int n = 64;
-  std::mt19937_64 rng(9);
-  std::vector<E> acc(size_t(n) * n, 0.0L), expected(size_t(n) * n, 0.0L);
-  CellGrid work(n);
-  FftWorkspace ws(n);
-  WorkerPool pool(2);
-  for (int k = 0; k < 3; ++k) {
-    const std::vector<E> frame = RandomValues(n, rng, 4000);
-    ReferenceFft ref(n);
-    ref.real = frame;
-    ref.Transform(false);
-    ref.ToPowerSpectrum();
-    for (size_t i = 0; i < expected.size(); ++i) expected[i] = expected[i] + ref.real[i];
-    AccumulatePowerSpectrum(frame.data(), acc.data(), work, ws, &pool);
+  // The fused step equals OFFT(frame), Transform(false), ToPowerSpectrum, acc += real; so
+  // does the power spectrum stored apart and added afterwards (one thread), also for sides
+  // below the lanes of a block.
+  for (int n : {8, 64}) {
+    std::mt19937_64 rng(9);
+    std::vector<E> acc(size_t(n) * n, 0.0L), expected(size_t(n) * n, 0.0L);
+    std::vector<E> apart(size_t(n) * n, 0.0L), power(size_t(n) * n, -1.0L);
+    CellGrid work(n);
+    FftWorkspace ws(n);
+    WorkerPool pool(2);
+    for (int k = 0; k < 3; ++k) {
+      const std::vector<E> frame = RandomValues(n, rng, 4000);
+      ReferenceFft ref(n);
+      ref.real = frame;
+      ref.Transform(false);
+      ref.ToPowerSpectrum();
+      for (size_t i = 0; i < expected.size(); ++i) expected[i] = expected[i] + ref.real[i];
+      AccumulatePowerSpectrum(frame.data(), acc.data(), work, ws, &pool);
+      PowerSpectrum(frame.data(), power.data(), work, ws, nullptr);
+      for (size_t i = 0; i < apart.size(); ++i) apart[i] = apart[i] + power[i];
+    }
+    for (size_t i = 0; i < acc.size(); ++i) {
+      ASSERT_TRUE(SameBits(acc[i], expected[i])) << n << " at " << i;
+      ASSERT_TRUE(SameBits(apart[i], expected[i])) << n << " at " << i;
+    }
   }
-  for (size_t i = 0; i < acc.size(); ++i) ASSERT_TRUE(SameBits(acc[i], expected[i])) << i;
 }
 
 TEST(FastEngine, SeriesSumWithOneTwoOrThreeTasks) {

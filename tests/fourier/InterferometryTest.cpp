@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <random>
 
+#include "core/FitsBuilder.h"
 #include "core/Utils.h"
 #include "fourier/FourierTestSupport.h"
 #include "fourier/Interferometry.h"
@@ -67,23 +68,43 @@ TEST_F(InterferometryFolder, OneFrameGivesItsCentredAutocorrelation) {
 }
 
 TEST_F(InterferometryFolder, SeveralFramesAndEnhancedMode) {
-  std::vector<OTrame> frames = {Speckles(64, 2), Speckles(64, 3), Speckles(64, 4)};
+  // Without a pool the images are summed one after the other; with one and no observer each
+  // image is transformed on a task of its own and added in turn: the same sum bit for bit.
+  // The second image is a FITS file behind a long header, read much more slowly than the
+  // images after it: they must still wait for their turn.
+  std::vector<OTrame> frames;
+  for (unsigned k = 2; k <= 6; ++k) frames.push_back(Speckles(64, k));
   SeriesInput in;
   for (size_t i = 0; i < frames.size(); ++i)
     in.files.push_back(Image("f" + std::to_string(i) + ".orv", frames[i]));
-  ASSERT_TRUE(SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false).ok());
-  OTrame out = LoadOrv(folder + "PuisDouble.orvc");
-  std::vector<E> expected = test::ReferenceAutocorrelation(frames);
-  for (size_t i = 0; i < expected.size(); ++i) ASSERT_TRUE(SameBits(out.Data()[i], expected[i]));
-
-  // Enhanced: each image is squared in memory before its transform; its file is unchanged.
+  test::FitsBuilder slow;
+  slow.Image(16, 64, 64).Card("BZERO", "32768");
+  for (int c = 0; c < 40000; ++c) slow.Raw("COMMENT a header that takes long to read");
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) slow.I16(static_cast<int>(frames[1].Px(x, y)) - 32768);
+  in.files[1] = inputs + "f1.fit";
+  test::WriteBytes(in.files[1], slow.Bytes());
+  ASSERT_TRUE(frames[1].LoadFile(in.files[1]).ok());
+  const std::vector<E> expected = test::ReferenceAutocorrelation(frames);
+  std::vector<OTrame> squared = frames;
+  for (OTrame& f : squared) f.SquarePixels();
+  const std::vector<E> expectedEnhanced = test::ReferenceAutocorrelation(squared);
   const auto before = test::ReadBytes(in.files[0]);
-  ASSERT_TRUE(SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", true).ok());
-  EXPECT_EQ(test::ReadBytes(in.files[0]), before);
-  for (OTrame& f : frames) f.SquarePixels();
-  out = LoadOrv(folder + "PuisDouble.orvc");
-  expected = test::ReferenceAutocorrelation(frames);
-  for (size_t i = 0; i < expected.size(); ++i) ASSERT_TRUE(SameBits(out.Data()[i], expected[i]));
+  for (int tasks : {1, 2, 3}) {
+    WorkerPool pool(tasks);
+    in.pool = tasks > 1 ? &pool : nullptr;
+    ASSERT_TRUE(SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false).ok());
+    OTrame out = LoadOrv(folder + "PuisDouble.orvc");
+    for (size_t i = 0; i < expected.size(); ++i)
+      ASSERT_TRUE(SameBits(out.Data()[i], expected[i])) << tasks << " tasks, at " << i;
+
+    // Enhanced: each image is squared in memory before its transform; its file is unchanged.
+    ASSERT_TRUE(SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", true).ok());
+    EXPECT_EQ(test::ReadBytes(in.files[0]), before);
+    out = LoadOrv(folder + "PuisDouble.orvc");
+    for (size_t i = 0; i < expectedEnhanced.size(); ++i)
+      ASSERT_TRUE(SameBits(out.Data()[i], expectedEnhanced[i])) << tasks << " tasks, at " << i;
+  }
 }
 
 TEST_F(InterferometryFolder, WrongSizeWritesNothing) {
@@ -98,11 +119,26 @@ TEST_F(InterferometryFolder, WrongSizeWritesNothing) {
 }
 
 TEST_F(InterferometryFolder, FramesOfAnotherSizeLaterInTheSeriesAreRefused) {
+  // The first image in list order that cannot be added names the failure, also when the
+  // images are read on several tasks and a later one fails sooner (the third image is slow
+  // to read: a FITS file of another size behind a long header).
+  test::FitsBuilder slow;
+  slow.Image(16, 64, 64);
+  for (int c = 0; c < 40000; ++c) slow.Raw("COMMENT a header that takes long to read");
+  for (int i = 0; i < 64 * 64; ++i) slow.I16(i % 300);
+  test::WriteBytes(inputs + "c.fit", slow.Bytes());
   SeriesInput in;
-  in.files = {Image("a.orv", Speckles(128, 5)), Image("b.orv", Speckles(64, 6))};
-  const FourierResult r = SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false);
-  EXPECT_EQ(r.status, FourierStatus::WrongSize);
-  EXPECT_FALSE(FileExists(folder + "PuisDouble.orvc"));
+  in.files = {Image("a.orv", Speckles(128, 5)), Image("b.orv", Speckles(128, 6)), inputs + "c.fit",
+              inputs + "missing.orv", Image("e.orv", Speckles(128, 7))};
+  for (int tasks : {1, 2, 3}) {
+    WorkerPool pool(tasks);
+    in.pool = tasks > 1 ? &pool : nullptr;
+    const FourierResult r = SumPowerSpectra(in, ProgramOutput(folder), "PuisDouble", false);
+    EXPECT_EQ(r.status, FourierStatus::WrongSize) << tasks;
+    EXPECT_EQ(r.error.code, ErrorCode::FrameSizesDiffer) << tasks;
+    EXPECT_EQ(r.error.path, in.files[2]) << tasks;
+    EXPECT_FALSE(FileExists(folder + "PuisDouble.orvc"));
+  }
 }
 
 TEST_F(InterferometryFolder, StopKeepsTheOlderFile) {
