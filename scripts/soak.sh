@@ -11,7 +11,10 @@ cd "$(dirname "$0")/.."
 frames="${1:-5000}"
 spectrum="${2:-2000}"
 side="${3:-256}"
-scripts/build.sh -DORVEK_BUILD_BENCH=ON > /dev/null
+launcher=()
+command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEK_BUILD_BENCH=ON "${launcher[@]}" > /dev/null
+cmake --build build --target orvek-cli orvek_bench_series > /dev/null
 build="$(pwd)/build"
 cli="$build/cli/orvek-cli"
 

@@ -52,8 +52,14 @@ hyperfine --warmup 2 --runs "$runs" --export-json "$work/stack.json" \
 ratio "$work/stack.json"
 
 echo "== start-up"
+# Without a shell: these take a few milliseconds. The window draws off screen.
+export QT_QPA_PLATFORM=offscreen
 startup=("'$cli' info '$work/ac/f0001.fit'")
 if [ -x "$build/bench/startup/orvek_bench_window_startup" ]; then
-  startup+=("QT_QPA_PLATFORM=offscreen '$build/bench/startup/orvek_bench_window_startup' '$work/st/f0001.fit'")
+  startup+=("'$build/bench/startup/orvek_bench_window_startup' '$work/st/f0001.fit'")
 fi
-hyperfine --warmup 2 --runs "$runs" "${startup[@]}"
+hyperfine -N --warmup 2 --runs "$runs" "${startup[@]}"
+if [ -x "$build/bench/startup/orvek_bench_window_startup" ]; then
+  echo "  window, from main() (one run):"
+  "$build/bench/startup/orvek_bench_window_startup" "$work/st/f0001.fit" | sed 's/^/    /'
+fi
