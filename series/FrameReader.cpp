@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 
+#include "core/FrameProvider.h"
 #include "core/Utils.h"
 #include "core/WorkerPool.h"
 
@@ -46,7 +47,11 @@ void ReadEntry(const std::string& path, const LoadContext& context, ReadWhat wha
   }
   const bool wholeValues = what != ReadWhat::Frame;
   try {
-    if (what == ReadWhat::WholeRows && IsFitsName(path) && ReadRows(path, context, slot)) return;
+    // A frame given by the context's provider is read through it, whatever its name.
+    const bool provided = context.frames != nullptr && context.frames->Provides(path);
+    if (what == ReadWhat::WholeRows && !provided && IsFitsName(path) &&
+        ReadRows(path, context, slot))
+      return;
     slot.read = slot.frame.LoadFile(path, context.bias, context.fits, nullptr,
                                     wholeValues ? &slot.whole : nullptr, context.frames);
     // Frames the reader did not give as whole values may still be (8-bit BMP...).
