@@ -85,7 +85,7 @@ Result<Reduction, ReductionError> Reduce(std::span<const MeasuredPair> pairs,
     sumTheta += v.thetaDeg;
     sumD += d;
     // The peaks of a correlation image are not the stars' brightness.
-    if (p.kind == PairKind::Direct) v.dM = MagnitudeDifference(p.intA, p.intB);
+    if (p.kind != PairKind::Correlation) v.dM = MagnitudeDifference(p.intA, p.intB);
     if (v.dM) {
       sumIntA += p.intA;
       sumIntB += p.intB;

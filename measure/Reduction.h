@@ -30,6 +30,8 @@ enum class PairKind {
   Direct,       ///< A and B measured as stars on the frame (clicks, AutoOrvek, a surface fit)
   Correlation,  ///< fast measurement on a correlation image: A is its centre, B a peak; the
                 ///< peaks' heights give no magnitude difference
+  Speckle,      ///< close-pair measurement of a speckle series: A is the autocorrelation's
+                ///< centre, B the companion; intA and intB carry the pair's intensity ratio
 };
 
 /// One measured pair: component A and component B of one frame.

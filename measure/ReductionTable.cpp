@@ -217,7 +217,7 @@ RecomputeResult ReductionTable::SaveCentroid(const rStarPos& point, const std::s
   row[kColImage] = name;
   row[kColPath] = FolderOf(framePath);
   row[kColBin] = BinOf(name);
-  if (kind == PairKind::Correlation && !m_kinds.empty()) m_kinds.back() = kind;
+  if (kind != PairKind::Direct && !m_kinds.empty()) m_kinds.back() = kind;
   return Recompute();
 }
 

@@ -208,7 +208,8 @@ class ReductionTable {
   void RefreshZoomCent(const rStarPos& point);
   /// Enters `point` (the main window's CurrentPoint), measured on the frame read from
   /// `framePath`, as A of a new row, or as B of the open row, which recomputes. A row with
-  /// an entry from a correlation image is of that kind: it has no magnitude difference.
+  /// an entry of another kind than Direct is of that kind (a correlation row has no magnitude
+  /// difference).
   RecomputeResult SaveCentroid(const rStarPos& point, const std::string& framePath,
                                PairKind kind = PairKind::Direct);
   /// Appends a row of empty cells (a direct measurement).

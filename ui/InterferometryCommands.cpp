@@ -4,11 +4,13 @@
 #include <QListWidget>
 
 #include "core/Utils.h"
+#include "speckle/SpecklePair.h"
 #include "ui/CommandSupport.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/SeriesCommands.h"
 #include "ui/UdlgAlign.h"
+#include "ui/UfrmClosePair.h"
 #include "ui/UfrmMain.h"
 #include "ui/Workbench.h"
 
@@ -37,6 +39,7 @@ InterferometryCommands::InterferometryCommands(Workbench& workbench) : m_workben
   main.InstallCommand(MainCommand::DivisionetRetourSpatial1,
                       [this] { DivisionetRetourSpatial1Click(); });
   main.InstallCommand(MainCommand::LibrairieInterfromtrie1, [this] { ShowInterferometryFolder(); });
+  main.InstallCommand(MainCommand::ClosePair1, [this] { ClosePair1Click(); });
   main.InstallCommand(MainCommand::FFT1, [this] { FFT1Click(); });
   main.InstallCommand(MainCommand::FFTdirecteargument1, [this] { FFTdirecteargument1Click(); });
   main.InstallCommand(MainCommand::AutoCorrlation1, [this] { AutoCorrlation1Click(); });
@@ -63,6 +66,8 @@ InterferometryCommands::InterferometryCommands(Workbench& workbench) : m_workben
     });
   }
 }
+
+InterferometryCommands::~InterferometryCommands() = default;
 
 TFormMain& InterferometryCommands::Main() const {
   return *m_workbench.FormMain;
@@ -196,6 +201,38 @@ void InterferometryCommands::FileListBoxInterClick(int row) {
   const QListWidget* list = Main().InterList();
   if (row < 0 || row >= list->count()) return;
   Main().LoadAndShow(Q(Folder()) + list->item(row)->text());
+}
+
+void InterferometryCommands::ClosePair1Click() {
+  const ReentryGuard running(m_running);
+  if (!running.Entered()) return;
+  TFormMain& main = Main();
+  std::vector<int> positions;
+  const fourier::SeriesInput input = TickedSeriesInput(main, positions);
+  if (input.files.empty()) return;
+  FrameSourceOptions source;
+  source.fits = input.fits;
+  speckle::SpeckleOptions options;
+  options.pool = m_workbench.pool;
+  // Thousands of frames: the counter and the list follow them, the picture does not.
+  FrameShowingObserver observer(main, {.listRows = positions, .show = false, .honourStop = true});
+  main.ShowStop(true);
+  const Result<speckle::SpeckleResult> r =
+      speckle::MeasureClosePair(input.files, source, options, observer);
+  main.ShowStop(false);
+  main.RefreshSelection();
+  if (!r) {
+    // STOP is the user's own doing: nothing to say.
+    if (r.error().code != ErrorCode::SpeckleStopped) m_workbench.prompter.Error(Worded(r.error()));
+    return;
+  }
+  ReportProblems(m_workbench.prompter, MainText("lstUnread"), observer.Problems());
+  if (!m_closePair) m_closePair = std::make_unique<TfrmClosePair>(m_workbench);
+  m_closePair->ShowResult(*r, main.SeriesName());
+}
+
+void InterferometryCommands::ChangeLangue() {
+  if (m_closePair) m_closePair->ChangeLangue();
 }
 
 // ---- Menu "DEBUG" ----------------------------------------------------------------------------

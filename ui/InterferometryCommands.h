@@ -7,6 +7,7 @@
 // (Part of the main window) then measures the secondary peak of an opened result.
 
 #include <QString>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,13 @@ namespace orvek {
 
 struct Workbench;
 class TFormMain;
+class TfrmClosePair;
 
 class InterferometryCommands {
  public:
   /// Wires the items of "Interférométrie" and "DEBUG" and the interferometry list.
   explicit InterferometryCommands(Workbench& workbench);
+  ~InterferometryCommands();
   InterferometryCommands(const InterferometryCommands&) = delete;
   InterferometryCommands& operator=(const InterferometryCommands&) = delete;
 
@@ -35,6 +38,14 @@ class InterferometryCommands {
   void ShowInterferometryFolder();
   /// An entry of the interferometry list chosen: LoadAndShow of that file.
   void FileListBoxInterClick(int row);
+  /// "Measure close pair": the speckle measurement of the ticked frames (the counter shows
+  /// the frames read, STOP ends it), its result shown in the close-pair window. Frames
+  /// are read as orvek-cli speckle reads them, with the same options, on the worker pool.
+  void ClosePair1Click();
+  /// The close-pair window (created by the first result; nullptr before).
+  TfrmClosePair* ClosePairWindow() const { return m_closePair.get(); }
+  /// Reloads the texts of the close-pair window, when it exists.
+  void ChangeLangue();
 
   // ---- Menu "DEBUG" -----------------------------------------------------------------------
   void FFT1Click();                 ///< "FFT directe, partie réelle" -> "Fourier.orvc"
@@ -71,6 +82,7 @@ class InterferometryCommands {
   bool Enhanced() const;
 
   Workbench& m_workbench;
+  std::unique_ptr<TfrmClosePair> m_closePair;
   fourier::FourierStatus m_lastStatus = fourier::FourierStatus::NothingTicked;
   bool m_running = false;
   int m_justLoadedRow = -1;

@@ -527,6 +527,7 @@ void TFormMain::BuildMenus() {
   AddItem(inter, "PuissanceDouble1", "Target Power Spectrum");
   AddItem(inter, "DivisionetRetourSpatial1", "Result");
   AddItem(inter, "LibrairieInterfromtrie1", "Interferometry Folder");
+  AddItem(inter, "ClosePair1", "Measure close pair");
   AddItem(inter, "SpeckleMask1", "Speckle Mask")->setVisible(false);
   inter->addSeparator();
   AddItem(inter, "EnhancedPowerSpectrum1", "Enhanced Power Spectrum")->setCheckable(true);
@@ -762,6 +763,7 @@ void TFormMain::ChangeLangue() {
   Action("Aide2")->setText(text("aide2"));
   Menu("Interfromtrie1")->setTitle(text("Interfromtrie1"));
   Action("MenuInterfromtrie1")->setText(text("MenuInterfromtrie1"));
+  Action("ClosePair1")->setText(text("ClosePair1"));
   m_lblTipFastMeasurement->setText(text("lblTipFastMeasurement"));
   for (QAction* a : m_languageGroup->actions()) a->setChecked(a->data().toString() == lang);
   ChangeLangueExtra();

@@ -86,6 +86,7 @@ class CheckListBox;
   X(PuissanceDouble1)                   \
   X(DivisionetRetourSpatial1)           \
   X(LibrairieInterfromtrie1)            \
+  X(ClosePair1)                         \
   X(SpeckleMask1)                       \
   X(EnhancedPowerSpectrum1)             \
   X(Div1)                               \

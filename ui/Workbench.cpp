@@ -8,6 +8,7 @@
 #include "core/Utils.h"
 #include "ui/AnalysisCommands.h"
 #include "ui/ArithmeticCommands.h"
+#include "ui/InterferometryCommands.h"
 #include "ui/Langue.h"
 #include "ui/ReductionCommands.h"
 #include "ui/Resources.h"
@@ -74,6 +75,7 @@ void Workbench::ChangeLangueAll() {
   if (formSurface) formSurface->ChangeLangue();
   if (formCam) formCam->ChangeLangue();
   if (frmHelp) frmHelp->ChangeLangue();
+  if (analysisCommands) analysisCommands->Interferometry().ChangeLangue();
 }
 
 std::unique_ptr<Workbench> CreateWorkbench(Prompter& prompter, DocumentOpener& opener,
