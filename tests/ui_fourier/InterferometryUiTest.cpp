@@ -117,7 +117,7 @@ TEST_F(InterferometryUi, ItemsAreWiredAndDebugMenuStaysHidden) {
        {"AutocorrlationetSoustractionFond1", "InterCorrlationetSoustractionFond1",
         "PuissanceRfrence1", "PuissanceDouble1", "DivisionetRetourSpatial1",
         "LibrairieInterfromtrie1", "EnhancedPowerSpectrum1", "FFT1", "FFTdirecteargument1",
-        "AutoCorrlation1", "InterCorrlation1", "SoustractionFond1", "DV01"}) {
+        "AutoCorrlation1", "InterCorrlation1", "SoustractionFond1", "DV01", "ClosePair1"}) {
     EXPECT_FALSE(Main().IsPending(item)) << item;
     EXPECT_TRUE(Main().Action(item)->isEnabled()) << item;
   }
