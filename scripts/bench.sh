@@ -16,3 +16,4 @@ for b in build/bench/*/orvek_bench_*; do
   "$b" "$@"
 done
 bench/command/commands.sh build
+bench/speckle/speckle-bench.sh build
