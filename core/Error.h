@@ -108,7 +108,15 @@ namespace orvek {
   /* no companion peak between {v1} and {v2} pixels of the centre */                   \
   X(SpeckleNoPair)                                                                     \
   /* stopped after {v1} frames */                                                      \
-  X(SpeckleStopped)
+  X(SpeckleStopped)                                                                    \
+  X(StarValues)     /* {field}: "{text}" is not RA,DEC,PMRA,PMDEC[,PLX[,RV]] */        \
+  X(SpaceMotion)    /* star {field} cannot be moved to the epoch (ERFA {v1}) */        \
+  X(BookLine)       /* {path}, line {row}: not a calibration entry ({field}) */        \
+  X(NoCalibration)  /* no calibration of camera {text} with binning {v1} */            \
+  X(NoMeasures)     /* there is no measured pair to export */                          \
+  X(WdsCoordinates) /* "{text}" is not WDS coordinates like 12345+6789 */              \
+  X(MethodCode)     /* "{text}" is not a method code (C, Cl or S) */                   \
+  X(FieldTooLong)   /* {field} "{text}" is longer than its {v1} columns */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

@@ -1,0 +1,60 @@
+#pragma once
+// What a reduced series tells about a pair as an observation: its mean Besselian epoch, the
+// dispersions and standard errors of theta and rho, the nights it spans, and, when the
+// calibration's own uncertainty is known, the error of the result.
+
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/Result.h"
+
+namespace orvek {
+
+/// One measured frame as the summary sees it.
+struct ObservedRow {
+  double thetaDeg = 0;          ///< position angle, degrees (any turn; 0 and 360 are alike)
+  double rhoArcsec = 0;         ///< separation, arc-seconds
+  std::optional<double> epoch;  ///< Besselian epoch of the frame's TT date, when timed
+};
+
+/// Means, dispersions and standard errors of a set of rows (a series or one night).
+struct SeriesStats {
+  int n = 0;
+  std::optional<double> epoch;  ///< mean epoch of the rows that have one
+  /// Mean position angle in [0, 360), taken across the 0/360 turn: the rows' angles are
+  /// counted from the first one within (-180, 180], as the table's residuals fold them.
+  double thetaDeg = 0;
+  double rhoArcsec = 0;               ///< plain mean
+  std::optional<double> thetaSdDeg;   ///< sqrt(sum of squared residuals / (n - 1)); n >= 2
+  std::optional<double> rhoSdArcsec;  ///< the same for rho
+  std::optional<double> thetaSemDeg;  ///< sd / sqrt(n)
+  std::optional<double> rhoSemArcsec;
+};
+
+/// The calibration's own uncertainty (standard errors of Delta and Epsilon), when known.
+struct CalibrationUncertainty {
+  std::optional<double> deltaSdDeg;
+  std::optional<double> epsilonSd;  ///< same unit as `epsilon`
+  double epsilon = 1;               ///< the scale the rows were reduced with
+};
+
+struct ObservationSummary {
+  SeriesStats all;
+  /// Rows less than 8 hours from the previous one (in time order) share a night. Nights are
+  /// in time order; the rows without a time form one night of their own, last, without epoch.
+  std::vector<SeriesStats> nights;
+  std::optional<double> thetaErrDeg;   ///< sqrt(sem^2 + deltaSd^2), with a Delta uncertainty
+  std::optional<double> rhoErrArcsec;  ///< sqrt(sem^2 + (rho epsilonSd / epsilon)^2)
+};
+
+/// Two rows are of one night when less than this apart.
+inline constexpr double kNightGapHours = 8;
+
+/// Summarizes `rows`. No rows give n = 0 and no night. Fails with OutOfRange (field "theta",
+/// "rho" or "epoch", with the row counted from 1) for a value that is not finite, or (field
+/// "delta-sd", "epsilon-sd", "epsilon") for a negative uncertainty or a scale not above 0.
+Result<ObservationSummary> Summarize(std::span<const ObservedRow> rows,
+                                     const CalibrationUncertainty& calibration = {});
+
+}  // namespace orvek
