@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Result.h"
 #include "measure/Observation.h"
@@ -42,6 +43,12 @@ struct ExportFrame {
   double xA = 0, yA = 0, xB = 0, yB = 0;  ///< frame pixels
   std::optional<double> dM;               ///< magnitude difference, when it could be computed
   double rThetaDeg = 0, rRhoArcsec = 0;   ///< the table's residuals
+};
+
+/// A reduced series ready for export.
+struct ExportInput {
+  std::vector<ExportFrame> frames;
+  ObservationSummary summary;
 };
 
 /// The JDSO table: a header line, one line per night of `summary` and the mean line.
