@@ -116,4 +116,35 @@ Result<ObservationSummary> Summarize(std::span<const ObservedRow> rows,
   return out;
 }
 
+Result<SeriesCalibration> CalibrateSeries(std::span<const double> rawThetaDeg,
+                                          std::span<const double> separationPx,
+                                          double knownThetaDeg, double knownRhoArcsec) {
+  const size_t n = std::min(rawThetaDeg.size(), separationPx.size());
+  if (n == 0) return Unexpected(Error(ErrorCode::NoMeasures));
+  if (!std::isfinite(knownThetaDeg)) return Outside("theta", -1, knownThetaDeg, 0, 360);
+  if (!(knownRhoArcsec > 0 && knownRhoArcsec < kInf))
+    return Outside("rho", -1, knownRhoArcsec, 0, kInf);
+  // Each frame as a row of the summary: its offset from the known angle and its own scale.
+  std::vector<ObservedRow> rows(n);
+  double separationSum = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!(separationPx[i] > 0 && separationPx[i] < kInf))
+      return Outside("separation", static_cast<long long>(i) + 1, separationPx[i], 0, kInf);
+    rows[i].thetaDeg = rawThetaDeg[i] - knownThetaDeg;
+    rows[i].rhoArcsec = knownRhoArcsec / separationPx[i];
+    separationSum += separationPx[i];
+  }
+  const Result<ObservationSummary> s = Summarize(rows);
+  if (!s) return Unexpected(s.error());
+  SeriesCalibration c;
+  c.n = static_cast<int>(n);
+  c.deltaDeg = Fold180(s->all.thetaDeg);
+  c.deltaSdDeg = s->all.thetaSdDeg;
+  c.deltaSeDeg = s->all.thetaSemDeg;
+  c.epsilon = knownRhoArcsec / (separationSum / n);
+  c.epsilonSd = s->all.rhoSdArcsec;
+  c.epsilonSe = s->all.rhoSemArcsec;
+  return c;
+}
+
 }  // namespace orvek

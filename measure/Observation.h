@@ -57,4 +57,24 @@ inline constexpr double kNightGapHours = 8;
 Result<ObservationSummary> Summarize(std::span<const ObservedRow> rows,
                                      const CalibrationUncertainty& calibration = {});
 
+/// Delta and Epsilon of a series of frames of a pair whose theta and rho are known, with
+/// their dispersions over the frames and standard errors (sd / sqrt n; none below 2 frames).
+struct SeriesCalibration {
+  int n = 0;
+  /// Mean of (raw angle - known theta), taken across the 0/360 turn, in (-180, 180].
+  double deltaDeg = 0;
+  std::optional<double> deltaSdDeg, deltaSeDeg;
+  double epsilon = 0;  ///< known rho / mean separation, arc-seconds per pixel height
+  std::optional<double> epsilonSd, epsilonSe;  ///< of the frames' own scales known rho / d
+};
+
+/// The calibration of frames whose raw angles (degrees, the table's RawAngle) and separations
+/// (pixel heights, binning removed) are given, pair by pair. Fails with NoMeasures for no
+/// frame, with OutOfRange (field "theta" or "rho", no row) for a known value that is not
+/// finite or a known rho not above 0, or (field "separation", row from 1) for a separation
+/// not above 0.
+Result<SeriesCalibration> CalibrateSeries(std::span<const double> rawThetaDeg,
+                                          std::span<const double> separationPx,
+                                          double knownThetaDeg, double knownRhoArcsec);
+
 }  // namespace orvek

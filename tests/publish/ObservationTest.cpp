@@ -72,6 +72,23 @@ TEST(Observation, NightsAreRowsLessThanEightHoursApartInTimeOrder) {
   EXPECT_NEAR(*s->all.epoch, e + (7.9 + 23.9 + 15.8 + 24.4) / 5 * hour, 1e-9);
 }
 
+TEST(Observation, CalibrationOfASeriesOfAKnownPair) {
+  // Raw angles 359.6, 359.8, 0 of a pair known at 357.6: Delta 2.2 +- 0.2. Separations of a
+  // pair of 10" whose frames' own scales are 0.5, 0.4 and 0.45 (0.45 +- 0.05); Epsilon is
+  // 10 over the mean separation.
+  const std::vector<double> raw = {359.6, 359.8, 0.0};
+  const std::vector<double> d = {20, 25, 10 / 0.45};
+  const auto c = CalibrateSeries(raw, d, 357.6, 10);
+  ASSERT_TRUE(c.ok());
+  EXPECT_NEAR(c->deltaDeg, 2.2, 1e-9);
+  EXPECT_NEAR(*c->deltaSdDeg, 0.2, 1e-9);
+  EXPECT_NEAR(*c->deltaSeDeg, 0.2 / std::sqrt(3.0), 1e-9);
+  EXPECT_NEAR(c->epsilon, 10 / ((20 + 25 + 10 / 0.45) / 3), 1e-12);
+  EXPECT_NEAR(*c->epsilonSd, 0.05, 1e-12);
+  EXPECT_NEAR(*c->epsilonSe, 0.05 / std::sqrt(3.0), 1e-12);
+  EXPECT_EQ(CalibrateSeries(raw, std::vector<double>{20, 0, 1}, 0, 10).error().row, 2);
+}
+
 TEST(Observation, RefusesValuesThatAreNotMeasures) {
   const std::vector<ObservedRow> rows = {{10, 1, {}}, {std::nan(""), 1, {}}};
   const Result<ObservationSummary> nan = Summarize(rows);
