@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "core/Rounding.h"
-#include "core/TextOutput.h"
+#include "core/Utils.h"
 #include "measure/CsvText.h"
 
 namespace orvek {
@@ -134,7 +134,7 @@ Status AppendCalibration(const std::string& path, const CalibrationEntry& entry)
                    FormatRoundTrip(entry.deltaDeg), Number(entry.deltaSeDeg),
                    FormatRoundTrip(entry.epsilon), Number(entry.epsilonSe), entry.pair});
   text += '\n';
-  return DeliverText(path, text, true);
+  return ReplaceFile(path, text.data(), text.size());
 }
 
 Result<CombinedCalibration> CombineCalibrations(std::span<const CalibrationEntry> entries,

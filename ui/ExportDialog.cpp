@@ -10,7 +10,7 @@
 #include <QPushButton>
 
 #include "core/Rounding.h"
-#include "core/TextOutput.h"
+#include "core/Utils.h"
 #include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
@@ -161,7 +161,7 @@ bool ExportDialog::Save() {
                           LangText("Publish", csv ? "exFilterCsv" : "exFilterTxt"), true);
   if (path.isEmpty()) return false;
   // The save dialog asked before replacing a file.
-  if (const Status s = DeliverText(path.toStdString(), *text, true); !s) {
+  if (const Status s = ReplaceFile(path.toStdString(), text->data(), text->size()); !s) {
     m_prompter.Error(ErrorText(s));
     return false;
   }

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/TextOutput.h"
+#include "core/Utils.h"
 #include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
@@ -114,7 +114,7 @@ Status MeasurePlot::SavePng(const QString& path, QSize size) const {
   buffer.open(QIODevice::WriteOnly);
   if (!Render(size).save(&buffer, "PNG"))
     return Status::Fail(Error(ErrorCode::FileWrite).Path(path.toStdString()));
-  return DeliverText(path.toStdString(), std::string_view(bytes.constData(), bytes.size()), true);
+  return ReplaceFile(path.toStdString(), bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 void MeasurePlot::paintEvent(QPaintEvent*) {

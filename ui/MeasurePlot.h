@@ -46,7 +46,7 @@ class MeasurePlot : public QWidget {
   /// The picture at `size` on a white ground.
   QImage Render(QSize size) const;
   /// Render(size) written as the PNG file `path` (through a temporary file renamed over it).
-  /// FileWrite when the picture cannot be encoded, else as DeliverText.
+  /// FileWrite when the picture cannot be encoded, else as ReplaceFile.
   Status SavePng(const QString& path, QSize size) const;
 
  protected:
