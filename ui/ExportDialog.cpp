@@ -11,7 +11,6 @@
 
 #include "core/Rounding.h"
 #include "core/Utils.h"
-#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 
@@ -142,7 +141,7 @@ Result<std::string> ExportDialog::Text() const {
 
 void ExportDialog::Refresh() {
   const Result<std::string> text = Text();
-  m_memoPreview->setPlainText(text ? Q(*text) : ErrorText(text.error()));
+  m_memoPreview->setPlainText(text ? Q(*text) : Worded(text.error()));
 }
 
 QString ExportDialog::Preview() const {
@@ -152,7 +151,7 @@ QString ExportDialog::Preview() const {
 bool ExportDialog::Save() {
   const Result<std::string> text = Text();
   if (!text) {
-    m_prompter.Error(ErrorText(text.error()));
+    m_prompter.Error(Worded(text.error()));
     return false;
   }
   const bool csv = Format() == ExportFormat::Csv;
@@ -162,7 +161,7 @@ bool ExportDialog::Save() {
   if (path.isEmpty()) return false;
   // The save dialog asked before replacing a file.
   if (const Status s = ReplaceFile(path.toStdString(), text->data(), text->size()); !s) {
-    m_prompter.Error(ErrorText(s));
+    m_prompter.Error(Worded(s));
     return false;
   }
   return true;

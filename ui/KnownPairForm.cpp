@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 #include "core/Rounding.h"
-#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 
@@ -71,7 +70,7 @@ bool KnownPairForm::Apply() {
   const Result<PairGeometry> g = Compute();
   if (!g) {
     m_lblKnownPair->clear();
-    m_prompter.Error(ErrorText(g.error()));
+    m_prompter.Error(Worded(g.error()));
     return false;
   }
   m_lblKnownPair->setText(QString::fromStdString(FormatFixed(g->thetaDeg, 2) + "° " +

@@ -9,7 +9,6 @@
 #include <cmath>
 
 #include "core/Utils.h"
-#include "ui/ErrorText.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 
@@ -191,7 +190,7 @@ bool PlotWindow::SavePng() {
   const QSize size = m_plot->size().expandedTo(QSize(640, 480));
   // The save dialog asked before replacing a file.
   if (const Status s = m_plot->SavePng(path, size); !s) {
-    m_prompter.Error(ErrorText(s));
+    m_prompter.Error(Worded(s));
     return false;
   }
   return true;

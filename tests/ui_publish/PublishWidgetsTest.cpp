@@ -6,9 +6,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "ui/ErrorText.h"
 #include "ui/ExportDialog.h"
 #include "ui/KnownPairForm.h"
+#include "ui/Langue.h"
 #include "ui/MeasurePlot.h"
 #include "ui/UiFixture.h"
 
@@ -70,13 +70,13 @@ TEST_F(PublishWidgets, KnownPairFormFillsThetaAndRhoAtTheRowsEpoch) {
   EXPECT_FALSE(filled.has_value());
   ASSERT_EQ(m_prompter.Count(Kind::Error), 1);
   EXPECT_EQ(m_prompter.Texts(Kind::Error)[0],
-            ErrorText(Error(ErrorCode::OutOfRange).Field("A.dec").Values({91, -90, 90})));
+            Worded(Error(ErrorCode::OutOfRange).Field("A.dec").Values({91, -90, 90})));
   // Rows without a time leave the epoch to be typed.
   form.SetEpoch(std::nullopt);
   form.findChild<QLineEdit*>("txtGaiaA")->setText("316.7485, 38.7494, 4164.2, 3249.6");
   EXPECT_FALSE(form.Apply());
   EXPECT_EQ(m_prompter.Texts(Kind::Error)[1],
-            ErrorText(Error(ErrorCode::BadNumber).Field("epoch").Text("")));
+            Worded(Error(ErrorCode::BadNumber).Field("epoch").Text("")));
 }
 
 TEST_F(PublishWidgets, ExportPreviewFollowsTheFieldsAndSavesWhatItShows) {
@@ -93,7 +93,7 @@ TEST_F(PublishWidgets, ExportPreviewFollowsTheFieldsAndSavesWhatItShows) {
   EXPECT_EQ(dialog.Preview(), "12345+6789STF1234AB     no epoch 123.4  12.340   1  0.20 S  XyZ\n");
 
   dialog.findChild<QLineEdit*>("txtMags")->setText("7.5, x");
-  EXPECT_EQ(dialog.Preview(), ErrorText(Error(ErrorCode::BadNumber).Field("mags").Text("x")));
+  EXPECT_EQ(dialog.Preview(), Worded(Error(ErrorCode::BadNumber).Field("mags").Text("x")));
   EXPECT_FALSE(dialog.Save());
   EXPECT_EQ(m_prompter.Count(Kind::Save), 0);
 
