@@ -1,6 +1,7 @@
 // orvek-cli info, convert and measure: one frame read, written or measured.
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "cli/CliFrames.h"
 #include "core/BmpWriter.h"
 #include "core/OTrame.h"
+#include "core/ObsTime.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "measure/Measurement.h"
@@ -60,6 +62,10 @@ int Info(Verb& v) {
                  {"y", Number(D(frame.Star.Y))},
                  {"value", Number(D(frame.Star.Value))},
                  {"count", frame.Star.Count}};
+    const std::optional<FrameTime>& time = frame.Time;
+    j["time_utc"] = time ? Json(FormatIsoTime(time->utc)) : Json(nullptr);
+    j["exposure_s"] = time && time->exposureS ? Number(*time->exposureS) : Json(nullptr);
+    j["time_source"] = time ? Json(TimeSourceKey(time->source)) : Json(nullptr);
     PrintJson(j);
   } else {
     Print(frame.FormatText + "  " + std::to_string(frame.Width()) + " x " +
@@ -73,6 +79,9 @@ int Info(Verb& v) {
           std::to_string(frame.Star.Count) + " pixels");
     if (result.biasApplied) Print("Bias subtracted");
   }
+  // A time keyword that could not be read: the frame is used without a time.
+  if (frame.TimeProblem.code != ErrorCode::None)
+    Note("info", v.Words().Text("Warning", Error().Text(v.Words().Describe(frame.TimeProblem))));
   return 0;
 }
 

@@ -1,18 +1,22 @@
 // orvek-cli reduce: AutoOrvek over a series of frames, the measurement table's
-// recomputation, optionally the rejection, and the three log files.
+// recomputation, optionally the rejection, the three log files, the observation's summary
+// (epoch, standard errors, nights) and its export for publication.
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/TableRun.h"
 #include "core/IniFile.h"
+#include "core/ObsTime.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
-#include "measure/AutoOrvek.h"
-#include "measure/FrameLoader.h"
+#include "measure/Export.h"
 #include "measure/LogComposer.h"
+#include "measure/Observation.h"
 #include "measure/ReductionTable.h"
 #include "wording/ReductionWords.h"
 #include "wording/Wording.h"
@@ -23,36 +27,26 @@ namespace {
 
 constexpr const char* kUsage =
     "reduce FILE... [--a X,Y --b X,Y] [--half-a P] [--half-b P] [--delta D] [--epsilon E] "
-    "[--orient ns|sn,ew|we] [--pixel L,H] [--binning] [--reject] [--json] "
-    "[--report-dir DIR --system NAME --date TEXT [--place TEXT] [--wds ID] [--notes TEXT]] "
-    "[--overwrite]";
-
-void CheckTable(const RecomputeResult& r) {
-  Check(r.status);
-}
-
-/// A grid cell as a JSON number when it is one (the same digits as the cell), else null.
-Json CellNumber(const std::string& cell) {
-  Extended v;
-  return ParseNumber(cell, v) ? Number(static_cast<double>(v)) : Json(nullptr);
-}
+    "[--orient ns|sn,ew|we] [--pixel L,H] [--binning] [--time ISO] [--reject] "
+    "[--delta-sd S] [--epsilon-sd S] [--json] "
+    "[--report-dir DIR --system NAME --date TEXT [--place TEXT]] "
+    "[--export FILE --format wds|jdso|csv [--pair NAME] [--mags MA,MB] [--aperture-cm A] "
+    "[--method C|Cl|S] [--observer CODE]] [--wds ID] [--notes TEXT] [--overwrite]";
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   return (std::filesystem::path(dir) / name).string();
 }
 
+double D(Extended v) {
+  return static_cast<double>(v);
+}
+
 void DeclareReduce(Verb& v) {
-  v.Files({"FILE..."})
-      .Option("--a", "X,Y")
-      .Option("--b", "X,Y")
-      .Option("--half-a", "P")
-      .Option("--half-b", "P")
-      .Option("--delta", "D")
-      .Option("--epsilon", "E")
-      .Option("--orient", "ns|sn,ew|we")
-      .Option("--pixel", "L,H")
-      .Flag("--binning")
-      .Flag("--reject")
+  v.Files({"FILE..."});
+  DeclareTableOptions(v, true);
+  v.Flag("--reject")
+      .Option("--delta-sd", "S")
+      .Option("--epsilon-sd", "S")
       .JsonOutput()
       .Option("--report-dir", "DIR")
       .Option("--system", "NAME")
@@ -60,21 +54,100 @@ void DeclareReduce(Verb& v) {
       .Option("--place", "TEXT")
       .Option("--wds", "ID")
       .Option("--notes", "TEXT")
+      .Option("--export", "FILE")
+      .Option("--format", "wds|jdso|csv")
+      .Option("--pair", "NAME")
+      .Option("--mags", "MA,MB")
+      .Option("--aperture-cm", "A")
+      .Option("--method", "C|Cl|S")
+      .Option("--observer", "CODE")
       .Overwrite();
 }
 
+/// The observer's details of an export, as the command line gives them.
+ExportDetails DetailsOf(const Verb& args) {
+  ExportDetails d;
+  d.pair = args.Value("--pair");
+  d.wds = args.Value("--wds");
+  if (args.Has("--mags")) {
+    double a = 0, b = 0;
+    if (!ParsePair(args.Value("--mags"), a, b))
+      throw UsageError("NotAPair", Error().Field("--mags").Text(args.Value("--mags")));
+    d.magA = a;
+    d.magB = b;
+  }
+  if (args.Has("--aperture-cm")) d.apertureCm = args.Real("--aperture-cm", 0);
+  d.method = args.Value("--method");
+  d.observer = args.Value("--observer");
+  d.notes = args.Value("--notes");
+  return d;
+}
+
+Json StatsJson(const SeriesStats& s) {
+  return {{"epoch", OptionalNumber(s.epoch)},
+          {"n", s.n},
+          {"theta", Number(s.thetaDeg)},
+          {"rho", Number(s.rhoArcsec)},
+          {"theta_sd", OptionalNumber(s.thetaSdDeg)},
+          {"rho_sd", OptionalNumber(s.rhoSdArcsec)}};
+}
+
+Json SummaryJson(const ObservationSummary& summary, bool withErrors) {
+  const SeriesStats& all = summary.all;
+  Json j = {{"epoch", OptionalNumber(all.epoch)},
+            {"n", all.n},
+            {"theta_sd", OptionalNumber(all.thetaSdDeg)},
+            {"rho_sd", OptionalNumber(all.rhoSdArcsec)},
+            {"theta_sem", OptionalNumber(all.thetaSemDeg)},
+            {"rho_sem", OptionalNumber(all.rhoSemArcsec)}};
+  Json nights = Json::array();
+  for (const SeriesStats& night : summary.nights) nights.push_back(StatsJson(night));
+  j["nights"] = nights;
+  if (withErrors) {
+    j["theta_err"] = OptionalNumber(summary.thetaErrDeg);
+    j["rho_err"] = OptionalNumber(summary.rhoErrArcsec);
+  }
+  return j;
+}
+
 int Reduce(Verb& args) {
-  const std::vector<std::string>& files = args.Positional();
-  if (args.Has("--a") != args.Has("--b"))
-    throw UsageError("Together", Error().Field("--a").Text("--b"));
   const bool report = args.Has("--report-dir");
+  const bool exporting = args.Has("--export");
   if (report && (!args.Has("--system") || !args.Has("--date")))
     throw UsageError("Needs", Error().Field("--report-dir").Text("--system --date"));
   if (!report) {
-    for (const char* option : {"--system", "--date", "--place", "--wds", "--notes"}) {
+    for (const char* option : {"--system", "--date", "--place"}) {
       if (args.Has(option)) throw UsageError("Needs", Error().Field(option).Text("--report-dir"));
     }
   }
+  if (exporting != args.Has("--format"))
+    throw UsageError("Together", Error().Field("--export").Text("--format"));
+  if (!exporting) {
+    for (const char* option : {"--pair", "--mags", "--aperture-cm", "--method", "--observer"}) {
+      if (args.Has(option)) throw UsageError("Needs", Error().Field(option).Text("--export"));
+    }
+  }
+  if (!report && !exporting) {
+    for (const char* option : {"--wds", "--notes"}) {
+      if (args.Has(option))
+        throw UsageError("Needs", Error().Field(option).Text("--report-dir | --export"));
+    }
+  }
+  std::optional<ExportFormat> format;
+  ExportDetails details;
+  std::string exportFile;
+  OutputFolder exportFolder;
+  if (exporting) {
+    format = ExportFormatNamed(args.Choice("--format", {"wds", "jdso", "csv"}, "csv"));
+    details = DetailsOf(args);
+    exportFile = args.Value("--export");
+    exportFolder = args.FileFolder(exportFile);
+    // Refused before any frame is read when the file is there already.
+    Check(MayWrite(exportFolder, exportFile));
+  }
+  CalibrationUncertainty uncertainty;
+  if (args.Has("--delta-sd")) uncertainty.deltaSdDeg = args.Real("--delta-sd", 0);
+  if (args.Has("--epsilon-sd")) uncertainty.epsilonSd = args.Real("--epsilon-sd", 0);
   std::vector<std::string> reportFiles;
   OutputFolder reportFolder;
   if (report) {
@@ -84,83 +157,9 @@ int Reduce(Verb& args) {
     Check(MayWriteAll(reportFolder, reportFiles));
   }
 
-  // The calibration as the table window starts with it: cameras, then the stored parameters.
-  // Nothing is written to the settings file.
   const std::string settingsPath = SettingsPath();
   ReductionTable table(settingsPath);
-  table.LoadCameras();
-  CheckTable(table.ApplySelectedCamera());
-  const MainWindowParams stored = table.LoadParams();
-  CheckTable(table.RAZ());
-
-  const int halfA = static_cast<int>(args.Integer("--half-a", stored.halfSize, 1, 30));
-  const int halfB = static_cast<int>(args.Integer("--half-b", stored.halfSize, 1, 30));
-
-  if (args.Has("--delta")) {
-    args.Real("--delta", 0);
-    CheckTable(table.EditField(ReductionField::txtDelta, args.Value("--delta")));
-  }
-  if (args.Has("--epsilon")) {
-    args.Real("--epsilon", 0);
-    CheckTable(table.EditField(ReductionField::txtEps, args.Value("--epsilon")));
-  }
-  std::string vertical, horizontal;
-  if (args.Orientation(vertical, horizontal)) {
-    table.SetOrientation(vertical, horizontal);
-    CheckTable(table.ShowOrientation());
-  }
-  if (args.Has("--pixel")) {
-    const std::string p = args.Value("--pixel");
-    double l = 0, h = 0;
-    if (!ParsePair(p, l, h) || l <= 0 || h <= 0)
-      throw UsageError("Positive", Error().Field("--pixel").Text(p));
-    const auto comma = p.find(',');
-    CheckTable(table.EditField(ReductionField::LPix, Trim(p.substr(0, comma))));
-    CheckTable(table.EditField(ReductionField::HPix, Trim(p.substr(comma + 1))));
-  }
-  if (args.IsSet("--binning")) CheckTable(table.SetBinning(true));
-
-  AutoOrvekSettings run;
-  run.context.fits.swapVert = stored.fitsSwapV;
-  run.context.fits.swapHoriz = stored.fitsSwapH;
-  run.sizeA = halfA;
-  run.sizeB = halfB;
-  // After B has been captured the main window's half-size is SizeB.
-  run.context.measure.half = halfB;
-
-  double ax = 0, ay = 0, bx = 0, by = 0;
-  if (args.Pair("--a", ax, ay) && args.Pair("--b", bx, by)) {
-    run.capturedAX = ax;
-    run.capturedAY = ay;
-    run.capturedBX = bx;
-    run.capturedBY = by;
-  } else {
-    LoadContext first = run.context;
-    first.measure.half = halfA;
-    LoadedFrame loaded;
-    const LoadResult lr = LoadAndMeasure(files[0], first, loaded);
-    if (!lr.ok()) throw CommandError(ReadFailure(files[0], lr));
-    const StarPair pair = FindBrightestPair(loaded.frame, first.measure, halfA, halfB);
-    if (!pair.found)
-      throw CommandError::Said("NoPair",
-                               Error().Path(files[0]).Detail(args.Words().Describe(pair.error)));
-    run.capturedAX = pair.a.point.X;
-    run.capturedAY = pair.a.point.Y;
-    run.capturedBX = pair.b.point.X;
-    run.capturedBY = pair.b.point.Y;
-  }
-
-  struct WarnObserver : SeriesObserver {
-    explicit WarnObserver(const CliWords& w) : words(w) {}
-    void Warning(const std::string& text) override {
-      Note("reduce", words.Text("Skipped", Error().Text(text)));
-    }
-    void Problem(const Error& error) override { Warning(words.Describe(error)); }
-    const CliWords& words;
-  } observer(args.Words());
-  const AutoOrvekResult result = RunAutoOrvek(files, table, run, observer);
-  if (result.rows == 0) throw CommandError(Error(ErrorCode::NoFrameUsable));
-  Check(result.recompute);
+  const TableRun run = RunTable(args, table, "reduce");
 
   RejectReport rejected;
   if (args.IsSet("--reject")) {
@@ -169,52 +168,68 @@ int Reduce(Verb& args) {
     Check(rejected.recompute);
   }
 
+  // The table's values: its rows as measured pairs, the reduction as its cells show it and
+  // unrounded for the statistics.
+  const Result<std::vector<MeasuredPair>> pairs = table.Pairs();
+  if (!pairs) throw CommandError(pairs.error());
+  const Result<Reduction> shown = table.ShownReduction();
+  if (!shown) throw CommandError(shown.error());
+  const Result<Reduction> exact = table.ComputeReduction();
+  if (!exact) throw CommandError(exact.error());
+  const Result<Calibration> calibration = table.CurrentCalibration();
+  if (!calibration) throw CommandError(calibration.error());
+  uncertainty.epsilon = run.epsilonGiven;
+  const std::vector<ObservedRow> observed = ObservedRows(*pairs, *exact);
+  const Result<ObservationSummary> summary = Summarize(observed, uncertainty);
+  if (!summary) throw CommandError(summary.error());
+  const bool withErrors = uncertainty.deltaSdDeg || uncertainty.epsilonSd;
+
   const int n = table.DataRows();
   if (args.IsSet("--json")) {
     Json rows = Json::array();
-    for (int r = 1; r <= n; ++r) {
-      const bool hasResult = r < table.ResultRowCount();
-      auto res = [&](int col) { return hasResult ? table.ResultCell(r, col) : std::string(); };
-      rows.push_back({{"xA", CellNumber(table.Cell(r, kColXA))},
-                      {"yA", CellNumber(table.Cell(r, kColYA))},
-                      {"intA", CellNumber(table.Cell(r, kColIntA))},
-                      {"xB", CellNumber(table.Cell(r, kColXB))},
-                      {"yB", CellNumber(table.Cell(r, kColYB))},
-                      {"intB", CellNumber(table.Cell(r, kColIntB))},
-                      {"image", table.Cell(r, kColImage)},
-                      {"nA", CellNumber(table.Cell(r, kColNA))},
-                      {"nB", CellNumber(table.Cell(r, kColNB))},
-                      {"bin", CellNumber(table.Cell(r, kColBin))},
-                      {"theta", CellNumber(res(kResTheta))},
-                      {"rho", CellNumber(res(kResRho))},
-                      {"dm", CellNumber(res(kResDm))},
-                      {"rThe", CellNumber(res(kResRThe))},
-                      {"rRho", CellNumber(res(kResRRho))}});
+    for (size_t i = 0; i < pairs->size(); ++i) {
+      const MeasuredPair& p = (*pairs)[i];
+      const ReducedPair& v = shown->pairs[i];
+      rows.push_back({{"xA", Number(D(p.xA))},
+                      {"yA", Number(D(p.yA))},
+                      {"intA", Number(D(p.intA))},
+                      {"xB", Number(D(p.xB))},
+                      {"yB", Number(D(p.yB))},
+                      {"intB", Number(D(p.intB))},
+                      {"image", FileNameOf(p.frame)},
+                      {"nA", Number(static_cast<double>(p.nA))},
+                      {"nB", Number(static_cast<double>(p.nB))},
+                      {"bin", Number(static_cast<double>(p.bin))},
+                      {"theta", Number(D(v.thetaDeg))},
+                      {"rho", Number(D(v.rho))},
+                      {"dm", v.dM ? Number(D(*v.dM)) : Json(nullptr)},
+                      {"rThe", Number(D(v.rThetaDeg))},
+                      {"rRho", Number(D(v.rRho))},
+                      {"time_utc", TimeJson(p.time)},
+                      {"epoch", OptionalNumber(observed[i].epoch)}});
     }
     Json j = Json::object();
     j["rows"] = rows;
-    j["mean"] = {{"theta", CellNumber(table.Field(ReductionField::txtTheta))},
-                 {"rho", CellNumber(table.Field(ReductionField::txtRho))},
-                 {"sigma_theta", CellNumber(table.Field(ReductionField::sigTh))},
-                 {"sigma_rho", CellNumber(table.Field(ReductionField::sigRh))},
-                 {"dm", CellNumber(table.Field(ReductionField::txtDm))},
+    j["mean"] = {{"theta", Number(shown->meanThetaDeg)},
+                 {"rho", Number(D(shown->meanRho))},
+                 {"sigma_theta", Number(D(shown->sigmaThetaDeg))},
+                 {"sigma_rho", Number(D(shown->sigmaRho))},
+                 {"dm", shown->dM ? Number(D(*shown->dM)) : Json(nullptr)},
                  {"count", n}};
-    j["calibration"] = {{"delta", CellNumber(table.Field(ReductionField::txtDelta))},
-                        {"epsilon", CellNumber(table.Field(ReductionField::txtEps))},
+    j["summary"] = SummaryJson(*summary, withErrors);
+    j["calibration"] = {{"delta", Number(D(calibration->deltaDeg))},
+                        {"epsilon", Number(D(calibration->epsilonArcsecPerPx))},
                         {"orient_v", table.OrientV()},
                         {"orient_h", table.OrientH()},
-                        {"lpix", CellNumber(table.Field(ReductionField::LPix))},
-                        {"hpix", CellNumber(table.Field(ReductionField::HPix))},
+                        {"lpix", Number(D(calibration->pixelWidth))},
+                        {"hpix", Number(D(calibration->pixelHeight))},
                         {"binning", table.Bin2x()}};
-    j["captured"] = {{"a",
-                      {Number(static_cast<double>(run.capturedAX)),
-                       Number(static_cast<double>(run.capturedAY))}},
-                     {"b",
-                      {Number(static_cast<double>(run.capturedBX)),
-                       Number(static_cast<double>(run.capturedBY))}},
-                     {"half_a", halfA},
-                     {"half_b", halfB}};
-    j["skipped"] = result.skipped;
+    const AutoOrvekSettings& captured = run.settings;
+    j["captured"] = {{"a", {Number(D(captured.capturedAX)), Number(D(captured.capturedAY))}},
+                     {"b", {Number(D(captured.capturedBX)), Number(D(captured.capturedBY))}},
+                     {"half_a", run.halfA},
+                     {"half_b", run.halfB}};
+    j["skipped"] = run.result.skipped;
     if (args.IsSet("--reject")) {
       Json list = Json::array();
       for (const RowRejection& v : rejected.rows) {
@@ -235,9 +250,34 @@ int Reduce(Verb& args) {
           table.Field(ReductionField::sigRh) + ")");
     Print("dM    = " + table.Field(ReductionField::txtDm));
     Print("n     = " + std::to_string(n));
+    if (summary->all.epoch) Print("epoch = " + FormatFixed(*summary->all.epoch, 3));
     if (args.IsSet("--reject"))
       Print(
           RejectionSummary(rejected.removed, static_cast<int>(rejected.rows.size()), settingsPath));
+  }
+
+  if (exporting) {
+    std::vector<ExportFrame> frames;
+    for (size_t i = 0; i < pairs->size(); ++i) {
+      const MeasuredPair& p = (*pairs)[i];
+      const ReducedPair& v = shown->pairs[i];
+      ExportFrame f;
+      f.file = FileNameOf(p.frame);
+      if (p.time) f.timeUtc = FormatIsoTime(p.time->utc);
+      f.measure = {D(v.thetaDeg), D(v.rho), observed[i].epoch};
+      f.xA = D(p.xA);
+      f.yA = D(p.yA);
+      f.xB = D(p.xB);
+      f.yB = D(p.yB);
+      if (v.dM) f.dM = D(*v.dM);
+      f.rThetaDeg = D(v.rThetaDeg);
+      f.rRhoArcsec = D(v.rRho);
+      frames.push_back(std::move(f));
+    }
+    const Result<std::string> text = FormatExport(*format, frames, *summary, details);
+    if (!text) throw CommandError(text.error());
+    Check(PrepareOutput(exportFolder));
+    Check(ReplaceFile(exportFile, text->data(), text->size()));
   }
 
   if (report) {

@@ -116,7 +116,8 @@ namespace orvek {
   X(NoMeasures)     /* there is no measured pair to export */                          \
   X(WdsCoordinates) /* "{text}" is not WDS coordinates like 12345+6789 */              \
   X(MethodCode)     /* "{text}" is not a method code (C, Cl or S) */                   \
-  X(FieldTooLong)   /* {field} "{text}" is longer than its {v1} columns */
+  X(FieldTooLong)   /* {field} "{text}" is longer than its {v1} columns */             \
+  X(NoEpoch)        /* no frame has a time, so the pair has no epoch */
 
 enum class ErrorCode : int {
 #define ORVEK_ERROR_ENUM(name) name,

@@ -61,7 +61,8 @@ AutoOrvekResult RunAutoOrvek(const std::vector<std::string>& files, ReductionTab
     measure.half = half;
     pass = MeasureAt(loaded.frame, loaded.window, predicted, measure);
     if (hook) hook(AutoOrvekStep::MeasuredB, loaded, pass, half);
-    entered = table.SaveCentroid(pass.point, loaded.frame.FileName);
+    entered =
+        table.SaveCentroid(pass.point, loaded.frame.FileName, PairKind::Direct, loaded.frame.Time);
     if (!entered.status && res.recompute) res.recompute = entered.status;
     res.currentPoint = pass.point;
     ++res.rows;

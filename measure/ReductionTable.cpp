@@ -66,6 +66,21 @@ std::string Shown(Extended x, int decimals) {
   return FormatGeneral(RoundTo(static_cast<double>(x), decimals));
 }
 
+// Decimals of the values as the grids and fields show them.
+constexpr int kThetaDecimals = 2;
+constexpr int kRhoDecimals = 3;
+constexpr int kDmDecimals = 2;
+constexpr int kResidualDecimals = 3;
+constexpr int kEpsilonDecimals = 5;
+constexpr int kDeltaDecimals = 2;
+
+/// The number the text of a value shown with `decimals` reads as.
+Extended AsShown(Extended x, int decimals) {
+  Extended v = 0;
+  ParseNumber(Shown(x, decimals), v);
+  return v;
+}
+
 std::string BinOf(const std::string& fileName) {
   if (fileName.rfind("quad_quad_", 0) == 0) return "4";
   if (fileName.rfind("quad_", 0) == 0) return "2";
@@ -110,7 +125,7 @@ ReductionTable::ReductionTable(std::string settingsPath) : m_settingsPath(std::m
 void ReductionTable::ResetGrids() {
   m_raw.assign(1, RawHeaderRow());
   m_results.assign(1, ResultHeaderRow());
-  m_kinds.clear();
+  m_extras.clear();
 }
 
 MainWindowParams ReductionTable::Initialise(Status* status) {
@@ -192,15 +207,15 @@ void ReductionTable::RefreshZoomCent(const rStarPos& point) {
 
 void ReductionTable::AddRow() {
   m_raw.emplace_back(kRawColumnCount);
-  m_kinds.push_back(PairKind::Direct);
+  m_extras.emplace_back();
 }
 
 RecomputeResult ReductionTable::SaveCentroid(const rStarPos& point, const std::string& framePath,
-                                             PairKind kind) {
+                                             PairKind kind, const std::optional<FrameTime>& time) {
   RefreshZoomCent(point);
   if (!m_raw.back()[kColImage].empty()) {
     AddRow();
-    m_kinds.back() = kind;
+    m_extras.back().kind = kind;
     auto& row = m_raw.back();
     row[kColXA] = m_centroidX;
     row[kColYA] = m_centroidY;
@@ -217,15 +232,29 @@ RecomputeResult ReductionTable::SaveCentroid(const rStarPos& point, const std::s
   row[kColImage] = name;
   row[kColPath] = FolderOf(framePath);
   row[kColBin] = BinOf(name);
-  if (kind != PairKind::Direct && !m_kinds.empty()) m_kinds.back() = kind;
+  if (!m_extras.empty()) {
+    if (kind != PairKind::Direct) m_extras.back().kind = kind;
+    m_extras.back().time = time;
+  }
   return Recompute();
 }
 
 // ---- The table as values ---------------------------------------------------------------
 
 PairKind ReductionTable::RowKind(int row) const {
-  if (row < 1 || row > static_cast<int>(m_kinds.size())) return PairKind::Direct;
-  return m_kinds[static_cast<size_t>(row - 1)];
+  if (row < 1 || row > static_cast<int>(m_extras.size())) return PairKind::Direct;
+  return m_extras[static_cast<size_t>(row - 1)].kind;
+}
+
+std::optional<FrameTime> ReductionTable::RowTime(int row) const {
+  if (row < 1 || row > static_cast<int>(m_extras.size())) return std::nullopt;
+  return m_extras[static_cast<size_t>(row - 1)].time;
+}
+
+bool ReductionTable::SetRowTime(int row, std::optional<FrameTime> time) {
+  if (row < 1 || row > static_cast<int>(m_extras.size())) return false;
+  m_extras[static_cast<size_t>(row - 1)].time = std::move(time);
+  return true;
 }
 
 Result<MeasuredPair> ReductionTable::ReadRow(int r,
@@ -257,6 +286,7 @@ Result<MeasuredPair> ReductionTable::ReadRow(int r,
   }
   p.frame = cells[kColPath] + cells[kColImage];
   p.kind = RowKind(r);
+  p.time = RowTime(r);
   return p;
 }
 
@@ -363,25 +393,48 @@ void ReductionTable::Show(const Reduction& red) {
   for (int r = 1; r <= n; ++r) {
     const ReducedPair& v = red.pairs[static_cast<size_t>(r - 1)];
     std::vector<std::string> row(kResultColumnCount);
-    row[kResTheta] = Shown(v.thetaDeg, 2);
-    row[kResRho] = Shown(v.rho, 3);
-    row[kResDm] = v.dM ? Shown(*v.dM, 2) : kNoMagnitude;
-    row[kResRThe] = Shown(v.rThetaDeg, 3);
-    row[kResRRho] = Shown(v.rRho, 3);
+    row[kResTheta] = Shown(v.thetaDeg, kThetaDecimals);
+    row[kResRho] = Shown(v.rho, kRhoDecimals);
+    row[kResDm] = v.dM ? Shown(*v.dM, kDmDecimals) : kNoMagnitude;
+    row[kResRThe] = Shown(v.rThetaDeg, kResidualDecimals);
+    row[kResRRho] = Shown(v.rRho, kResidualDecimals);
     row[kResImage] = m_raw[static_cast<size_t>(r)][kColImage];
     results.push_back(std::move(row));
   }
   m_results = std::move(results);
   if (m_mode == ReductionMode::Mesure) {
-    m_txtRho = Shown(red.meanRho, 3);
+    m_txtRho = Shown(red.meanRho, kRhoDecimals);
     m_txtTheta = FormatGeneral(red.meanThetaDeg);
   } else {
-    if (red.epsilon) m_txtEps = Shown(*red.epsilon, 5);
-    if (red.deltaDeg) m_txtDelta = Shown(*red.deltaDeg, 2);
+    if (red.epsilon) m_txtEps = Shown(*red.epsilon, kEpsilonDecimals);
+    if (red.deltaDeg) m_txtDelta = Shown(*red.deltaDeg, kDeltaDecimals);
   }
-  m_txtDm = red.dM ? Shown(*red.dM, 2) : kNoMagnitude;
-  m_sigTh = Shown(red.sigmaThetaDeg, 2);
-  m_sigRh = Shown(red.sigmaRho, 3);
+  m_txtDm = red.dM ? Shown(*red.dM, kDmDecimals) : kNoMagnitude;
+  m_sigTh = Shown(red.sigmaThetaDeg, kThetaDecimals);
+  m_sigRh = Shown(red.sigmaRho, kRhoDecimals);
+}
+
+Result<Reduction> ReductionTable::ShownReduction() const {
+  Result<Reduction> computed = ComputeReduction();
+  if (!computed) return computed;
+  Reduction red = std::move(computed).value();
+  for (ReducedPair& v : red.pairs) {
+    v.thetaDeg = AsShown(v.thetaDeg, kThetaDecimals);
+    v.rho = AsShown(v.rho, kRhoDecimals);
+    if (v.dM) v.dM = AsShown(*v.dM, kDmDecimals);
+    v.rThetaDeg = AsShown(v.rThetaDeg, kResidualDecimals);
+    v.rRho = AsShown(v.rRho, kResidualDecimals);
+  }
+  Extended meanTheta = 0;
+  ParseNumber(FormatGeneral(red.meanThetaDeg), meanTheta);
+  red.meanThetaDeg = static_cast<double>(meanTheta);
+  red.meanRho = AsShown(red.meanRho, kRhoDecimals);
+  if (red.epsilon) red.epsilon = AsShown(*red.epsilon, kEpsilonDecimals);
+  if (red.deltaDeg) red.deltaDeg = AsShown(*red.deltaDeg, kDeltaDecimals);
+  if (red.dM) red.dM = AsShown(*red.dM, kDmDecimals);
+  red.sigmaThetaDeg = AsShown(red.sigmaThetaDeg, kThetaDecimals);
+  red.sigmaRho = AsShown(red.sigmaRho, kRhoDecimals);
+  return red;
 }
 
 void ReductionTable::EmptyResultFields() {
@@ -459,19 +512,19 @@ RecomputeResult ReductionTable::SortGrid(int column, bool descending) {
 
   std::vector<std::vector<std::string>> raw;
   std::vector<std::vector<std::string>> results;
-  std::vector<PairKind> kinds;
+  std::vector<RowExtras> extras;
   raw.push_back(m_raw[0]);
   results.push_back(m_results[0]);
   for (int src : order) {
     raw.push_back(m_raw[static_cast<size_t>(src)]);
     results.push_back(m_results[static_cast<size_t>(src)]);
-    kinds.push_back(m_kinds[static_cast<size_t>(src - 1)]);
+    extras.push_back(m_extras[static_cast<size_t>(src - 1)]);
   }
   for (size_t r = static_cast<size_t>(n) + 1; r < m_results.size(); ++r)
     results.push_back(m_results[r]);
   m_raw = std::move(raw);
   m_results = std::move(results);
-  m_kinds = std::move(kinds);
+  m_extras = std::move(extras);
   return Recompute();
 }
 
@@ -547,7 +600,7 @@ RejectReport ReductionTable::RejectOutliers() {
 
 void ReductionTable::EraseRow(int row) {
   m_raw.erase(m_raw.begin() + row);
-  m_kinds.erase(m_kinds.begin() + (row - 1));
+  m_extras.erase(m_extras.begin() + (row - 1));
   if (row < ResultRowCount()) m_results.erase(m_results.begin() + row);
   if (ResultRowCount() > RowCount()) m_results.resize(m_raw.size());
   m_currentRow = std::min(m_currentRow, DataRows());
@@ -570,7 +623,7 @@ RecomputeResult ReductionTable::CutFrom(int row) {
     return res;
   }
   m_raw.resize(static_cast<size_t>(row));
-  m_kinds.resize(static_cast<size_t>(row - 1));
+  m_extras.resize(static_cast<size_t>(row - 1));
   if (ResultRowCount() > row) m_results.resize(static_cast<size_t>(row));
   m_currentRow = std::min(m_currentRow, DataRows());
   return Recompute();

@@ -167,6 +167,11 @@ class ReductionTable {
   bool LastRowOpen() const { return m_raw.back()[kColImage].empty(); }
   /// Whether data row r (1..n) was entered from a correlation image or measured directly.
   PairKind RowKind(int row) const;
+  /// When the frame of data row r (1..n) was taken; none when it is not known. The grids do
+  /// not show it; it follows its row through sorting and deleting.
+  std::optional<FrameTime> RowTime(int row) const;
+  /// Gives data row r (1..n) a time (none: forgets it); false when there is no such row.
+  bool SetRowTime(int row, std::optional<FrameTime> time);
 
   // ---- The table as values ---------------------------------------------------------------
 
@@ -186,6 +191,10 @@ class ReductionTable {
   /// The reduction of the rows with the current calibration and mode, as a recomputation
   /// would show it; nothing is changed.
   Result<Reduction> ComputeReduction() const;
+  /// The same reduction with every value as the grids and fields show it: theta, dM and the
+  /// dispersion of theta to 2 decimals, rho, the residuals and the dispersion of rho to 3,
+  /// Epsilon to 5 and Delta to 2 (the number a cell's text reads as).
+  Result<Reduction> ShownReduction() const;
 
   // ---- Fields --------------------------------------------------------------------------
 
@@ -209,9 +218,11 @@ class ReductionTable {
   /// Enters `point` (the main window's CurrentPoint), measured on the frame read from
   /// `framePath`, as A of a new row, or as B of the open row, which recomputes. A row with
   /// an entry of another kind than Direct is of that kind (a correlation row has no magnitude
-  /// difference).
+  /// difference). `time` is when that frame was taken; the row keeps the time of the frame its
+  /// B was measured on.
   RecomputeResult SaveCentroid(const rStarPos& point, const std::string& framePath,
-                               PairKind kind = PairKind::Direct);
+                               PairKind kind = PairKind::Direct,
+                               const std::optional<FrameTime>& time = std::nullopt);
   /// Appends a row of empty cells (a direct measurement).
   void AddRow();
 
@@ -326,8 +337,13 @@ class ReductionTable {
   std::string m_settingsPath;
   std::vector<std::vector<std::string>> m_raw;
   std::vector<std::vector<std::string>> m_results;
-  std::vector<PairKind> m_kinds;  ///< kind of each data row (index row - 1)
-  int m_computedRows = 0;         ///< data rows of the last computation that ran
+  /// What a data row holds beside its cells (index row - 1).
+  struct RowExtras {
+    PairKind kind = PairKind::Direct;
+    std::optional<FrameTime> time;
+  };
+  std::vector<RowExtras> m_extras;
+  int m_computedRows = 0;  ///< data rows of the last computation that ran
 
   std::string m_txtDelta = "0";
   std::string m_txtEps = "1";

@@ -638,7 +638,8 @@ void TformCentroid::resizeEvent(QResizeEvent* event) {
 
 RecomputeResult TformCentroid::SaveCentroid(PairKind kind) {
   TFormMain& main = *m_workbench.FormMain;
-  return Apply(m_table.SaveCentroid(main.CurrentPoint(), main.CurrentFrame().FileName, kind));
+  const OTrame& frame = main.CurrentFrame();
+  return Apply(m_table.SaveCentroid(main.CurrentPoint(), frame.FileName, kind, frame.Time));
 }
 
 void TformCentroid::RefreshZoomCent() {
