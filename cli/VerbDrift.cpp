@@ -35,13 +35,11 @@ void PrepareTable(ReductionTable& table) {
 
 void PrintDrift(const Verb& v, const DriftLine& line, int points, const FeedResult& fed,
                 const std::string& image, int columns) {
-  Extended delta = 0;
-  const bool numeric = ParseNumber(fed.delta, delta);
   if (v.IsSet("--json")) {
     Json j = {{"a", Number(static_cast<double>(line.a))},
               {"b", Number(static_cast<double>(line.b))},
               {"points", points},
-              {"delta", numeric ? Number(static_cast<double>(delta)) : Json(nullptr)},
+              {"delta", fed.deltaDeg ? Number(*fed.deltaDeg) : Json(nullptr)},
               {"delta_text", fed.delta}};
     j["east"] = {Number(static_cast<double>(fed.ends.east.x)),
                  Number(static_cast<double>(fed.ends.east.y))};

@@ -176,14 +176,6 @@ int Dva(Verb& v) {
   return 0;
 }
 
-double CellNumber(const ReductionTable& table, int column, const char* field) {
-  double v = 0;
-  const std::string text = table.ResultCell(1, column);
-  if (!ParseReal(text, v))
-    throw CommandError(Error(ErrorCode::NotANumber).Row(1).Field(field).Text(text));
-  return v;
-}
-
 void DeclarePeak(Verb& v) {
   v.Files({"FILE"})
       .Option("--at", "X,Y")
@@ -232,8 +224,11 @@ int Peak(Verb& v) {
   table.SaveCentroid(a, path);
   const RecomputeResult rc = table.SaveCentroid(b, path);
   Check(rc.status);
-  const double theta = CellNumber(table, kResTheta, "theta");
-  const double rho = CellNumber(table, kResRho, "rho");
+  // The pair's values as the table shows them.
+  const orvek::Result<Reduction> shown = table.ShownReduction();
+  if (!shown) throw CommandError(shown.error());
+  const double theta = static_cast<double>(shown->pairs.at(0).thetaDeg);
+  const double rho = static_cast<double>(shown->pairs.at(0).rho);
   if (v.IsSet("--json")) {
     Json j = Json::object();
     j["a"] = {{"x", Number(static_cast<double>(a.X))}, {"y", Number(static_cast<double>(a.Y))}};

@@ -190,10 +190,24 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
   return result;
 }
 
+namespace {
+
+/// txtDelta as text and as a number.
+void ReadDelta(const ReductionTable& table, FeedResult& result) {
+  result.delta = table.Field(ReductionField::txtDelta);
+  Extended delta = 0;
+  if (ParseNumber(result.delta, delta))
+    result.deltaDeg = static_cast<double>(delta);
+  else
+    result.deltaDeg.reset();
+}
+
+}  // namespace
+
 FeedResult FeedCalibration(ReductionTable& table, const DriftLine& fit, bool eastLeft, bool northUp,
                            int32_t lastX, const rStarPos& current, const std::string& framePath) {
   FeedResult result;
-  result.delta = table.Field(ReductionField::txtDelta);
+  ReadDelta(table, result);
   if (!fit.status) {
     result.status = fit.status;
     return result;
@@ -243,7 +257,7 @@ FeedResult FeedCalibration(ReductionTable& table, const DriftLine& fit, bool eas
   table.EditField(ReductionField::sigRh, sigRh);
   table.EditField(ReductionField::txtDm, dm);
   table.RefreshZoomCent(current);
-  result.delta = table.Field(ReductionField::txtDelta);
+  ReadDelta(table, result);
   return result;
 }
 

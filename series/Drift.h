@@ -14,6 +14,7 @@
 // Pixel coordinates: column x to the right, row y downwards, 0-based.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,7 +126,8 @@ SyntheticDriftResult SyntheticDrift(const std::vector<SeriesItem>& items,
 struct FeedResult {
   Status status;      ///< not ok: the line is not usable, or the table could not compute
   std::string delta;  ///< txtDelta afterwards
-  DriftEnds ends;     ///< the points entered as A (east) and B (west)
+  std::optional<double> deltaDeg;  ///< the same as a number; none when it is not one
+  DriftEnds ends;                  ///< the points entered as A (east) and B (west)
 };
 
 /// Feeds the table's calibration mode with the fitted line: remembers txtEps, txtRho,
