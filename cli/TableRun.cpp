@@ -141,17 +141,4 @@ Json OptionalNumber(const std::optional<double>& v) {
   return v ? Number(*v) : Json(nullptr);
 }
 
-std::vector<ObservedRow> ObservedRows(const std::vector<MeasuredPair>& pairs,
-                                      const Reduction& reduction) {
-  std::vector<ObservedRow> rows;
-  for (size_t i = 0; i < pairs.size() && i < reduction.pairs.size(); ++i) {
-    ObservedRow row;
-    row.thetaDeg = static_cast<double>(reduction.pairs[i].thetaDeg);
-    row.rhoArcsec = static_cast<double>(reduction.pairs[i].rho);
-    row.epoch = EpochOf(pairs[i].time);
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 }  // namespace orvek::cli

@@ -48,8 +48,4 @@ std::optional<double> EpochOf(const std::optional<FrameTime>& time);
 /// An optional number as JSON (null when absent).
 Json OptionalNumber(const std::optional<double>& v);
 
-/// One summary row per pair: theta and rho of `reduction` with the epoch of the pair's frame.
-std::vector<ObservedRow> ObservedRows(const std::vector<MeasuredPair>& pairs,
-                                      const Reduction& reduction);
-
 }  // namespace orvek::cli

@@ -179,7 +179,9 @@ int Reduce(Verb& args) {
   const Result<Calibration> calibration = table.CurrentCalibration();
   if (!calibration) throw CommandError(calibration.error());
   uncertainty.epsilon = run.epsilonGiven;
-  const std::vector<ObservedRow> observed = ObservedRows(*pairs, *exact);
+  const Result<std::vector<ObservedRow>> rowsObserved = ObservedRows(*pairs, *exact);
+  if (!rowsObserved) throw CommandError(rowsObserved.error());
+  const std::vector<ObservedRow>& observed = *rowsObserved;
   const Result<ObservationSummary> summary = Summarize(observed, uncertainty);
   if (!summary) throw CommandError(summary.error());
   const bool withErrors = uncertainty.deltaSdDeg || uncertainty.epsilonSd;

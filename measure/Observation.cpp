@@ -1,5 +1,7 @@
 #include "measure/Observation.h"
 
+#include "core/ObsTime.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -145,6 +147,23 @@ Result<SeriesCalibration> CalibrateSeries(std::span<const double> rawThetaDeg,
   c.epsilonSd = s->all.rhoSdArcsec;
   c.epsilonSe = s->all.rhoSemArcsec;
   return c;
+}
+
+Result<std::vector<ObservedRow>> ObservedRows(std::span<const MeasuredPair> pairs,
+                                              const Reduction& reduction) {
+  std::vector<ObservedRow> rows;
+  for (size_t i = 0; i < pairs.size() && i < reduction.pairs.size(); ++i) {
+    ObservedRow row;
+    row.thetaDeg = static_cast<double>(reduction.pairs[i].thetaDeg);
+    row.rhoArcsec = static_cast<double>(reduction.pairs[i].rho);
+    if (pairs[i].time) {
+      const Result<double> epoch = BesselianEpoch(pairs[i].time->utc);
+      if (!epoch) return Unexpected(epoch.error());
+      row.epoch = *epoch;
+    }
+    rows.push_back(row);
+  }
+  return rows;
 }
 
 }  // namespace orvek

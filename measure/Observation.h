@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Result.h"
+#include "measure/Reduction.h"
 
 namespace orvek {
 
@@ -50,6 +51,12 @@ struct ObservationSummary {
 
 /// Two rows are of one night when less than this apart.
 inline constexpr double kNightGapHours = 8;
+
+/// One row per reduced pair: its theta and rho with the Besselian epoch of its frame's time
+/// (none without a time). `reduction.pairs[i]` belongs to `pairs[i]`. Fails with BadTime for
+/// a time ERFA refuses.
+Result<std::vector<ObservedRow>> ObservedRows(std::span<const MeasuredPair> pairs,
+                                              const Reduction& reduction);
 
 /// Summarizes `rows`. No rows give n = 0 and no night. Fails with OutOfRange (field "theta",
 /// "rho" or "epoch", with the row counted from 1) for a value that is not finite, or (field

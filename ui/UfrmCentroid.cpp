@@ -25,7 +25,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "core/ObsTime.h"
 #include "core/Utils.h"
+#include "measure/Observation.h"
 #include "ui/Controls.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
@@ -302,13 +304,35 @@ void TformCentroid::BuildControls() {
   grid->addWidget(m_txtRho, 2, 1);
   grid->addWidget(GreekLabel("lblSigRh", QString::fromUtf8("σ="), values), 2, 2);
   grid->addWidget(sigRh, 2, 3);
+  // Beside the dispersions: the standard errors of the means; below: the row's time.
+  auto readOut = [values](const char* name, int width) {
+    auto* edit = new QLineEdit(values);
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    edit->setFixedWidth(width);
+    return edit;
+  };
+  m_semTh = readOut("semTh", w);
+  m_semRh = readOut("semRh", w);
+  m_rowTime = readOut("rowTime", 2 * w + 80);
+  for (int i = 0; i < 2; ++i) {
+    m_lblSem[i] = new QLabel(values);
+    m_lblSem[i]->setObjectName(i == 0 ? "lblSemTh" : "lblSemRh");
+    grid->addWidget(m_lblSem[i], i + 1, 4);
+  }
+  grid->addWidget(m_semTh, 1, 5);
+  grid->addWidget(m_semRh, 2, 5);
+  m_lblRowTime = new QLabel(values);
+  m_lblRowTime->setObjectName("lblRowTime");
+  grid->addWidget(m_lblRowTime, 4, 0);
+  grid->addWidget(m_rowTime, 4, 1, 1, 5, Qt::AlignLeft);
   grid->addWidget(GreekLabel("lblDm", QString::fromUtf8("ΔM"), values), 3, 0);
   grid->addWidget(txtDm, 3, 1);
   m_Bin2x = new QCheckBox("2x Binning", values);
   m_Bin2x->setObjectName("Bin2x");
   grid->addWidget(m_Bin2x, 3, 2, 1, 2, Qt::AlignRight);
   connect(m_Bin2x, &QCheckBox::clicked, this, [this](bool on) { SetBinning(on); });
-  grid->setColumnStretch(4, 1);
+  grid->setColumnStretch(6, 1);
   right->addWidget(values);
 
   // Camera.
@@ -442,6 +466,8 @@ void TformCentroid::ChangeLangue() {
   m_option1Items[1]->setText(text("O1_1"));
   m_TabControl1->setTabText(0, text("TC1_0"));
   m_TabControl1->setTabText(1, text("TC1_1"));
+  for (QLabel* l : m_lblSem) l->setText(LangText("Publish", "seLabel"));
+  m_lblRowTime->setText(LangText("Publish", "rowTime"));
 }
 
 // ---- Showing the model ------------------------------------------------------------------------
@@ -468,6 +494,29 @@ void TformCentroid::ShowFields() {
     }
     if (edit->isReadOnly()) FitReadOut(edit);
   }
+}
+
+void TformCentroid::ShowObservation() {
+  QString semTh, semRh, when;
+  const Result<std::vector<MeasuredPair>> pairs = m_table.Pairs();
+  const Result<Reduction> reduction = m_table.ComputeReduction();
+  if (pairs && reduction && !pairs->empty()) {
+    const Result<std::vector<ObservedRow>> rows = ObservedRows(*pairs, *reduction);
+    const Result<ObservationSummary> s =
+        rows ? Summarize(*rows) : Result<ObservationSummary>(Unexpected(rows.error()));
+    // To the decimals of the dispersions beside them.
+    if (s && s->all.thetaSemDeg) semTh = QString::number(*s->all.thetaSemDeg, 'f', 2);
+    if (s && s->all.rhoSemArcsec) semRh = QString::number(*s->all.rhoSemArcsec, 'f', 3);
+  }
+  const int row = m_table.CurrentRow() >= 1 ? m_table.CurrentRow() : m_table.DataRows();
+  if (const std::optional<FrameTime> t = m_table.RowTime(row)) {
+    when = QString::fromStdString(FormatIsoTime(t->utc)) + " UTC";
+    if (const Result<double> epoch = BesselianEpoch(t->utc))
+      when += QString("  B%1").arg(*epoch, 0, 'f', 4);
+  }
+  m_semTh->setText(semTh);
+  m_semRh->setText(semRh);
+  m_rowTime->setText(when);
 }
 
 void TformCentroid::FitReadOut(QLineEdit* edit) {
@@ -499,6 +548,7 @@ void TformCentroid::UpdateView() {
     m_shownCaption = m_table.Caption();
   }
   ShowFields();
+  ShowObservation();
   const bool measuring = m_table.Mode() == ReductionMode::Mesure;
   m_option1Items[measuring ? 1 : 0]->setChecked(true);
   m_txtDelta->setEnabled(m_table.CalibrationFieldsEnabled());

@@ -129,6 +129,9 @@ class TformCentroid : public QWidget {
   /// Shows a failed recomputation; then the model's state. Returns `result`.
   RecomputeResult Apply(const RecomputeResult& result);
   void ShowFields();
+  /// The standard errors of theta and rho and the time of the current row (or of the last
+  /// row), beside the designed fields.
+  void ShowObservation();
   void ShowCameras();
   void SelectGridRow(int row);
   /// Widens a read-out field so that its whole text shows.
@@ -169,6 +172,11 @@ class TformCentroid : public QWidget {
   QLineEdit* m_txtEps = nullptr;
   QLineEdit* m_txtTheta = nullptr;
   QLineEdit* m_txtRho = nullptr;
+  QLineEdit* m_semTh = nullptr;    ///< standard error of theta
+  QLineEdit* m_semRh = nullptr;    ///< standard error of rho
+  QLineEdit* m_rowTime = nullptr;  ///< UTC time and epoch of the current row
+  QLabel* m_lblSem[2] = {};        ///< "se=" of theta and rho
+  QLabel* m_lblRowTime = nullptr;
   QLineEdit* m_LPix = nullptr;
   QLineEdit* m_HPix = nullptr;
 

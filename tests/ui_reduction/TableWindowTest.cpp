@@ -547,6 +547,20 @@ int TextRoom(QLineEdit* edit) {
   return contents.marginsRemoved(edit->textMargins()).width() - 2 * 2;
 }
 
+TEST_F(TableWindowTest, StandardErrorsAndTheRowTimeBesideTheDesignedFields) {
+  EightRows();
+  // sd / sqrt(8) of the unrounded values (see EightRows): 17.2815 / 2.8284 and 1.4643 / 2.8284.
+  EXPECT_EQ(Text("semTh"), "6.11");
+  EXPECT_EQ(Text("semRh"), "0.518");
+  EXPECT_EQ(Text("rowTime"), "");  // no frame time
+  FrameTime t;
+  t.utc = {2024, 3, 10, 21, 0, 1.0};
+  ASSERT_TRUE(Win().Table().SetRowTime(Table().DataRows(), t));
+  Win().UpdateView();
+  // Epoch: astropy Time("2024-03-10T21:00:01", scale="utc").tt.byear = 2024.19173481.
+  EXPECT_EQ(Text("rowTime"), "2024-03-10T21:00:01.000 UTC  B2024.1917");
+}
+
 TEST_F(TableWindowTest, ReadOutFieldsShowTheirValuesWhole) {
   Win().ShowTable();
   Main().SetCurrentPoint(Star(1234.56789L, 98.7654321L, 123456.789012345L, 12345));
