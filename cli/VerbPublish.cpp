@@ -132,35 +132,17 @@ int Calibrate(Verb& args) {
   ReductionTable table(SettingsPath());
   const TableRun run = RunTable(args, table, "calibrate");
   const std::vector<MeasuredPair> pairs = Valid(table.Pairs());
-  // Raw angles and separations: the pairs reduced without Delta, at a scale of 1.
-  Calibration raw = Valid(table.CurrentCalibration());
-  raw.deltaDeg = 0;
-  raw.epsilonArcsecPerPx = 1;
-  raw.binning = false;
-  const Reduction reduced = Valid(Reduce(pairs, raw));
-  std::vector<double> angles, separations;
-  std::optional<double> epoch;
-  double epochSum = 0;
-  int timed = 0;
-  std::optional<FrameTime> first;
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    angles.push_back(static_cast<double>(reduced.pairs[i].thetaDeg));
-    separations.push_back(static_cast<double>(reduced.pairs[i].separationPx));
-    if (const std::optional<double> e = EpochOf(pairs[i].time)) {
-      epochSum += *e;
-      ++timed;
-      if (!first || Valid(SecondsBetween(pairs[i].time->utc, first->utc)) > 0)
-        first = pairs[i].time;
-    }
-  }
-  if (timed > 0) epoch = epochSum / timed;
+  const SeriesTimes times = Valid(TimesOf(pairs));
+  const std::optional<double> epoch = times.meanEpoch;
+  const std::optional<FrameTime> first = times.first;
   if (stars) {
     if (!epoch) throw CommandError(Error(ErrorCode::NoEpoch));
     const PairGeometry g = Valid(PairAtEpoch(stars->a, stars->b, *epoch, stars->referenceEpoch));
     knownTheta = g.thetaDeg;
     knownRho = g.rhoArcsec;
   }
-  const SeriesCalibration c = Valid(CalibrateSeries(angles, separations, knownTheta, knownRho));
+  const SeriesCalibration c =
+      Valid(CalibrateMeasured(pairs, Valid(table.CurrentCalibration()), knownTheta, knownRho));
 
   CalibrationEntry entry;
   entry.date = FormatIsoTime(first ? first->utc : Now());

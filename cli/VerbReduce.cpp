@@ -259,23 +259,7 @@ int Reduce(Verb& args) {
   }
 
   if (exporting) {
-    std::vector<ExportFrame> frames;
-    for (size_t i = 0; i < pairs->size(); ++i) {
-      const MeasuredPair& p = (*pairs)[i];
-      const ReducedPair& v = shown->pairs[i];
-      ExportFrame f;
-      f.file = FileNameOf(p.frame);
-      if (p.time) f.timeUtc = FormatIsoTime(p.time->utc);
-      f.measure = {D(v.thetaDeg), D(v.rho), observed[i].epoch};
-      f.xA = D(p.xA);
-      f.yA = D(p.yA);
-      f.xB = D(p.xB);
-      f.yB = D(p.yB);
-      if (v.dM) f.dM = D(*v.dM);
-      f.rThetaDeg = D(v.rThetaDeg);
-      f.rRhoArcsec = D(v.rRho);
-      frames.push_back(std::move(f));
-    }
+    const std::vector<ExportFrame> frames = ExportFrames(*pairs, *shown, observed);
     const Result<std::string> text = FormatExport(*format, frames, *summary, details);
     if (!text) throw CommandError(text.error());
     Check(PrepareOutput(exportFolder));

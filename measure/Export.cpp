@@ -8,7 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/ObsTime.h"
 #include "core/Rounding.h"
+#include "core/Utils.h"
 #include "measure/CsvText.h"
 
 namespace orvek {
@@ -199,6 +201,29 @@ Result<std::string> FormatCsv(std::span<const ExportFrame> frames,
   if (summary.thetaErrDeg || summary.rhoErrArcsec)
     summaryRow("err", std::nullopt, summary.thetaErrDeg, summary.rhoErrArcsec);
   return out;
+}
+
+std::vector<ExportFrame> ExportFrames(std::span<const MeasuredPair> pairs, const Reduction& shown,
+                                      std::span<const ObservedRow> observed) {
+  const auto d = [](Extended v) { return static_cast<double>(v); };
+  std::vector<ExportFrame> frames;
+  for (size_t i = 0; i < pairs.size() && i < shown.pairs.size() && i < observed.size(); ++i) {
+    const MeasuredPair& p = pairs[i];
+    const ReducedPair& v = shown.pairs[i];
+    ExportFrame f;
+    f.file = FileNameOf(p.frame);
+    if (p.time) f.timeUtc = FormatIsoTime(p.time->utc);
+    f.measure = {d(v.thetaDeg), d(v.rho), observed[i].epoch};
+    f.xA = d(p.xA);
+    f.yA = d(p.yA);
+    f.xB = d(p.xB);
+    f.yB = d(p.yB);
+    if (v.dM) f.dM = d(*v.dM);
+    f.rThetaDeg = d(v.rThetaDeg);
+    f.rRhoArcsec = d(v.rRho);
+    frames.push_back(std::move(f));
+  }
+  return frames;
 }
 
 Result<std::string> FormatExport(ExportFormat format, std::span<const ExportFrame> frames,

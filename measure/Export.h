@@ -45,6 +45,12 @@ struct ExportFrame {
   double rThetaDeg = 0, rRhoArcsec = 0;   ///< the table's residuals
 };
 
+/// The frames of a reduced table for export: each of `pairs` with the values its cells show
+/// (`shown`, the reduction as the table rounds it) and the epoch of its `observed` row; the
+/// three go pair by pair.
+std::vector<ExportFrame> ExportFrames(std::span<const MeasuredPair> pairs, const Reduction& shown,
+                                      std::span<const ObservedRow> observed);
+
 /// A reduced series ready for export.
 struct ExportInput {
   std::vector<ExportFrame> frames;

@@ -166,4 +166,42 @@ Result<std::vector<ObservedRow>> ObservedRows(std::span<const MeasuredPair> pair
   return rows;
 }
 
+Result<SeriesTimes> TimesOf(std::span<const MeasuredPair> pairs) {
+  SeriesTimes times;
+  double sum = 0;
+  int timed = 0;
+  for (const MeasuredPair& p : pairs) {
+    if (!p.time) continue;
+    const Result<double> epoch = BesselianEpoch(p.time->utc);
+    if (!epoch) return Unexpected(epoch.error());
+    sum += *epoch;
+    ++timed;
+    if (!times.first) {
+      times.first = p.time;
+      continue;
+    }
+    const Result<double> later = SecondsBetween(p.time->utc, times.first->utc);
+    if (!later) return Unexpected(later.error());
+    if (*later > 0) times.first = p.time;
+  }
+  if (timed > 0) times.meanEpoch = sum / timed;
+  return times;
+}
+
+Result<SeriesCalibration> CalibrateMeasured(std::span<const MeasuredPair> pairs,
+                                            Calibration calibration, double knownThetaDeg,
+                                            double knownRhoArcsec) {
+  calibration.deltaDeg = 0;
+  calibration.epsilonArcsecPerPx = 1;
+  calibration.binning = false;
+  const Result<Reduction> reduced = Reduce(pairs, calibration);
+  if (!reduced) return Unexpected(reduced.error());
+  std::vector<double> angles, separations;
+  for (const ReducedPair& p : reduced->pairs) {
+    angles.push_back(static_cast<double>(p.thetaDeg));
+    separations.push_back(static_cast<double>(p.separationPx));
+  }
+  return CalibrateSeries(angles, separations, knownThetaDeg, knownRhoArcsec);
+}
+
 }  // namespace orvek

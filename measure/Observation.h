@@ -84,4 +84,21 @@ Result<SeriesCalibration> CalibrateSeries(std::span<const double> rawThetaDeg,
                                           std::span<const double> separationPx,
                                           double knownThetaDeg, double knownRhoArcsec);
 
+/// When a series of pairs was taken.
+struct SeriesTimes {
+  std::optional<double> meanEpoch;  ///< mean Besselian epoch of the pairs that have a time
+  std::optional<FrameTime> first;   ///< the earliest pair's time
+};
+
+/// The times of `pairs`; none when no pair has a time. Fails with BadTime for a time ERFA
+/// refuses.
+Result<SeriesTimes> TimesOf(std::span<const MeasuredPair> pairs);
+
+/// CalibrateSeries on `pairs` measured with `calibration`'s orientation and pixel shape: their
+/// raw angles and separations are the pairs reduced with Delta 0, a scale of 1 and no binning.
+/// Fails as Reduce and CalibrateSeries do.
+Result<SeriesCalibration> CalibrateMeasured(std::span<const MeasuredPair> pairs,
+                                            Calibration calibration, double knownThetaDeg,
+                                            double knownRhoArcsec);
+
 }  // namespace orvek

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -26,9 +27,11 @@
 #include <QVBoxLayout>
 
 #include "core/ObsTime.h"
+#include "core/Rounding.h"
 #include "core/Utils.h"
 #include "measure/Observation.h"
 #include "ui/Controls.h"
+#include "ui/KnownPairForm.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/ReductionGrid.h"
@@ -430,6 +433,12 @@ void TformCentroid::BuildMenus() {
   m_Rejets1->setObjectName("Rejets1");
   connect(m_Rejets1, &QAction::triggered, this, [this] { RejectOutliers(); });
 
+  m_Publication1 = m_MainMenu1->addMenu("&Publication");
+  m_Publication1->setObjectName("Publication1");
+  m_CoupleConnu1 = m_Publication1->addAction("Couple &connu...");
+  m_CoupleConnu1->setObjectName("CoupleConnu1");
+  connect(m_CoupleConnu1, &QAction::triggered, this, [this] { OpenKnownPair(); });
+
   m_PopupMenu1 = new QMenu(this);
   m_PopupMenu1->setObjectName("PopupMenu1");
   m_Supprimerlaligne1 = m_PopupMenu1->addAction("Supprimer la ligne");
@@ -468,6 +477,12 @@ void TformCentroid::ChangeLangue() {
   m_TabControl1->setTabText(1, text("TC1_1"));
   for (QLabel* l : m_lblSem) l->setText(LangText("Publish", "seLabel"));
   m_lblRowTime->setText(LangText("Publish", "rowTime"));
+  m_Publication1->setTitle(LangText("Publish", "mPUB"));
+  m_CoupleConnu1->setText(LangText("Publish", "mKP"));
+  if (m_knownPairForm != nullptr) {
+    m_knownPairForm->ChangeLangue();
+    m_knownPairWindow->setWindowTitle(LangText("Publish", "kpTIT"));
+  }
 }
 
 // ---- Showing the model ------------------------------------------------------------------------
@@ -560,6 +575,7 @@ void TformCentroid::UpdateView() {
   m_Button2->setText(Q(m_table.Button2()));
   m_Button3->setText(Q(m_table.Button3()));
   m_Bin2x->setChecked(m_table.Bin2x());
+  m_CoupleConnu1->setEnabled(!measuring);
   ShowCameras();
 
   m_moving = true;
@@ -850,6 +866,46 @@ bool TformCentroid::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+// ---- Publication ------------------------------------------------------------------------------
+
+bool TformCentroid::OpenKnownPair() {
+  if (m_table.Mode() != ReductionMode::Etalonnage) return false;
+  if (m_knownPairWindow == nullptr) {
+    m_knownPairWindow = new QWidget(this, Qt::Tool);
+    m_knownPairWindow->setObjectName("KnownPairWindow");
+    auto* box = new QVBoxLayout(m_knownPairWindow);
+    m_knownPairForm = new KnownPairForm(
+        m_workbench.prompter, [this](const PairGeometry& g) { FillKnownPair(g); },
+        m_knownPairWindow);
+    box->addWidget(m_knownPairForm);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, m_knownPairWindow);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("btnKnownPairCancel");
+    box->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, m_knownPairWindow, &QWidget::close);
+    m_knownPairWindow->setWindowTitle(LangText("Publish", "kpTIT"));
+  }
+  std::optional<double> epoch;
+  if (const Result<std::vector<MeasuredPair>> pairs = m_table.Pairs()) {
+    if (const Result<SeriesTimes> times = TimesOf(*pairs)) epoch = times->meanEpoch;
+  }
+  m_knownPairForm->SetEpoch(epoch);
+  m_knownPairWindow->show();
+  m_knownPairWindow->raise();
+  return true;
+}
+
+void TformCentroid::FillKnownPair(const PairGeometry& pair) {
+  // Finer than the table shows them, so that the calibration is not rounded twice. Both
+  // values go in before the one computation that counts: theta alone, with the known rho
+  // not typed yet, would not compute.
+  const RecomputeResult theta =
+      m_table.EditField(ReductionField::txtTheta, FormatFixed(pair.thetaDeg, 3));
+  const RecomputeResult rho =
+      m_table.EditField(ReductionField::txtRho, FormatFixed(pair.rhoArcsec, 4));
+  Apply(rho.ran || !rho.status ? rho : theta);
+  m_knownPairWindow->close();
 }
 
 }  // namespace orvek

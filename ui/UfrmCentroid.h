@@ -16,8 +16,10 @@
 
 #include <QRect>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
+#include "measure/KnownPair.h"
 #include "measure/ReductionTable.h"
 
 class QAction;
@@ -38,6 +40,7 @@ namespace orvek {
 
 struct Workbench;
 class ReductionGridModel;
+class KnownPairForm;
 
 /// Where the table window of size `wanted` opens, in screen coordinates: beside the main
 /// window (its right, then its left) when the screen `available` has room; otherwise over
@@ -117,6 +120,16 @@ class TformCentroid : public QWidget {
   /// "Always on top".
   void SetAlwaysOnTop(bool onTop);
 
+  // ---- Publication ------------------------------------------------------------------------
+
+  /// "Known pair..." (calibration mode only): the known-pair form, its epoch the rows' mean
+  /// Besselian epoch (empty when no row has a time). Its button fills the known theta and
+  /// rho and closes it; its Cancel closes it and changes nothing. False outside calibration
+  /// mode.
+  bool OpenKnownPair();
+  /// The known-pair form's window (created by the first OpenKnownPair).
+  QWidget* KnownPairWindow() const { return m_knownPairWindow; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -138,6 +151,8 @@ class TformCentroid : public QWidget {
   static void FitReadOut(QLineEdit* edit);
   /// The screen rectangle of the main window's image (its pane when no image is shown).
   QRect ImageOnScreen() const;
+  /// The known pair's theta and rho written into the calibration mode's known values.
+  void FillKnownPair(const PairGeometry& pair);
 
   Workbench& m_workbench;
   ReductionTable m_table;
@@ -157,6 +172,8 @@ class TformCentroid : public QWidget {
   QList<QAction*> m_ascending;
   QList<QAction*> m_descending;
   QAction* m_Rejets1 = nullptr;
+  QMenu* m_Publication1 = nullptr;
+  QAction* m_CoupleConnu1 = nullptr;
   QMenu* m_PopupMenu1 = nullptr;
   QAction* m_Supprimerlaligne1 = nullptr;
   QAction* m_Supprimerapartirdici1 = nullptr;
@@ -194,6 +211,9 @@ class TformCentroid : public QWidget {
   QLabel* m_L15 = nullptr;
   QComboBox* m_ComboBox1 = nullptr;
   QPushButton* m_Button5 = nullptr;
+
+  QWidget* m_knownPairWindow = nullptr;
+  KnownPairForm* m_knownPairForm = nullptr;
 };
 
 }  // namespace orvek
