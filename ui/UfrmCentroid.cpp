@@ -1,6 +1,8 @@
 #include "ui/UfrmCentroid.h"
 
+#include <QDateTime>
 #include <algorithm>
+#include <filesystem>
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -29,7 +31,9 @@
 #include "core/ObsTime.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
+#include "measure/CalibrationBook.h"
 #include "measure/Observation.h"
+#include "ui/CalibrationBookWindow.h"
 #include "ui/Controls.h"
 #include "ui/KnownPairForm.h"
 #include "ui/Langue.h"
@@ -438,6 +442,12 @@ void TformCentroid::BuildMenus() {
   m_CoupleConnu1 = m_Publication1->addAction("Couple &connu...");
   m_CoupleConnu1->setObjectName("CoupleConnu1");
   connect(m_CoupleConnu1, &QAction::triggered, this, [this] { OpenKnownPair(); });
+  m_CarnetEtalonnage1 = m_Publication1->addAction(QString::fromUtf8("Carnet d'é&talonnage..."));
+  m_CarnetEtalonnage1->setObjectName("CarnetEtalonnage1");
+  connect(m_CarnetEtalonnage1, &QAction::triggered, this, [this] { OpenCalibrationBook(); });
+  m_InscrireCarnet1 = m_Publication1->addAction("&Inscrire au carnet");
+  m_InscrireCarnet1->setObjectName("InscrireCarnet1");
+  connect(m_InscrireCarnet1, &QAction::triggered, this, [this] { EnterInBook(); });
 
   m_PopupMenu1 = new QMenu(this);
   m_PopupMenu1->setObjectName("PopupMenu1");
@@ -479,6 +489,9 @@ void TformCentroid::ChangeLangue() {
   m_lblRowTime->setText(LangText("Publish", "rowTime"));
   m_Publication1->setTitle(LangText("Publish", "mPUB"));
   m_CoupleConnu1->setText(LangText("Publish", "mKP"));
+  m_CarnetEtalonnage1->setText(LangText("Publish", "mBOOK"));
+  m_InscrireCarnet1->setText(LangText("Publish", "mENTER"));
+  if (m_bookWindow != nullptr) m_bookWindow->ChangeLangue();
   if (m_knownPairForm != nullptr) {
     m_knownPairForm->ChangeLangue();
     m_knownPairWindow->setWindowTitle(LangText("Publish", "kpTIT"));
@@ -576,6 +589,7 @@ void TformCentroid::UpdateView() {
   m_Button3->setText(Q(m_table.Button3()));
   m_Bin2x->setChecked(m_table.Bin2x());
   m_CoupleConnu1->setEnabled(!measuring);
+  m_InscrireCarnet1->setEnabled(!measuring);
   ShowCameras();
 
   m_moving = true;
@@ -906,6 +920,86 @@ void TformCentroid::FillKnownPair(const PairGeometry& pair) {
       m_table.EditField(ReductionField::txtRho, FormatFixed(pair.rhoArcsec, 4));
   Apply(rho.ran || !rho.status ? rho : theta);
   m_knownPairWindow->close();
+}
+
+std::string TformCentroid::CalibrationBookPath() const {
+  return (std::filesystem::path(FolderOf(m_table.SettingsPath())) / kCalibrationBookName).string();
+}
+
+bool TformCentroid::OpenCalibrationBook() {
+  if (m_bookWindow == nullptr) {
+    m_bookWindow = new CalibrationBookWindow(
+        m_workbench.prompter, [this](const CalibrationEntry& e) { UseCalibration(e); }, this);
+  }
+  if (!m_bookWindow->Load(CalibrationBookPath(), m_table.CameraName(), m_table.Bin2x() ? 2 : 1))
+    return false;
+  m_bookWindow->show();
+  m_bookWindow->raise();
+  return true;
+}
+
+RecomputeResult TformCentroid::UseCalibration(const CalibrationEntry& entry) {
+  // Each step may compute; the last computation, or the first failure, is the one shown.
+  RecomputeResult shown;
+  const auto step = [&shown](const RecomputeResult& r) {
+    if (shown.status && (r.ran || !r.status)) shown = r;
+  };
+  if (m_table.Mode() != ReductionMode::Mesure) step(m_table.SetMode(ReductionMode::Mesure));
+  if ((entry.binning == 1 || entry.binning == 2) && m_table.Bin2x() != (entry.binning == 2))
+    step(m_table.SetBinning(entry.binning == 2));
+  step(m_table.EditField(ReductionField::txtDelta, FormatFixed(entry.deltaDeg, 3)));
+  step(m_table.EditField(ReductionField::txtEps, FormatFixed(entry.epsilon, 5)));
+  return Apply(shown);
+}
+
+bool TformCentroid::EnterInBook() {
+  if (m_table.Mode() != ReductionMode::Etalonnage) return false;
+  const auto fail = [this](const Error& e) {
+    m_workbench.prompter.Error(Worded(e));
+    return false;
+  };
+  Extended theta = 0, rho = 0;
+  for (auto [field, out] :
+       {std::pair{ReductionField::txtTheta, &theta}, std::pair{ReductionField::txtRho, &rho}}) {
+    if (!ParseNumber(m_table.Field(field), *out))
+      return fail(Error(ErrorCode::BadNumber)
+                      .Field(field == ReductionField::txtTheta ? "txtTheta" : "txtRho")
+                      .Text(m_table.Field(field)));
+  }
+  const Result<std::vector<MeasuredPair>> pairs = m_table.Pairs();
+  if (!pairs) return fail(pairs.error());
+  const Result<Calibration> calibration = m_table.CurrentCalibration();
+  if (!calibration) return fail(calibration.error());
+  const Result<SeriesCalibration> c =
+      CalibrateMeasured(*pairs, *calibration, static_cast<double>(theta), static_cast<double>(rho));
+  if (!c) return fail(c.error());
+  const Result<SeriesTimes> times = TimesOf(*pairs);
+  if (!times) return fail(times.error());
+
+  CalibrationEntry entry;
+  entry.date =
+      times->first
+          ? FormatIsoTime(times->first->utc)
+          : QDateTime::currentDateTimeUtc().toString("yyyy-MM-ddTHH:mm:ss.zzz").toStdString();
+  entry.camera = m_table.CameraName();
+  entry.binning = m_table.Bin2x() ? 2 : 1;
+  entry.deltaDeg = c->deltaDeg;
+  entry.deltaSeDeg = c->deltaSeDeg;
+  entry.epsilon = c->epsilon;
+  entry.epsilonSe = c->epsilonSe;
+  const std::string book = CalibrationBookPath();
+  if (const Status s = AppendCalibration(book, entry); !s) {
+    m_workbench.prompter.Error(Worded(s));
+    return false;
+  }
+  m_workbench.prompter.Info(
+      Fill(LangText("Publish", "bkEntered"), {{"path", Q(book)},
+                                              {"delta", Q(FormatFixed(entry.deltaDeg, 3))},
+                                              {"eps", Q(FormatFixed(entry.epsilon, 5))},
+                                              {"n", QString::number(c->n)}}));
+  if (m_bookWindow != nullptr && m_bookWindow->isVisible())
+    m_bookWindow->Load(book, entry.camera, entry.binning);
+  return true;
 }
 
 }  // namespace orvek

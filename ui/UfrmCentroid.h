@@ -41,6 +41,8 @@ namespace orvek {
 struct Workbench;
 class ReductionGridModel;
 class KnownPairForm;
+class CalibrationBookWindow;
+struct CalibrationEntry;
 
 /// Where the table window of size `wanted` opens, in screen coordinates: beside the main
 /// window (its right, then its left) when the screen `available` has room; otherwise over
@@ -129,6 +131,20 @@ class TformCentroid : public QWidget {
   bool OpenKnownPair();
   /// The known-pair form's window (created by the first OpenKnownPair).
   QWidget* KnownPairWindow() const { return m_knownPairWindow; }
+  /// The calibration book: `calibrations.csv` in the settings file's folder.
+  std::string CalibrationBookPath() const;
+  /// "Calibration book...": the book's entries listed, the current set-up's last one chosen.
+  /// False, with the failure shown, when the book cannot be read.
+  bool OpenCalibrationBook();
+  CalibrationBookWindow* BookWindow() const { return m_bookWindow; }
+  /// A calibration chosen in the book: measurement mode, the entry's binning (1 or 2) ticked
+  /// or not, then its Delta and Epsilon in the fields and one computation.
+  RecomputeResult UseCalibration(const CalibrationEntry& entry);
+  /// "Enter in the book" (calibration mode only): the calibration of the rows on the known
+  /// theta and rho (Delta and Epsilon with their standard errors, the camera, the binning,
+  /// the first row's time or now) appended to the book, and said. False, with the failure
+  /// shown, when it cannot be computed or written.
+  bool EnterInBook();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -174,6 +190,8 @@ class TformCentroid : public QWidget {
   QAction* m_Rejets1 = nullptr;
   QMenu* m_Publication1 = nullptr;
   QAction* m_CoupleConnu1 = nullptr;
+  QAction* m_CarnetEtalonnage1 = nullptr;
+  QAction* m_InscrireCarnet1 = nullptr;
   QMenu* m_PopupMenu1 = nullptr;
   QAction* m_Supprimerlaligne1 = nullptr;
   QAction* m_Supprimerapartirdici1 = nullptr;
@@ -214,6 +232,7 @@ class TformCentroid : public QWidget {
 
   QWidget* m_knownPairWindow = nullptr;
   KnownPairForm* m_knownPairForm = nullptr;
+  CalibrationBookWindow* m_bookWindow = nullptr;
 };
 
 }  // namespace orvek

@@ -2,10 +2,17 @@
 // menus with scripted dialogs.
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
+#include <cmath>
+#include <fstream>
 
 #include "core/Utils.h"
+#include "measure/CalibrationBook.h"
+#include "ui/CalibrationBookWindow.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UiFixture.h"
 
@@ -69,6 +76,75 @@ TEST_F(TablePublish, KnownPairFillsTheKnownValuesAtTheRowsEpochAndCancelChangesN
   EXPECT_NEAR(Text("txtRho").toDouble(), 30.6594295, 0.0001);
   // The calibration follows: both rows have a separation of 5 pixels.
   EXPECT_NEAR(Text("txtEps").toDouble(), 30.6594295 / 5, 1e-5);
+  EXPECT_EQ(m_prompter.Count(Kind::Error), 0)
+      << m_prompter.Texts(Kind::Error).join("|").toStdString();
+}
+
+TEST_F(TablePublish, CalibrationBookFillsDeltaAndEpsilonAndKeepsNewCalibrations) {
+  const std::string book = Home() + "calibrations.csv";
+  const std::string before =
+      "date,camera,binning,delta_deg,delta_se_deg,epsilon_arcsec_px,epsilon_se_arcsec_px,pair\n"
+      "2024-03-01T22:10:05.000,CamA,1,1.0,0.1,0.5,0.001,STF 1AB\n"
+      "2024-03-02T22:10:05.000,CamB,2,3.25,,0.9,,STF 2AB\n"
+      "2024-03-03T22:10:05.000,CamA,1,1.6,0.2,0.52,0.002,STF 3AB\n";
+  std::ofstream(book, std::ios::binary) << before;
+  const std::vector<unsigned char> settings = SettingsBytes();
+  const QString delta = Text("txtDelta"), eps = Text("txtEps");
+
+  // Closed without a choice: nothing changes.
+  Action("CarnetEtalonnage1")->trigger();
+  CalibrationBookWindow* window = Window().BookWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(window->isVisible());
+  EXPECT_EQ(window->findChild<QTableWidget*>("lstCalibrations")->rowCount(), 3);
+  window->findChild<QPushButton*>("btnBookClose")->click();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(Text("txtDelta"), delta);
+  EXPECT_EQ(Text("txtEps"), eps);
+  EXPECT_EQ(SettingsBytes(), settings);
+
+  // One entry: its values, and its binning ticked.
+  Action("CarnetEtalonnage1")->trigger();
+  window->SelectEntry(1);
+  window->findChild<QPushButton*>("btnUse")->click();
+  EXPECT_DOUBLE_EQ(Text("txtDelta").toDouble(), 3.25);
+  EXPECT_DOUBLE_EQ(Text("txtEps").toDouble(), 0.9);
+  EXPECT_TRUE(Window().findChild<QCheckBox*>("Bin2x")->isChecked());
+
+  // The mean of CamA, binning 1, weighted by 1/se^2: Delta (100 x 1.0 + 25 x 1.6) / 125 =
+  // 1.12 +- 1/sqrt(125); Epsilon (1e6 x 0.5 + 2.5e5 x 0.52) / 1.25e6 = 0.504.
+  Action("CarnetEtalonnage1")->trigger();
+  window->SelectEntry(0);
+  EXPECT_TRUE(
+      window->MeanText().contains("1.120 ± " + QString::number(1 / std::sqrt(125.0), 'f', 3)))
+      << window->MeanText().toStdString();
+  window->findChild<QPushButton*>("btnUseMean")->click();
+  EXPECT_NEAR(Text("txtDelta").toDouble(), 1.12, 1e-9);
+  EXPECT_NEAR(Text("txtEps").toDouble(), 0.504, 1e-9);
+  EXPECT_FALSE(Window().findChild<QCheckBox*>("Bin2x")->isChecked());
+
+  // A calibration on a known pair goes into the book after the lines already there.
+  Window().RAZ();
+  Window().SetMode(ReductionMode::Etalonnage);
+  Window().EditField(ReductionField::txtTheta, "100");
+  Window().EditField(ReductionField::txtRho, "10");
+  AddRow(3, 4);
+  AddRow(4, 3);
+  Action("InscrireCarnet1")->trigger();
+  ASSERT_EQ(m_prompter.Count(Kind::Info), 1);
+  const std::vector<unsigned char> bytes = ReadBytes(book);
+  ASSERT_EQ(std::string(bytes.begin(), bytes.begin() + before.size()), before);
+  const Result<std::vector<CalibrationEntry>> entries = ReadCalibrationBook(book);
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), 4u);
+  const CalibrationEntry& added = entries->back();
+  EXPECT_EQ(added.camera, Window().Table().CameraName());
+  EXPECT_EQ(added.binning, 1);
+  // Both rows are 5 pixels long: 10" / 5 px; Delta as the table's calibration mode shows it.
+  EXPECT_NEAR(added.epsilon, 2.0, 1e-9);
+  EXPECT_NEAR(added.deltaDeg, Text("txtDelta").toDouble(), 0.005);
+  ASSERT_TRUE(added.deltaSeDeg.has_value());
+  EXPECT_GT(*added.deltaSeDeg, 0);
   EXPECT_EQ(m_prompter.Count(Kind::Error), 0)
       << m_prompter.Texts(Kind::Error).join("|").toStdString();
 }
