@@ -1,6 +1,7 @@
 #include "ui/ExportDialog.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -37,6 +38,11 @@ Result<std::optional<double>> OptionalNumber(const std::string& text, const char
 }
 
 }  // namespace
+
+bool MayReplace(Prompter& prompter, const QString& path) {
+  if (!QFileInfo::exists(path)) return true;
+  return prompter.AskYesNo(Fill(LangText("Publish", "askReplace"), {{"path", path}}));
+}
 
 ExportDialog::ExportDialog(Prompter& prompter, std::function<Result<ExportInput>()> source,
                            QWidget* parent)
@@ -155,11 +161,9 @@ bool ExportDialog::Save() {
     return false;
   }
   const bool csv = Format() == ExportFormat::Csv;
-  const QString path =
-      m_prompter.SaveFile(csv ? "orvek.csv" : "orvek.txt",
-                          LangText("Publish", csv ? "exFilterCsv" : "exFilterTxt"), true);
-  if (path.isEmpty()) return false;
-  // The save dialog asked before replacing a file.
+  const QString path = m_prompter.SaveFile(
+      csv ? "orvek.csv" : "orvek.txt", LangText("Publish", csv ? "exFilterCsv" : "exFilterTxt"));
+  if (path.isEmpty() || !MayReplace(m_prompter, path)) return false;
   if (const Status s = ReplaceFile(path.toStdString(), text->data(), text->size()); !s) {
     m_prompter.Error(Worded(s));
     return false;

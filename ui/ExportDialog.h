@@ -18,6 +18,10 @@ namespace orvek {
 
 class Prompter;
 
+/// True when the file `path` may be written: it does not exist, or the user said Yes to
+/// replacing it.
+bool MayReplace(Prompter& prompter, const QString& path);
+
 class ExportDialog : public QDialog {
  public:
   /// `source` gives the measured series each time the preview is made.
@@ -33,8 +37,9 @@ class ExportDialog : public QDialog {
   /// Rebuilds the preview: the text, or the failure's sentence.
   void Refresh();
   QString Preview() const;
-  /// "Save...": a save dialog (asking before it replaces a file), then the file written
-  /// whole. False when cancelled or failed (the failure shown).
+  /// "Save...": a save dialog, the question whether to replace a file already there, then
+  /// the file written whole to a temporary file renamed over it. False when cancelled or failed
+  /// (the failure shown).
   bool Save();
   void ChangeLangue();
 

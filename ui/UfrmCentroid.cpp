@@ -922,6 +922,21 @@ void TformCentroid::FillKnownPair(const PairGeometry& pair) {
   m_knownPairWindow->close();
 }
 
+Result<ExportInput> TformCentroid::ExportData() const {
+  const Result<std::vector<MeasuredPair>> pairs = m_table.Pairs();
+  if (!pairs) return Unexpected(pairs.error());
+  if (pairs->empty()) return Unexpected(Error(ErrorCode::NoMeasures));
+  const Result<Reduction> shown = m_table.ShownReduction();
+  if (!shown) return Unexpected(shown.error());
+  const Result<Reduction> exact = m_table.ComputeReduction();
+  if (!exact) return Unexpected(exact.error());
+  const Result<std::vector<ObservedRow>> observed = ObservedRows(*pairs, *exact);
+  if (!observed) return Unexpected(observed.error());
+  Result<ObservationSummary> summary = Summarize(*observed);
+  if (!summary) return Unexpected(summary.error());
+  return ExportInput{ExportFrames(*pairs, *shown, *observed), std::move(summary).value()};
+}
+
 std::string TformCentroid::CalibrationBookPath() const {
   return (std::filesystem::path(FolderOf(m_table.SettingsPath())) / kCalibrationBookName).string();
 }

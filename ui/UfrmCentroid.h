@@ -19,6 +19,8 @@
 #include <memory>
 #include <optional>
 
+#include "core/Result.h"
+#include "measure/Export.h"
 #include "measure/KnownPair.h"
 #include "measure/ReductionTable.h"
 
@@ -131,6 +133,9 @@ class TformCentroid : public QWidget {
   bool OpenKnownPair();
   /// The known-pair form's window (created by the first OpenKnownPair).
   QWidget* KnownPairWindow() const { return m_knownPairWindow; }
+  /// The table's rows and their summary as an export writes them (the cells' values, the
+  /// unrounded statistics); fails as the table's computation does.
+  Result<ExportInput> ExportData() const;
   /// The calibration book: `calibrations.csv` in the settings file's folder.
   std::string CalibrationBookPath() const;
   /// "Calibration book...": the book's entries listed, the current set-up's last one chosen.

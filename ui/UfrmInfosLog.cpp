@@ -14,9 +14,12 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/IniFile.h"
+#include "core/Rounding.h"
 #include "core/Utils.h"
+#include "ui/ExportDialog.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 #include "ui/UfrmCentroid.h"
@@ -101,6 +104,9 @@ void TfrmInfosLog::BuildControls() {
   m_Masquer1->setObjectName("Masquer1");
   connect(m_Enregistrer1, &QAction::triggered, this, [this] { Enregistrer(); });
   connect(m_Masquer1, &QAction::triggered, this, [this] { Masquer(); });
+  m_Exporter1 = m_MainMenu1->addAction("E&xporter...");
+  m_Exporter1->setObjectName("Exporter1");
+  connect(m_Exporter1, &QAction::triggered, this, [this] { OpenExport(); });
 
   m_Notebook1 = new QTabWidget(this);
   m_Notebook1->setObjectName("Notebook1");
@@ -211,6 +217,8 @@ void TfrmInfosLog::ShowTexts() {
   m_Button1->setText(Q(t.addButton));
   m_Enregistrer1->setText(Q(t.menuSave));
   m_Masquer1->setText(Q(t.menuHide));
+  m_Exporter1->setText(LangText("Publish", "mEXPORT"));
+  if (m_exportDialog != nullptr) m_exportDialog->ChangeLangue();
   for (int i = 0; i < 4; ++i) m_Notebook1->setTabText(i, Q(t.tabs[static_cast<size_t>(i)]));
   for (const Field& f : m_fields) f.caption->setText(Q(m_log.labels.*(f.label)).trimmed());
   m_checkech->setText(Q(m_log.labels.checkech));
@@ -267,6 +275,35 @@ int TfrmInfosLog::ActivePage() const {
 }
 
 // ---- Logs -------------------------------------------------------------------------------------
+
+ExportDialog* TfrmInfosLog::OpenExport() {
+  if (m_exportDialog == nullptr) {
+    m_exportDialog = new ExportDialog(
+        m_workbench.prompter,
+        [this]() -> Result<ExportInput> {
+          if (!m_workbench.formCentroid) return Unexpected(Error(ErrorCode::NoMeasures));
+          return m_workbench.formCentroid->ExportData();
+        },
+        this);
+  }
+  ReadFields();
+  ExportDetails details;
+  details.pair = m_log.fields.lSys;
+  details.wds = m_log.fields.WDSid;
+  // A magnitude field that is not a number is left for the user to type in the dialog.
+  for (auto [text, out] :
+       {std::pair{&m_log.fields.MG1, &details.magA}, std::pair{&m_log.fields.MG2, &details.magB}}) {
+    std::string typed = *text;
+    std::replace(typed.begin(), typed.end(), ',', '.');
+    Extended v = 0;
+    if (ParseNumber(typed, v)) *out = static_cast<double>(v);
+  }
+  details.notes = m_log.fields.lnot;
+  m_exportDialog->SetDetails(details);
+  m_exportDialog->show();
+  m_exportDialog->raise();
+  return m_exportDialog;
+}
 
 void TfrmInfosLog::ReadFields() {
   for (const Field& f : m_fields) m_log.fields.*(f.member) = f.edit->text().toStdString();

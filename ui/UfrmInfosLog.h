@@ -24,6 +24,7 @@ class QTabWidget;
 namespace orvek {
 
 struct Workbench;
+class ExportDialog;
 
 class TfrmInfosLog : public QWidget {
   Q_OBJECT
@@ -49,6 +50,9 @@ class TfrmInfosLog : public QWidget {
   LogSaveResult Enregistrer();
   /// "&Masquer".
   void Masquer() { hide(); }
+  /// "Export...": the export dialog of the measurement table's rows, its pair, WDS position,
+  /// magnitudes and notes taken from this window's fields; shown, not modal.
+  ExportDialog* OpenExport();
 
   /// The model of the window (its fields are read from the edits before every use).
   const LogComposer& Composer() const { return m_log; }
@@ -86,6 +90,8 @@ class TfrmInfosLog : public QWidget {
   QMenuBar* m_MainMenu1 = nullptr;
   QAction* m_Enregistrer1 = nullptr;
   QAction* m_Masquer1 = nullptr;
+  QAction* m_Exporter1 = nullptr;
+  ExportDialog* m_exportDialog = nullptr;
   QTabWidget* m_Notebook1 = nullptr;
   QPushButton* m_Button1 = nullptr;
   QLineEdit* m_lCam = nullptr;

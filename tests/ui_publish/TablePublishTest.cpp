@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,7 +15,9 @@
 #include "core/Utils.h"
 #include "measure/CalibrationBook.h"
 #include "ui/CalibrationBookWindow.h"
+#include "ui/ExportDialog.h"
 #include "ui/UfrmCentroid.h"
+#include "ui/UfrmInfosLog.h"
 #include "ui/UiFixture.h"
 
 namespace orvek::test {
@@ -145,6 +149,66 @@ TEST_F(TablePublish, CalibrationBookFillsDeltaAndEpsilonAndKeepsNewCalibrations)
   EXPECT_NEAR(added.deltaDeg, Text("txtDelta").toDouble(), 0.005);
   ASSERT_TRUE(added.deltaSeDeg.has_value());
   EXPECT_GT(*added.deltaSeDeg, 0);
+  EXPECT_EQ(m_prompter.Count(Kind::Error), 0)
+      << m_prompter.Texts(Kind::Error).join("|").toStdString();
+}
+
+TEST_F(TablePublish, ExportFromTheLogWindowWritesTheLineAndReplacesAFileOnlyWhenTold) {
+  for (auto [field, text] :
+       {std::pair{ReductionField::txtDelta, "0"}, std::pair{ReductionField::txtEps, "1"},
+        std::pair{ReductionField::LPix, "5.2"}, std::pair{ReductionField::HPix, "5.2"}})
+    Window().EditField(field, text);
+  AddRow(3, 4, At(10, 11, 42.791));  // an hour either side of B2024.5, as above
+  AddRow(4, 3, At(12, 11, 42.791));
+  // Square pixels: the two rows lie either side of a diagonal, their mean angle is 45 + k x 90
+  // whatever the orientation, and both are 5 pixels long, 5" at 1"/px.
+  const double theta = (std::stod(Window().Table().ResultCell(1, kResTheta)) +
+                        std::stod(Window().Table().ResultCell(2, kResTheta))) /
+                       2;
+  ASSERT_NEAR(std::fmod(theta, 90.0), 45.0, 1e-9);
+
+  TfrmInfosLog& log = *Wb().frmInfosLog;
+  log.findChild<QLineEdit*>("lSys")->setText("STF 1234AB");
+  log.findChild<QLineEdit*>("WDSid")->setText("12345+6789");
+  log.findChild<QLineEdit*>("MG1")->setText("7,5");
+  log.findChild<QLineEdit*>("MG2")->setText("8.1");
+  log.findChild<QAction*>("Exporter1")->trigger();
+  ExportDialog* dialog = log.findChild<ExportDialog*>("ExportDialog");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->findChild<QLineEdit*>("txtMags")->text(), "7.5, 8.1");
+  dialog->findChild<QComboBox*>("cmbFormat")->setCurrentText("wds");
+  dialog->findChild<QLineEdit*>("txtAperture")->setText("20");
+  dialog->findChild<QComboBox*>("cmbMethod")->setCurrentText("C");
+  dialog->findChild<QLineEdit*>("txtObserver")->setText("XyZ");
+  const QString line =
+      QString::asprintf("12345+6789STF1234AB     2024.500 %5.1f   5.000   1  0.20 C  XyZ\n", theta);
+  EXPECT_EQ(dialog->Preview(), line);
+
+  const auto contents = [&] {
+    const std::vector<unsigned char> bytes = ReadBytes(Data("obs.txt"));
+    return QString::fromStdString(std::string(bytes.begin(), bytes.end()));
+  };
+  QPushButton* save = dialog->findChild<QPushButton*>("btnSave");
+  m_prompter.QueueSave(QData("obs.txt"));
+  save->click();
+  EXPECT_EQ(contents(), line);
+  EXPECT_EQ(m_prompter.Count(Kind::YesNo), 0);  // a new file: nothing to ask
+
+  // An existing file is replaced only on Yes, and no temporary file is left beside it.
+  dialog->findChild<QComboBox*>("cmbFormat")->setCurrentText("jdso");
+  m_prompter.QueueSave(QData("obs.txt"));
+  m_prompter.QueueYesNo(false);
+  save->click();
+  EXPECT_EQ(contents(), line);
+  m_prompter.QueueSave(QData("obs.txt"));
+  m_prompter.QueueYesNo(true);
+  save->click();
+  EXPECT_EQ(contents(), dialog->Preview());
+  EXPECT_NE(contents(), line);
+  EXPECT_EQ(QDir(QString::fromStdString(FolderOf(Data("obs.txt")))).entryList(QDir::Files),
+            QStringList{"obs.txt"});
+  EXPECT_EQ(m_prompter.Count(Kind::YesNo), 2);
   EXPECT_EQ(m_prompter.Count(Kind::Error), 0)
       << m_prompter.Texts(Kind::Error).join("|").toStdString();
 }
