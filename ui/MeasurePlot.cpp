@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "core/Utils.h"
+#include "ui/ExportDialog.h"
 #include "ui/Langue.h"
 #include "ui/Prompter.h"
 
@@ -185,10 +186,9 @@ void PlotWindow::showEvent(QShowEvent* event) {
 }
 
 bool PlotWindow::SavePng() {
-  const QString path = m_prompter.SaveFile("orvek-plot.png", LangText("Publish", "plFilter"), true);
-  if (path.isEmpty()) return false;
+  const QString path = m_prompter.SaveFile("orvek-plot.png", LangText("Publish", "plFilter"));
+  if (path.isEmpty() || !MayReplace(m_prompter, path)) return false;
   const QSize size = m_plot->size().expandedTo(QSize(640, 480));
-  // The save dialog asked before replacing a file.
   if (const Status s = m_plot->SavePng(path, size); !s) {
     m_prompter.Error(Worded(s));
     return false;

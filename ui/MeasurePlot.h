@@ -67,8 +67,8 @@ class PlotWindow : public QWidget {
   /// Redraws from the source (at every show, and when the table changes while shown).
   void Refresh();
   MeasurePlot& Plot() { return *m_plot; }
-  /// A save dialog (asking before it replaces a file), then the picture at the size shown
-  /// (at least 640 x 480). False when cancelled or failed (the failure shown).
+  /// A save dialog, the question whether to replace a file already there, then the picture at the
+  /// size shown (at least 640 x 480). False when cancelled or failed (the failure shown).
   bool SavePng();
   void ChangeLangue();
 

@@ -37,6 +37,7 @@
 #include "ui/Controls.h"
 #include "ui/KnownPairForm.h"
 #include "ui/Langue.h"
+#include "ui/MeasurePlot.h"
 #include "ui/Prompter.h"
 #include "ui/ReductionGrid.h"
 #include "ui/UfrmCam.h"
@@ -122,6 +123,8 @@ TformCentroid::TformCentroid(Workbench& workbench)
 }
 
 TformCentroid::~TformCentroid() {
+  // The plot reads the table.
+  m_plotWindow.reset();
   // The controls' last signals (focus leaving a field) must not reach the handlers.
   for (QObject* child : findChildren<QObject*>())
     QObject::disconnect(child, nullptr, this, nullptr);
@@ -448,6 +451,9 @@ void TformCentroid::BuildMenus() {
   m_InscrireCarnet1 = m_Publication1->addAction("&Inscrire au carnet");
   m_InscrireCarnet1->setObjectName("InscrireCarnet1");
   connect(m_InscrireCarnet1, &QAction::triggered, this, [this] { EnterInBook(); });
+  m_Graphique1 = m_Publication1->addAction(QString::fromUtf8("&Graphique thêta et rho..."));
+  m_Graphique1->setObjectName("Graphique1");
+  connect(m_Graphique1, &QAction::triggered, this, [this] { OpenPlot(); });
 
   m_PopupMenu1 = new QMenu(this);
   m_PopupMenu1->setObjectName("PopupMenu1");
@@ -491,7 +497,9 @@ void TformCentroid::ChangeLangue() {
   m_CoupleConnu1->setText(LangText("Publish", "mKP"));
   m_CarnetEtalonnage1->setText(LangText("Publish", "mBOOK"));
   m_InscrireCarnet1->setText(LangText("Publish", "mENTER"));
+  m_Graphique1->setText(LangText("Publish", "mPLOT"));
   if (m_bookWindow != nullptr) m_bookWindow->ChangeLangue();
+  if (m_plotWindow) m_plotWindow->ChangeLangue();
   if (m_knownPairForm != nullptr) {
     m_knownPairForm->ChangeLangue();
     m_knownPairWindow->setWindowTitle(LangText("Publish", "kpTIT"));
@@ -601,6 +609,7 @@ void TformCentroid::UpdateView() {
   SelectGridRow(m_table.CurrentRow());
   m_moving = false;
   m_updating = false;
+  if (m_plotWindow && m_plotWindow->isVisible()) m_plotWindow->Refresh();
 }
 
 void TformCentroid::SelectGridRow(int row) {
@@ -920,6 +929,47 @@ void TformCentroid::FillKnownPair(const PairGeometry& pair) {
       m_table.EditField(ReductionField::txtRho, FormatFixed(pair.rhoArcsec, 4));
   Apply(rho.ran || !rho.status ? rho : theta);
   m_knownPairWindow->close();
+}
+
+PlotWindow* TformCentroid::OpenPlot() {
+  if (!m_plotWindow)
+    m_plotWindow =
+        std::make_unique<PlotWindow>(m_workbench.prompter, [this] { return PlotRows(); });
+  m_plotWindow->show();
+  m_plotWindow->raise();
+  return m_plotWindow.get();
+}
+
+PlotData TformCentroid::PlotRows() const {
+  PlotData data;
+  const Result<std::vector<MeasuredPair>> pairs = m_table.Pairs();
+  if (!pairs) return data;
+  const Result<Reduction> red = m_table.ComputeReduction();
+  if (!red || red->pairs.size() != pairs->size()) return data;
+  const Result<SeriesTimes> times = TimesOf(*pairs);
+  data.timeAxis = times && times->first &&
+                  std::all_of(pairs->begin(), pairs->end(),
+                              [](const MeasuredPair& p) { return p.time.has_value(); });
+  // What "Rejets" would remove, judged on a copy so that the table stays as it is.
+  ReductionTable judged = m_table;
+  const RejectReport rejection = judged.RejectOutliers();
+  for (size_t i = 0; i < pairs->size(); ++i) {
+    PlotPoint p;
+    p.x = static_cast<double>(i + 1);
+    if (data.timeAxis) {
+      const Result<double> s = SecondsBetween(times->first->utc, (*pairs)[i].time->utc);
+      p.x = s ? *s / 3600 : 0;
+    }
+    p.thetaDeg = static_cast<double>(red->pairs[i].thetaDeg);
+    p.rhoArcsec = static_cast<double>(red->pairs[i].rho);
+    p.rejected = rejection.status && i < rejection.rows.size() && !rejection.rows[i].why.empty();
+    data.points.push_back(p);
+  }
+  data.meanThetaDeg = static_cast<double>(red->meanThetaDeg);
+  data.sdThetaDeg = static_cast<double>(red->sigmaThetaDeg);
+  data.meanRhoArcsec = static_cast<double>(red->meanRho);
+  data.sdRhoArcsec = static_cast<double>(red->sigmaRho);
+  return data;
 }
 
 Result<ExportInput> TformCentroid::ExportData() const {

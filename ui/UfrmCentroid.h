@@ -44,6 +44,8 @@ struct Workbench;
 class ReductionGridModel;
 class KnownPairForm;
 class CalibrationBookWindow;
+class PlotWindow;
+struct PlotData;
 struct CalibrationEntry;
 
 /// Where the table window of size `wanted` opens, in screen coordinates: beside the main
@@ -133,6 +135,14 @@ class TformCentroid : public QWidget {
   bool OpenKnownPair();
   /// The known-pair form's window (created by the first OpenKnownPair).
   QWidget* KnownPairWindow() const { return m_knownPairWindow; }
+  /// "Plot of theta and rho...": the plot window of the rows, redrawn whenever the table
+  /// changes while it is shown.
+  PlotWindow* OpenPlot();
+  PlotWindow* Plot() const { return m_plotWindow.get(); }
+  /// The rows' theta and rho (x: hours from the first row when every row has a time, else
+  /// the row's number), their means and dispersions, and the rows "Rejets" would remove
+  /// marked; no point when the table does not compute.
+  PlotData PlotRows() const;
   /// The table's rows and their summary as an export writes them (the cells' values, the
   /// unrounded statistics); fails as the table's computation does.
   Result<ExportInput> ExportData() const;
@@ -197,6 +207,7 @@ class TformCentroid : public QWidget {
   QAction* m_CoupleConnu1 = nullptr;
   QAction* m_CarnetEtalonnage1 = nullptr;
   QAction* m_InscrireCarnet1 = nullptr;
+  QAction* m_Graphique1 = nullptr;
   QMenu* m_PopupMenu1 = nullptr;
   QAction* m_Supprimerlaligne1 = nullptr;
   QAction* m_Supprimerapartirdici1 = nullptr;
@@ -238,6 +249,7 @@ class TformCentroid : public QWidget {
   QWidget* m_knownPairWindow = nullptr;
   KnownPairForm* m_knownPairForm = nullptr;
   CalibrationBookWindow* m_bookWindow = nullptr;
+  std::unique_ptr<PlotWindow> m_plotWindow;
 };
 
 }  // namespace orvek

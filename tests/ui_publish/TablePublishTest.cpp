@@ -16,6 +16,7 @@
 #include "measure/CalibrationBook.h"
 #include "ui/CalibrationBookWindow.h"
 #include "ui/ExportDialog.h"
+#include "ui/MeasurePlot.h"
 #include "ui/UfrmCentroid.h"
 #include "ui/UfrmInfosLog.h"
 #include "ui/UiFixture.h"
@@ -31,11 +32,16 @@ class TablePublish : public UiTest {
   QString Text(const char* name) { return Window().findChild<QLineEdit*>(name)->text(); }
   QAction* Action(const char* name) { return Window().findChild<QAction*>(name); }
   /// A row of the table: A at (10, 10), B at (10 + dx, 10 + dy), the frame taken at `time`.
-  void AddRow(double dx, double dy, const std::optional<FrameTime>& time = std::nullopt) {
+  /// Both stars measured on `pixels` pixels with a peak of 500.
+  void AddRow(double dx, double dy, const std::optional<FrameTime>& time = std::nullopt,
+              int pixels = 12) {
     ReductionTable& table = Window().Table();
     const std::string frame = "f" + std::to_string(table.DataRows() + 1) + ".fits";
-    table.SaveCentroid(Point(10, 10), frame, PairKind::Direct, time);
-    table.SaveCentroid(Point(10 + dx, 10 + dy), frame, PairKind::Direct, time);
+    for (rStarPos p : {Point(10, 10), Point(10 + dx, 10 + dy)}) {
+      p.Value = 500;
+      p.Count = pixels;
+      table.SaveCentroid(p, frame, PairKind::Direct, time);
+    }
     Window().UpdateView();
   }
   std::vector<unsigned char> SettingsBytes() { return ReadBytes(SettingsPath()); }
@@ -209,6 +215,41 @@ TEST_F(TablePublish, ExportFromTheLogWindowWritesTheLineAndReplacesAFileOnlyWhen
   EXPECT_EQ(QDir(QString::fromStdString(FolderOf(Data("obs.txt")))).entryList(QDir::Files),
             QStringList{"obs.txt"});
   EXPECT_EQ(m_prompter.Count(Kind::YesNo), 2);
+  EXPECT_EQ(m_prompter.Count(Kind::Error), 0)
+      << m_prompter.Texts(Kind::Error).join("|").toStdString();
+}
+
+TEST_F(TablePublish, PlotFollowsTheTableMarksWhatTheRejectionWouldRemoveAndSavesAPng) {
+  AddRow(3, 4);
+  AddRow(4, 3);
+  Action("Graphique1")->trigger();
+  PlotWindow* plot = Window().Plot();
+  ASSERT_NE(plot, nullptr);
+  ASSERT_TRUE(plot->isVisible());
+  ASSERT_EQ(plot->Plot().Data().points.size(), 2u);
+
+  // A row measured on 2 pixels, which "Rejets" removes: marked, and the table keeps it.
+  AddRow(3, 4, std::nullopt, 2);
+  const PlotData& data = plot->Plot().Data();
+  ASSERT_EQ(data.points.size(), 3u);
+  EXPECT_FALSE(data.timeAxis);
+  for (int r = 1; r <= 3; ++r) {
+    const PlotPoint& p = data.points[static_cast<size_t>(r - 1)];
+    EXPECT_EQ(p.x, r);
+    EXPECT_NEAR(p.thetaDeg, std::stod(Window().Table().ResultCell(r, kResTheta)), 0.005);
+    EXPECT_EQ(p.rejected, r == 3);
+  }
+  EXPECT_EQ(Window().Table().DataRows(), 3);
+
+  m_prompter.QueueSave(QData("plot.png"));
+  plot->findChild<QPushButton*>("btnSavePng")->click();
+  EXPECT_GE(QImage(QData("plot.png")).width(), 640);
+  const std::vector<unsigned char> saved = ReadBytes(Data("plot.png"));
+  Window().DeleteRow(3, false);
+  m_prompter.QueueSave(QData("plot.png"));
+  m_prompter.QueueYesNo(false);
+  plot->findChild<QPushButton*>("btnSavePng")->click();
+  EXPECT_EQ(ReadBytes(Data("plot.png")), saved);
   EXPECT_EQ(m_prompter.Count(Kind::Error), 0)
       << m_prompter.Texts(Kind::Error).join("|").toStdString();
 }
