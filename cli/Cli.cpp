@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/Folders.h"
 #include "core/Rounding.h"
 #include "core/Utils.h"
 #include "wording/Wording.h"
@@ -29,17 +30,10 @@ struct CliWords::Shipped {
 
 CliWords::CliWords(std::string settingsPath, std::string shipped)
     : m_settings(std::move(settingsPath)), m_shippedText(std::move(shipped)) {
-  // Without a settings file yet, the language is the one the shipped file gives.
-  m_lang = FileExists(m_settings.Path()) ? InterfaceLanguage(m_settings) : 0;
-  if (m_lang == 0) {
-    m_lang = 'F';
-    const std::string marker = "\nLangue=";
-    const size_t at = m_shippedText.find(marker);
-    if (at != std::string::npos && at + marker.size() < m_shippedText.size()) {
-      const char l = m_shippedText[at + marker.size()];
-      if (l == 'E' || l == 'S' || l == 'I') m_lang = l;
-    }
-  }
+  // Without a settings file yet, the first start writes one in the locale's language, and
+  // the words of this run are already in it.
+  m_lang = FileExists(m_settings.Path()) ? InterfaceLanguage(m_settings) : CurrentLocaleLanguage();
+  if (m_lang != 'E' && m_lang != 'S' && m_lang != 'I') m_lang = 'F';
 }
 
 CliWords::~CliWords() = default;

@@ -39,7 +39,10 @@ SeriesFrames SeriesFramesOf(const Verb& verb) {
   const int64_t count = static_cast<int64_t>(given.size());
   const int64_t last = options.range.last < 0 ? count - 1 : options.range.last;
   if (options.range.first >= count || last >= count) {
+    // The list is named by its first and last files, as a video is by its name.
+    const std::string list = count == 1 ? given.front() : given.front() + " … " + given.back();
     throw CommandError(Error(ErrorCode::FrameRange)
+                           .Path(list)
                            .Values({double(options.range.first), double(last), double(count - 1)}));
   }
   frames.files.assign(given.begin() + options.range.first, given.begin() + last + 1);

@@ -195,6 +195,22 @@ TEST(SampleSeries, CommittedFilesMatchTheirGenerator) {
             test::ReadBytes(test::SourceDir() + "samples/ORV1/truth.txt"));
 }
 
+TEST(CliSettings, FirstStartSpeaksTheLanguageOfTheSettingsFileItWrites) {
+  // The words of the very first run are those of every later run in the file's language.
+  test::TempHome home;
+  const std::string run = "LC_ALL=it_IT.UTF-8 " + Quote(test::BuildDir() + "cli/orvek-cli") +
+                          " info " + Quote(home.File("missing.fit")) + " 2>&1";
+  int status = -1;
+  const std::string first = test::Capture(run, &status);
+  EXPECT_EQ(status, 1);
+  const std::vector<unsigned char> written = test::ReadBytes(home.File("orvek.ini"));
+  ASSERT_NE(std::string(written.begin(), written.end()).find("Langue=I"), std::string::npos);
+  EXPECT_EQ(test::Capture(run, &status), first);
+  EXPECT_EQ(test::Capture("LC_ALL=C.UTF-8 " + run.substr(std::string("LC_ALL=it_IT.UTF-8 ").size()),
+                          &status),
+            first);
+}
+
 TEST(CliSettings, FirstStartInstallsTheShippedSettingsFileAndNeverReplacesIt) {
   test::TempHome home;
   const std::string sample = test::SourceDir() + "samples/ORV1/orv1_001.fit";

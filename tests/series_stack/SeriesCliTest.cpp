@@ -242,6 +242,9 @@ TEST_F(SeriesCli, DriftKeepsTheImageFileThatWasThereUntilItHasANewOne) {
 }
 
 TEST_F(SeriesCli, DriftAtOneSpotIsImpossible) {
+  // The shipped settings file, in French: the window's own words for it.
+  test::WriteBytes(home.File("orvek.ini"),
+                   test::ReadBytes(test::SourceDir() + "resources/orvek.ini"));
   std::vector<std::string> files;
   for (int k = 0; k < 5; ++k)
     files.push_back(WriteFitsFrame(StarFrame(160, 120, 80.3, 60.2, 6000),
