@@ -27,6 +27,13 @@ int PowerOfTwoAtLeast(int n) {
 // Arrays are m x m, row-major ([row * m + column]), on FFTW's complex type.
 struct SpeckleGenerator::Impl {
   int m = 0;
+  /// The index in an m x m PSF of the offset (dx, dy) from the star, the PSF's centre at
+  /// (m/2, m/2), wrapped round its edges.
+  int Wrapped(int dx, int dy) const {
+    const int row = ((dy + m / 2) % m + m) % m;
+    const int col = ((dx + m / 2) % m + m) % m;
+    return row * m + col;
+  }
   double pupilRadius = 0;
   std::mt19937_64 rng;
   fftw_complex* buffer = nullptr;
@@ -136,10 +143,8 @@ std::vector<uint16_t> SpeckleGenerator::Next() {
   const int ay = static_cast<int>(std::lround(s.ay));
   for (int y = 0; y < s.height; ++y) {
     for (int x = 0; x < s.width; ++x) {
-      const int row = ((y - ay + g.m / 2) % g.m + g.m) % g.m;
-      const int col = ((x - ax + g.m / 2) % g.m + g.m) % g.m;
-      const double expected =
-          s.fluxA * g.psfA[row * g.m + col] + fluxB * g.psfB[row * g.m + col] + s.sky;
+      const int at = g.Wrapped(x - ax, y - ay);
+      const double expected = s.fluxA * g.psfA[at] + fluxB * g.psfB[at] + s.sky;
       std::poisson_distribution<int64_t> photons(std::max(expected, 1e-9));
       const double v = static_cast<double>(photons(g.rng)) + read(g.rng);
       samples[static_cast<size_t>(y) * s.width + x] =
@@ -163,9 +168,8 @@ std::vector<double> SpeckleGenerator::Diffraction() {
   const int ay = static_cast<int>(std::lround(s.ay));
   for (int y = 0; y < s.height; ++y) {
     for (int x = 0; x < s.width; ++x) {
-      const int row = ((y - ay + g.m / 2) % g.m + g.m) % g.m;
-      const int col = ((x - ax + g.m / 2) % g.m + g.m) % g.m;
-      out[static_cast<size_t>(y) * s.width + x] = a[row * g.m + col] + ratio * b[row * g.m + col];
+      const int at = g.Wrapped(x - ax, y - ay);
+      out[static_cast<size_t>(y) * s.width + x] = a[at] + ratio * b[at];
     }
   }
   return out;
